@@ -1,0 +1,45 @@
+#pragma once
+
+#include "GraphTable.h"
+#include "Platform.h"
+#include "VehicleLog.h"
+
+#include <QString>
+
+#include <memory>
+
+// The settings value that holds the distance unit word.
+inline constexpr char DistanceMeasurementKey[] = "Config/Distance_Measurement";
+
+// The program-wide state: created by start-up and handed by reference to every window and
+// routine that reads or writes it. There are no globals, so a test builds its own.
+struct SharedState
+{
+    explicit SharedState(Platform platform) : platform(platform) {}
+    SharedState(const SharedState&) = delete;
+    SharedState& operator=(const SharedState&) = delete;
+    ~SharedState();
+
+    // Opens the store and its three append cursors; throws StoreError.
+    void OpenStore(const QString& path);
+    // Closes the cursors and the store; nothing can touch the store afterwards.
+    void CloseStore();
+    bool StoreOpen() const { return LogDatabase && LogDatabase->isOpen(); }
+
+    Platform platform;
+
+    std::unique_ptr<VehicleLog> LogDatabase;
+    std::unique_ptr<MileageCursor> MileageTable;
+    std::unique_ptr<MaintenanceCursor> MaintenanceTable;
+    std::unique_ptr<VehicleDetailsCursor> VehicleDetailsTable;
+
+    QString CurrentRegistration;
+    bool FirstRunCancelled = false;
+    GraphTable GraphPoints = EmptyGraphTable();
+    GraphTable MonthlyTotals = EmptyGraphTable();
+    QString DistanceUnit = QStringLiteral("Mile");
+    qint32 LastCallResult = 0;
+};
+
+// The stored distance unit word: only a string value counts, anything else or nothing is "Mile".
+QString ReadDistanceUnit(const SettingsStore& settings);

@@ -1,0 +1,6 @@
+#include "GraphTable.h"
+
+GraphTable EmptyGraphTable()
+{
+    return GraphTable(GraphTableMinimumRows);
+}

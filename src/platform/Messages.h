@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The blocking message box with one OK button. Tests use a fake that records and returns at once.
+class Messages
+{
+public:
+    enum class Icon { None, Exclamation, Information, Critical };
+    virtual ~Messages() = default;
+    virtual void show(const QString& text, const QString& title, Icon icon) = 0;
+};

@@ -1,0 +1,34 @@
+#include "SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+
+QVariant QtSettingsStore::value(const QString& key) const
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quelb"),
+                       QStringLiteral("Kelmot"));
+    return settings.value(key);
+}
+
+bool QtSettingsStore::openForWriting()
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quelb"),
+                       QStringLiteral("Kelmot"));
+    if (!settings.isWritable())
+        return false;
+    // QSettings creates its folder lazily; make sure the place exists and takes a file.
+    const QFileInfo file(settings.fileName());
+    return QDir().mkpath(file.absolutePath()) && QFileInfo(file.absolutePath()).isWritable();
+}
+
+bool QtSettingsStore::setString(const QString& key, const QString& value)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quelb"),
+                       QStringLiteral("Kelmot"));
+    settings.setValue(key, value);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}

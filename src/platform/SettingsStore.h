@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// The per-user settings store; keys are "Group/Name" paths such as "Config/Distance_Measurement".
+class SettingsStore
+{
+public:
+    virtual ~SettingsStore() = default;
+    // The stored value with its type; an invalid QVariant when there is none.
+    virtual QVariant value(const QString& key) const = 0;
+    // Creates or opens the store for writing; false when that is impossible.
+    virtual bool openForWriting() = 0;
+    // Writes a string value and makes it durable; false when it could not be written.
+    virtual bool setString(const QString& key, const QString& value) = 0;
+};
+
+// QSettings(NativeFormat, UserScope, "Quelb", "Kelmot").
+class QtSettingsStore final : public SettingsStore
+{
+public:
+    QVariant value(const QString& key) const override;
+    bool openForWriting() override;
+    bool setString(const QString& key, const QString& value) override;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Plain rows of the three tables. Dates are naive date-times (see TextConversions.h);
+// NoDate() stands for a date that was not given and an Engine Capacity of 0 for no capacity.
+
+struct VehicleRow
+{
+    QString Registration;
+    QString Make;
+    QString Model;
+    QString Fuel;
+    double EngineCapacity = 0;
+    QDateTime RegistrationDate;
+    QDateTime PurchaseDate;
+};
+
+struct MileageRow
+{
+    QString Registration;
+    QDateTime Date;
+    double CurrentMileage = 0;
+    double Amount = 0;
+    double PricePer = 0;
+};
+
+struct MaintenanceRow
+{
+    QString Registration;
+    QDateTime Date;
+    double Cost = 0;
+    QString Description;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+// Conversions between what the user types and the values the program stores.
+// They read the default QLocale, so main() decides the locale once at start-up.
+// Date-times are "naive" (UTC time spec) so that no daylight-saving rule can shift a typed time.
+
+// Today or any date as a naive date-time at midnight.
+QDateTime AtMidnight(const QDate& date);
+
+// The date that stands for "not given": 1 January 1900.
+QDateTime NoDate();
+bool IsNoDate(const QDateTime& value);
+
+bool IsDateText(const QString& text);
+// The value of a text IsDateText accepts; an invalid QDateTime otherwise.
+QDateTime TextToDate(const QString& text);
+// The locale's short date form, followed by the time when the value carries one.
+QString DateToText(const QDateTime& value);
+QString DateToText(const QDate& value);
+
+bool IsNumericText(const QString& text);
+// The value of a text IsNumericText accepts; NaN otherwise.
+double TextToNumber(const QString& text);
+// The longest leading plain number ("." as decimal point, blanks skipped); 0 when there is none.
+double LeadingNumber(const QString& text);
+
+// Nearest whole number, halves to the even neighbour (287.5 -> 288, 12.5 -> 12).
+double RoundHalfEven(double value);
+// Nearest whole number, halves away from zero (62.5 -> 63).
+double RoundHalfAway(double value);
+
+// A number as plain decimal text: no grouping, "-" when negative, as many decimals as it has.
+QString PlainNumber(double value);

@@ -1,0 +1,123 @@
+#include "Startup.h"
+#include "TestEnvironment.h"
+#include "TextConversions.h"
+#include "frmMain.h"
+
+#include <QFile>
+#include <QPoint>
+#include <QSettings>
+#include <QtTest>
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { PinTestEnvironment(); }
+
+    void distanceUnit_data();
+    void distanceUnit();
+    void realSettingsOfAnotherTypeGiveMile();
+    void missingStoreShowsOnlyItsCode();
+    void foreignStoreShowsItsCodeAndIsLeftAlone();
+    void storeWithVehicleShowsTheMainWindow();
+};
+
+void TestStartup::distanceUnit_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("nothing stored") << QVariant() << "Mile";
+    QTest::newRow("Kilometre read whole") << QVariant(QStringLiteral("Kilometre")) << "Kilometre";
+    QTest::newRow("Mile") << QVariant(QStringLiteral("Mile")) << "Mile";
+    QTest::newRow("number-typed value") << QVariant(42) << "Mile";
+    QTest::newRow("another word is used as it is") << QVariant(QStringLiteral("League"))
+                                                   << "League";
+}
+
+void TestStartup::distanceUnit()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QString, unit);
+    FakeSettings settings;
+    if (stored.isValid())
+        settings.values[QString::fromLatin1(DistanceMeasurementKey)] = stored;
+    QCOMPARE(ReadDistanceUnit(settings), unit);
+}
+
+void TestStartup::realSettingsOfAnotherTypeGiveMile()
+{
+    // Test mode keeps QSettings inside a test folder, away from the user's own settings.
+    QtSettingsStore store;
+    {
+        QSettings raw(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quelb"),
+                      QStringLiteral("Kelmot"));
+        raw.setValue(QString::fromLatin1(DistanceMeasurementKey), QPoint(1, 2));
+        raw.sync();
+    }
+    QCOMPARE(ReadDistanceUnit(store), QStringLiteral("Mile"));
+    QVERIFY(store.openForWriting());
+    QVERIFY(store.setString(QString::fromLatin1(DistanceMeasurementKey), QStringLiteral("Kilometre")));
+    QCOMPARE(ReadDistanceUnit(store), QStringLiteral("Kilometre"));
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quelb"),
+              QStringLiteral("Kelmot"))
+        .clear();
+}
+
+void TestStartup::missingStoreShowsOnlyItsCode()
+{
+    TestPlatform env(false);
+    const StartupResult result = Main(*env.state);
+    QVERIFY(!result.window);
+    QCOMPARE(env.messages.shown.size(), 1);
+    QCOMPARE(env.messages.shown[0].text, QStringLiteral("14"));
+    QCOMPARE(env.messages.shown[0].title, QStringLiteral("Kelmot"));
+    QCOMPARE(env.messages.shown[0].icon, Messages::Icon::None);
+    QVERIFY(!QFile::exists(env.storePath()));
+}
+
+void TestStartup::foreignStoreShowsItsCodeAndIsLeftAlone()
+{
+    TestPlatform env(false);
+    const QByteArray garbage = QByteArray("garbage, not a store\n").repeated(100);
+    {
+        QFile f(env.storePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(garbage);
+    }
+    const StartupResult result = Main(*env.state);
+    QVERIFY(!result.window);
+    QCOMPARE(env.messages.shown.size(), 1);
+    bool numeric = false;
+    QVERIFY(env.messages.shown[0].text.toInt(&numeric) > 0);
+    QVERIFY(numeric);
+    QFile f(env.storePath());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), garbage);
+}
+
+void TestStartup::storeWithVehicleShowsTheMainWindow()
+{
+    TestPlatform env(true);
+    VehicleRow v;
+    v.Registration = QStringLiteral("AB12 CDE");
+    v.RegistrationDate = NoDate();
+    v.PurchaseDate = NoDate();
+    env.state->VehicleDetailsTable->AppendVehicle(
+        v, MileageRow{v.Registration, AtMidnight(env.clock.today()), 100, 0, 0});
+    env.state->CloseStore();
+    env.settings.values[QString::fromLatin1(DistanceMeasurementKey)] = QStringLiteral("Kilometre");
+
+    const StartupResult result = Main(*env.state);
+    QVERIFY(result.window);
+    QVERIFY(result.window->isVisible());
+    QCOMPARE(result.window->windowTitle(), QStringLiteral("Kelmot"));
+    QCOMPARE(env.state->DistanceUnit, QStringLiteral("Kilometre"));
+    QVERIFY(env.messages.shown.isEmpty());
+    QVERIFY(env.state->StoreOpen());
+    result.window->close();
+    QVERIFY(!env.state->StoreOpen());
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

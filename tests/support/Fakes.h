@@ -1,0 +1,94 @@
+#pragma once
+
+#include "Clock.h"
+#include "Files.h"
+#include "HelpViewer.h"
+#include "Launcher.h"
+#include "Messages.h"
+#include "SettingsStore.h"
+
+#include <QMap>
+#include <QStringList>
+#include <QVector>
+
+// A clock that stands still at a chosen moment.
+class FakeClock final : public Clock
+{
+public:
+    explicit FakeClock(QDate day = QDate(2026, 6, 15), QTime time = QTime(12, 0))
+        : moment(day, time, Qt::UTC)
+    {
+    }
+    QDate today() const override { return moment.date(); }
+    QDateTime now() const override { return moment; }
+    QDateTime moment;
+};
+
+// Records every message instead of blocking on a box.
+class FakeMessages final : public Messages
+{
+public:
+    struct Shown
+    {
+        QString text;
+        QString title;
+        Icon icon;
+    };
+    void show(const QString& text, const QString& title, Icon icon) override
+    {
+        shown.append({text, title, icon});
+    }
+    QString lastText() const { return shown.isEmpty() ? QString() : shown.last().text; }
+    QVector<Shown> shown;
+};
+
+class FakeSettings final : public SettingsStore
+{
+public:
+    QVariant value(const QString& key) const override { return values.value(key); }
+    bool openForWriting() override { return writable; }
+    bool setString(const QString& key, const QString& value) override
+    {
+        ++writes;
+        if (!writable || failWrites)
+            return false;
+        values[key] = value;
+        return true;
+    }
+    QMap<QString, QVariant> values;
+    bool writable = true;
+    bool failWrites = false;
+    int writes = 0;
+};
+
+class FakeFiles final : public Files
+{
+public:
+    FakeFiles(QString program, QString temp) : program(std::move(program)), temp(std::move(temp)) {}
+    QString programFolder() const override { return program; }
+    QString tempFolder() const override { return temp; }
+    QString program;
+    QString temp;
+};
+
+class FakeLauncher final : public Launcher
+{
+public:
+    bool open(const QString& path) override
+    {
+        opened << path;
+        return succeed;
+    }
+    QStringList opened;
+    bool succeed = true;
+};
+
+class FakeHelpViewer final : public HelpViewer
+{
+public:
+    void showTopic(const QString& helpFile, const QString& topic) override
+    {
+        requests << helpFile + QLatin1Char('|') + topic;
+    }
+    QStringList requests;
+};

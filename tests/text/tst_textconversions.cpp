@@ -1,0 +1,216 @@
+#include "TestEnvironment.h"
+#include "TextConversions.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+class TestTextConversions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { PinTestEnvironment(); }
+
+    void dates_data();
+    void dates();
+    void dateToText_data();
+    void dateToText();
+    void numbers_data();
+    void numbers();
+    void leadingNumber_data();
+    void leadingNumber();
+    void rounding_data();
+    void rounding();
+    void plainNumber_data();
+    void plainNumber();
+    void noDateIsFirstJanuary1900();
+    void monthFirstLocaleReadsMonthFirst();
+};
+
+void TestTextConversions::dates_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isDate");
+    QTest::addColumn<QDateTime>("value");
+    auto at = [](int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
+        return QDateTime(QDate(y, m, d), QTime(h, mi, s), Qt::UTC);
+    };
+    QTest::newRow("day first with slashes") << "05/03/2002" << true << at(2002, 3, 5);
+    QTest::newRow("one-digit day and month") << "5/3/2002" << true << at(2002, 3, 5);
+    QTest::newRow("dashes") << "05-03-2002" << true << at(2002, 3, 5);
+    QTest::newRow("dots") << "05.03.2002" << true << at(2002, 3, 5);
+    QTest::newRow("two-digit year 29 is 2029") << "1/1/29" << true << at(2029, 1, 1);
+    QTest::newRow("two-digit year 30 is 1930") << "1/1/30" << true << at(1930, 1, 1);
+    QTest::newRow("two-digit year 00 is 2000") << "31/12/00" << true << at(2000, 12, 31);
+    QTest::newRow("ISO date") << "2002-03-05" << true << at(2002, 3, 5);
+    QTest::newRow("ISO date-time as stored") << "2002-03-05T14:30:00" << true
+                                            << at(2002, 3, 5, 14, 30);
+    QTest::newRow("time H:mm") << "05/03/2002 9:05" << true << at(2002, 3, 5, 9, 5);
+    QTest::newRow("time H:mm:ss") << "05/03/2002 23:59:59" << true << at(2002, 3, 5, 23, 59, 59);
+    QTest::newRow("surrounding blanks") << "  05/03/2002  " << true << at(2002, 3, 5);
+    QTest::newRow("leap day") << "29/02/2000" << true << at(2000, 2, 29);
+    QTest::newRow("31 February refused") << "31/02/2001" << false << QDateTime();
+    QTest::newRow("29 February in a common year refused") << "29/02/2001" << false << QDateTime();
+    QTest::newRow("month 13 refused") << "01/13/2001" << false << QDateTime();
+    QTest::newRow("day 0 refused") << "00/01/2001" << false << QDateTime();
+    QTest::newRow("empty text") << "" << false << QDateTime();
+    QTest::newRow("blanks only") << "   " << false << QDateTime();
+    QTest::newRow("letters") << "yesterday" << false << QDateTime();
+    QTest::newRow("mixed separators") << "05/03-2002" << false << QDateTime();
+    QTest::newRow("two parts") << "05/03" << false << QDateTime();
+    QTest::newRow("three-digit year") << "05/03/200" << false << QDateTime();
+    QTest::newRow("hour 24 refused") << "05/03/2002 24:00" << false << QDateTime();
+    QTest::newRow("trailing garbage") << "05/03/2002 x" << false << QDateTime();
+    QTest::newRow("a number") << "1234" << false << QDateTime();
+}
+
+void TestTextConversions::dates()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, isDate);
+    QFETCH(QDateTime, value);
+    QCOMPARE(IsDateText(text), isDate);
+    QCOMPARE(TextToDate(text), value);
+}
+
+void TestTextConversions::dateToText_data()
+{
+    QTest::addColumn<QDateTime>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("short date") << AtMidnight(QDate(2002, 3, 5)) << "05/03/2002";
+    QTest::newRow("time of day shown") << QDateTime(QDate(2002, 3, 5), QTime(14, 30), Qt::UTC)
+                                       << "05/03/2002 14:30:00";
+    QTest::newRow("no date") << NoDate() << "01/01/1900";
+}
+
+void TestTextConversions::dateToText()
+{
+    QFETCH(QDateTime, value);
+    QFETCH(QString, text);
+    QCOMPARE(DateToText(value), text);
+    QCOMPARE(TextToDate(DateToText(value)), value); // reads back unchanged
+}
+
+void TestTextConversions::numbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("numeric");
+    QTest::addColumn<double>("value");
+    QTest::newRow("integer") << "1500" << true << 1500.0;
+    QTest::newRow("thousands separator skipped") << "1,234" << true << 1234.0;
+    QTest::newRow("decimals") << "0.80" << true << 0.8;
+    QTest::newRow("grouped with decimals") << "12,345.67" << true << 12345.67;
+    QTest::newRow("negative") << "-5" << true << -5.0;
+    QTest::newRow("plus sign") << "+5" << true << 5.0;
+    QTest::newRow("exponent") << "1.5e3" << true << 1500.0;
+    QTest::newRow("surrounding blanks") << "  42  " << true << 42.0;
+    QTest::newRow("leading decimal point") << ".5" << true << 0.5;
+    QTest::newRow("default money text") << "0.00" << true << 0.0;
+    QTest::newRow("odometer default") << "00000" << true << 0.0;
+    QTest::newRow("empty text") << "" << false << qQNaN();
+    QTest::newRow("letters") << "abc" << false << qQNaN();
+    QTest::newRow("trailing letters") << "12abc" << false << qQNaN();
+    QTest::newRow("two decimal points") << "1.2.3" << false << qQNaN();
+    QTest::newRow("sign alone") << "-" << false << qQNaN();
+    QTest::newRow("dangling exponent") << "1e" << false << qQNaN();
+    QTest::newRow("leading separator") << ",123" << false << qQNaN();
+    QTest::newRow("blank inside") << "1 234" << false << qQNaN();
+}
+
+void TestTextConversions::numbers()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, numeric);
+    QFETCH(double, value);
+    QCOMPARE(IsNumericText(text), numeric);
+    const double got = TextToNumber(text);
+    if (numeric)
+        QCOMPARE(got, value);
+    else
+        QVERIFY(std::isnan(got));
+}
+
+void TestTextConversions::leadingNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("stops at the comma") << "1,234" << 1.0;
+    QTest::newRow("plain number") << "812.5" << 812.5;
+    QTest::newRow("blanks skipped anywhere") << " 1 2 3" << 123.0;
+    QTest::newRow("stops at a letter") << "12abc" << 12.0;
+    QTest::newRow("not a number") << "abc" << 0.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("negative") << "-42" << -42.0;
+    QTest::newRow("exponent") << "2e3" << 2000.0;
+    QTest::newRow("second point ends it") << "1.2.3" << 1.2;
+}
+
+void TestTextConversions::leadingNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(LeadingNumber(text), value);
+}
+
+void TestTextConversions::rounding_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("even");
+    QTest::addColumn<double>("away");
+    QTest::newRow("287.5 up to even") << 287.5 << 288.0 << 288.0;
+    QTest::newRow("12.5 down to even") << 12.5 << 12.0 << 13.0;
+    QTest::newRow("296.5") << 296.5 << 296.0 << 297.0;
+    QTest::newRow("62.5") << 62.5 << 62.0 << 63.0;
+    QTest::newRow("negative half") << -2.5 << -2.0 << -3.0;
+    QTest::newRow("not a half") << 21.82 << 22.0 << 22.0;
+}
+
+void TestTextConversions::rounding()
+{
+    QFETCH(double, value);
+    QFETCH(double, even);
+    QFETCH(double, away);
+    QCOMPARE(RoundHalfEven(value), even);
+    QCOMPARE(RoundHalfAway(value), away);
+}
+
+void TestTextConversions::plainNumber_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 800.0 << "800";
+    QTest::newRow("fraction") << 812.5 << "812.5";
+    QTest::newRow("no grouping") << 1234567.0 << "1234567";
+    QTest::newRow("negative") << -300.0 << "-300";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("large, no exponent") << 1e22 << "10000000000000000000000";
+}
+
+void TestTextConversions::plainNumber()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(PlainNumber(value), text);
+    QCOMPARE(LeadingNumber(text), value == 0 ? 0.0 : value);
+}
+
+void TestTextConversions::noDateIsFirstJanuary1900()
+{
+    QCOMPARE(NoDate().date(), QDate(1900, 1, 1));
+    QVERIFY(IsNoDate(TextToDate(QStringLiteral("01/01/1900"))));
+    QVERIFY(!IsNoDate(TextToDate(QStringLiteral("02/01/1900"))));
+}
+
+void TestTextConversions::monthFirstLocaleReadsMonthFirst()
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const QDateTime value = TextToDate(QStringLiteral("3/5/2002"));
+    QLocale::setDefault(saved);
+    QCOMPARE(value.date(), QDate(2002, 3, 5));
+}
+
+QTEST_GUILESS_MAIN(TestTextConversions)
+#include "tst_textconversions.moc"

@@ -2,24 +2,80 @@
 
 #include "SharedState.h"
 
+#include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 
-// The program's main window.
+namespace Ui {
+class frmMain;
+}
+
+// The program's main window: vehicle list and details, statistics panel, the two graphs, and the
+// place every other window is opened from. Its member definitions are split by concern:
+//   frmMain.cpp            layout, menus, toolbar, vehicle list and details, shut-down
+//   frmMainRecords.cpp     Record Mileage and Record Maintenance
+//   frmMainStatistics.cpp  the statistics panel
+//   frmMainGraphs.cpp      the two graphs and the image they are drawn into
+//   frmMainTools.cpp       Preferences, the maintenance report, help, About and the splash
 class frmMain final : public QMainWindow
 {
     Q_OBJECT
 
 public:
     explicit frmMain(SharedState& state, QWidget* parent = nullptr);
+    ~frmMain() override;
 
     // The load steps, run by start-up before the window is shown.
     void Form_Load();
 
+    // Shared routines of the vehicle list and details.
+    void FillVehicleList();
+    void ShowVehicleDetails();
+    void ShowConfirmChanges(bool visible);
+    void ShowVehicleStatistics(const QString& registration);
+    void DrawGraphs();
+    // Rewords the three captions built from the distance unit.
+    void RelabelDistanceUnit();
+
+    // Menu and toolbar commands.
+    void Exit_Click();
+    void Record_Mileage_Click();
+    void Record_Maintenance_Click();
+    void Add_New_Vehicle_Click();
+    void Preferences_Click();
+    void Maintenance_Report_Click();
+    void Contents_Click();
+    void About_Click();
+    void Toolbar1_ButtonClick(int position);
+
+    // Vehicle list and details events.
+    void cmbVehicleReg_Click();
+    void cmdConfirm_Click();
+    void cmdCancel_Click();
+
 protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void Form_Activate();
+    void Form_Resize();
     void Form_Unload();
+    void ShowSplash();
 
     SharedState& state_;
+    Ui::frmMain* ui;
+
+    // Each window exists at most once; a closed one is deleted and loads afresh next time.
+    QPointer<QWidget> recordMileage_;
+    QPointer<QWidget> recordMaintenance_;
+    QPointer<QWidget> addVehicle_;
+    QPointer<QWidget> preferences_;
+    QPointer<QWidget> about_;
+    QPointer<QWidget> help_;
+
+    // The graphs are drawn into this image of the client area; paintEvent copies it.
+    QImage graphImage_;
 };

@@ -1,0 +1,42 @@
+#include "WindowSupport.h"
+
+#include "Messages.h"
+#include "StoreError.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+QWidget* ShowOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make)
+{
+    if (!slot) {
+        slot = make();
+        slot->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    return slot;
+}
+
+void ApplyDialogFrame(QWidget* dialog, int leftTwips, int topTwips)
+{
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint);
+    dialog->setFixedSize(dialog->size());
+    QPoint at(TwipsToPixels(leftTwips), TwipsToPixels(topTwips));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        at += screen->geometry().topLeft();
+    dialog->move(at);
+}
+
+void Guarded(Messages& messages, const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const StoreError& e) {
+        messages.show(e.text(), QStringLiteral("Kelmot"), Messages::Icon::Critical);
+    } catch (const std::exception& e) {
+        messages.show(QString::fromUtf8(e.what()), QStringLiteral("Kelmot"),
+                      Messages::Icon::Critical);
+    }
+}

@@ -1,0 +1,9 @@
+#include "frmMain.h"
+
+void frmMain::Record_Mileage_Click()
+{
+}
+
+void frmMain::Record_Maintenance_Click()
+{
+}

@@ -39,6 +39,9 @@ struct SharedState
     GraphTable MonthlyTotals = EmptyGraphTable();
     QString DistanceUnit = QStringLiteral("Mile");
     qint32 LastCallResult = 0;
+
+    // How long the splash stays at start-up; tests set 0, which skips it.
+    int SplashMilliseconds = 3000;
 };
 
 // The stored distance unit word: only a string value counts, anything else or nothing is "Mile".

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <stdexcept>
 
 // A failure of the vehicle log store, with the store's numeric code (SQLite's own codes,

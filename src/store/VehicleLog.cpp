@@ -6,15 +6,17 @@
 #include <QSqlError>
 #include <QUrl>
 #include <QVariant>
-
 #include <cmath>
 
 namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
-constexpr int kMisuse = 21;      // SQLite's code for use of a closed store
-constexpr int kNotFound = 12;    // no row to edit
-constexpr int kCantOpen = 14;    // SQLite's code for a file that cannot be opened
+constexpr int kMisuse = 21;   // SQLite's code for use of a closed store
+constexpr int kNotFound = 12; // no row to edit
+constexpr int kCantOpen = 14; // SQLite's code for a file that cannot be opened
+constexpr int kBusy = 5;
+constexpr int kLocked = 6;
+constexpr int kBusyRetries = 3;
 
 QAtomicInteger<quint64> connectionCounter;
 
@@ -166,8 +168,9 @@ std::unique_ptr<VehicleLog> VehicleLog::Open(const QString& path)
             const QSqlError error = db.lastError();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(log->connection_);
-            throw StoreError(codeOf(error, kCantOpen),
-                             QStringLiteral("Cannot open the store %1: %2").arg(path, error.text()));
+            throw StoreError(
+                codeOf(error, kCantOpen),
+                QStringLiteral("Cannot open the store %1: %2").arg(path, error.text()));
         }
     }
     log->open_ = true;
@@ -200,7 +203,8 @@ void VehicleLog::Create(const QString& path)
         bool ok = q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && db.transaction();
         for (const char* statement : kSchema)
             ok = ok && q.exec(QString::fromUtf8(statement));
-        ok = ok && q.exec(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion)) && db.commit();
+        ok = ok && q.exec(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion)) &&
+             db.commit();
         const QSqlError error = q.lastError().isValid() ? q.lastError() : db.lastError();
         q = QSqlQuery();
         db.close();
@@ -218,9 +222,9 @@ void VehicleLog::Close()
     if (!open_)
         return;
     open_ = false;
-    for (auto* slot : {&list_, &find_, &edit_, &newestMileage_, &chronological_,
-                       &maintenanceByDate_, &newestMaintenance_, &insertMileage_,
-                       &insertMaintenance_, &insertVehicle_})
+    for (auto* slot :
+         {&list_, &find_, &edit_, &newestMileage_, &chronological_, &maintenanceByDate_,
+          &newestMaintenance_, &insertMileage_, &insertMaintenance_, &insertVehicle_})
         slot->reset();
     {
         QSqlDatabase db = database();
@@ -318,11 +322,15 @@ void VehicleLog::EditVehicle(const QString& registration, const VehicleRow& valu
     q.bindValue(4, values.Model);
     q.bindValue(5, values.Fuel);
     q.bindValue(6, registration);
-    run(q);
-    const int changed = q.numRowsAffected();
-    q.finish();
+    int changed = 0;
+    writeTransaction([&] {
+        run(q);
+        changed = q.numRowsAffected();
+        q.finish();
+    });
     if (changed < 1)
-        throw StoreError(kNotFound, QStringLiteral("No vehicle is stored under %1.").arg(registration));
+        throw StoreError(kNotFound,
+                         QStringLiteral("No vehicle is stored under %1.").arg(registration));
 }
 
 QVector<MileageRow> VehicleLog::MileageNewestFirst(const QString& registration)
@@ -382,8 +390,7 @@ QVector<MaintenanceRow> VehicleLog::MaintenanceNewestFirst(const QString& regist
 
 std::unique_ptr<MileageCursor> VehicleLog::OpenMileageTable()
 {
-    prepared(insertMileage_, R"(INSERT INTO "Mileage" ("Date", "Registration", "Current Mileage",
-        "Amount", "Price Per") VALUES (?, ?, ?, ?, ?))");
+    mileageInsert();
     return std::make_unique<MileageCursor>(*this);
 }
 
@@ -402,17 +409,26 @@ std::unique_ptr<VehicleDetailsCursor> VehicleLog::OpenVehicleDetailsTable()
     return std::make_unique<VehicleDetailsCursor>(*this);
 }
 
-void VehicleLog::insertMileage(const MileageRow& row)
+void VehicleLog::bindMileage(QSqlQuery& q, const MileageRow& row)
 {
-    QSqlQuery& q = prepared(insertMileage_, R"(INSERT INTO "Mileage" ("Date", "Registration",
-        "Current Mileage", "Amount", "Price Per") VALUES (?, ?, ?, ?, ?))");
     q.bindValue(0, dateText(row.Date, QStringLiteral("Date")));
     q.bindValue(1, row.Registration);
     q.bindValue(2, number(row.CurrentMileage, QStringLiteral("Current Mileage")));
     q.bindValue(3, number(row.Amount, QStringLiteral("Amount")));
     q.bindValue(4, number(row.PricePer, QStringLiteral("Price Per")));
-    run(q);
-    q.finish();
+}
+
+QSqlQuery& VehicleLog::mileageInsert()
+{
+    return prepared(insertMileage_, R"(INSERT INTO "Mileage" ("Date", "Registration",
+        "Current Mileage", "Amount", "Price Per") VALUES (?, ?, ?, ?, ?))");
+}
+
+void VehicleLog::insertMileage(const MileageRow& row)
+{
+    QSqlQuery& q = mileageInsert();
+    bindMileage(q, row);
+    writeTransaction([&] { run(q); });
 }
 
 void VehicleLog::insertMaintenance(const MaintenanceRow& row)
@@ -423,8 +439,7 @@ void VehicleLog::insertMaintenance(const MaintenanceRow& row)
     q.bindValue(1, row.Registration);
     q.bindValue(2, number(row.Cost, QStringLiteral("Cost")));
     q.bindValue(3, row.Description);
-    run(q);
-    q.finish();
+    writeTransaction([&] { run(q); });
 }
 
 void VehicleLog::insertVehicle(const VehicleRow& vehicle, const MileageRow& firstReading)
@@ -432,6 +447,7 @@ void VehicleLog::insertVehicle(const VehicleRow& vehicle, const MileageRow& firs
     QSqlQuery& q = prepared(insertVehicle_, R"(INSERT INTO "Vehicle Details" ("Registration",
         "Registration Date", "Purchase Date", "Make", "Model", "Engine Capacity", "Fuel")
         VALUES (?, ?, ?, ?, ?, ?, ?))");
+    QSqlQuery& reading = mileageInsert();
     // Convert every value before the transaction starts, so a bad value writes nothing.
     q.bindValue(0, vehicle.Registration);
     q.bindValue(1, dateText(vehicle.RegistrationDate, QStringLiteral("Registration Date")));
@@ -440,16 +456,40 @@ void VehicleLog::insertVehicle(const VehicleRow& vehicle, const MileageRow& firs
     q.bindValue(4, vehicle.Model);
     q.bindValue(5, number(vehicle.EngineCapacity, QStringLiteral("Engine Capacity")));
     q.bindValue(6, vehicle.Fuel);
-    execute(QStringLiteral("BEGIN IMMEDIATE"));
-    try {
+    bindMileage(reading, firstReading);
+    writeTransaction([&] {
         run(q);
         q.finish();
-        insertMileage(firstReading);
-        execute(QStringLiteral("COMMIT"));
+        run(reading);
+    });
+}
+
+void VehicleLog::writeTransaction(const std::function<void()>& body)
+{
+    requireOpen();
+    // IMMEDIATE takes the write lock before anything is read, so a second process sharing the
+    // file waits in SQLite's busy handler rather than being refused to avoid a deadlock.
+    retryWhileBusy(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        body();
+        retryWhileBusy(QStringLiteral("COMMIT"));
     } catch (...) {
-        q.finish();
         QSqlQuery rollback(database());
         rollback.exec(QStringLiteral("ROLLBACK"));
         throw;
+    }
+}
+
+void VehicleLog::retryWhileBusy(const QString& sql)
+{
+    QSqlQuery q(database());
+    for (int attempt = 0;; ++attempt) {
+        if (q.exec(sql))
+            return;
+        const int code = codeOf(q.lastError());
+        // The busy timeout has already waited; a few more tries cover a writer that holds the
+        // lock for longer than that on a slow shared folder.
+        if ((code != kBusy && code != kLocked) || attempt >= kBusyRetries)
+            fail(q.lastError(), sql);
     }
 }

@@ -7,7 +7,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVector>
-
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -62,6 +62,10 @@ private:
     void requireOpen() const;
     QSqlQuery& prepared(std::unique_ptr<QSqlQuery>& slot, const char* sql);
     void run(QSqlQuery& query);
+    QSqlQuery& mileageInsert();
+    void bindMileage(QSqlQuery& q, const MileageRow& row);
+    void writeTransaction(const std::function<void()>& body);
+    void retryWhileBusy(const QString& sql);
     void insertMileage(const MileageRow& row);
     void insertMaintenance(const MaintenanceRow& row);
     void insertVehicle(const VehicleRow& vehicle, const MileageRow& firstReading);
@@ -71,8 +75,7 @@ private:
     QString path_;
     bool open_ = false;
     std::unique_ptr<QSqlQuery> list_, find_, edit_, newestMileage_, chronological_,
-        maintenanceByDate_, newestMaintenance_, insertMileage_, insertMaintenance_,
-        insertVehicle_;
+        maintenanceByDate_, newestMaintenance_, insertMileage_, insertMaintenance_, insertVehicle_;
 };
 
 // Append cursor on "Mileage".

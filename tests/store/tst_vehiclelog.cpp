@@ -7,7 +7,6 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <limits>
 
 namespace {
@@ -176,7 +175,8 @@ void TestVehicleLog::registrationsIgnoreLetterCase()
     details->AppendVehicle(vehicle("ab1"), reading("ab1", day(2026, 1, 1), 1));
     log_->OpenMileageTable()->AppendMileage(reading("km02 xyz", day(2026, 2, 1), 2));
     QVERIFY(log_->FindVehicle(QStringLiteral("km02 xyz")));
-    QCOMPARE(log_->FindVehicle(QStringLiteral("km02 xyz"))->Registration, QStringLiteral("KM02 XYZ"));
+    QCOMPARE(log_->FindVehicle(QStringLiteral("km02 xyz"))->Registration,
+             QStringLiteral("KM02 XYZ"));
     QCOMPARE(log_->ListRegistrations(), QStringList({"ab1", "KM02 XYZ"}));
     QCOMPARE(log_->MileageChronological(QStringLiteral("KM02 XYZ")).size(), 2);
 }
@@ -185,8 +185,8 @@ void TestVehicleLog::duplicateRegistrationRefused()
 {
     auto details = log_->OpenVehicleDetailsTable();
     details->AppendVehicle(vehicle("AB1"), reading("AB1", day(2026, 1, 1), 1));
-    QVERIFY_THROWS_EXCEPTION(StoreError, details->AppendVehicle(vehicle("ab1"),
-                                                                reading("ab1", day(2026, 1, 1), 9)));
+    QVERIFY_THROWS_EXCEPTION(
+        StoreError, details->AppendVehicle(vehicle("ab1"), reading("ab1", day(2026, 1, 1), 9)));
     QCOMPARE(log_->MileageChronological(QStringLiteral("AB1")).size(), 1);
 }
 
@@ -224,7 +224,8 @@ void TestVehicleLog::failedFirstReadingLeavesNoDetailsRow()
     QVERIFY(!log_->FindVehicle(QStringLiteral("HALF")));
     QVERIFY(log_->ListRegistrations().isEmpty());
     // The same vehicle can then be added properly.
-    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("HALF"), reading("HALF", day(2026, 1, 1), 5));
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("HALF"),
+                                                   reading("HALF", day(2026, 1, 1), 5));
     QCOMPARE(log_->MileageChronological(QStringLiteral("HALF")).size(), 1);
 }
 
@@ -302,7 +303,8 @@ void TestVehicleLog::openNeverCreatesTheFile()
 void TestVehicleLog::foreignFilesAreRefusedUntouched_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("garbage") << QByteArray("this is not a vehicle log, just some text\n").repeated(200);
+    QTest::newRow("garbage")
+        << QByteArray("this is not a vehicle log, just some text\n").repeated(200);
     QTest::newRow("empty file") << QByteArray();
 }
 
@@ -349,7 +351,8 @@ void TestVehicleLog::schemaIsVersioned()
 {
     log_.reset();
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
         db.setDatabaseName(path_);
         QVERIFY(db.open());
         QSqlQuery q(db);

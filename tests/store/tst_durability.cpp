@@ -1,0 +1,140 @@
+#include "TestEnvironment.h"
+#include "VehicleLog.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+
+QString appender()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/kelmot_appender");
+}
+
+// Every number the child printed: each is an append that had returned.
+QList<int> acknowledged(QProcess& child)
+{
+    QList<int> done;
+    const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
+    for (const QByteArray& line : lines)
+        if (!line.trimmed().isEmpty())
+            done << line.trimmed().toInt();
+    return done;
+}
+
+QString integrityCheck(const QString& path)
+{
+    QString result;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(path);
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next())
+                result = q.value(0).toString();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    return result;
+}
+
+} // namespace
+
+class TestDurability : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { PinTestEnvironment(); }
+    void killedWritersLoseNothingThatReturned();
+    void twoProcessesShareOneStore();
+};
+
+void TestDurability::killedWritersLoseNothingThatReturned()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Mileage.mdb"));
+    VehicleLog::Create(path);
+    QRandomGenerator random(20261209); // fixed seed: a failure can be replayed
+    QList<QList<int>> returned;
+
+    for (int round = 0; round < 50; ++round) {
+        QProcess child;
+        child.start(appender(), {path, QStringLiteral("K%1").arg(round), QStringLiteral("100000")});
+        QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
+        const int target = random.bounded(1, 25);
+        QByteArray seen;
+        while (seen.count('\n') < target && child.state() == QProcess::Running) {
+            if (child.waitForReadyRead(30000))
+                seen = child.peek(child.bytesAvailable());
+            else
+                break;
+        }
+        ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        returned << acknowledged(child);
+        QVERIFY(returned.last().size() >= target);
+    }
+
+    QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
+    auto log = VehicleLog::Open(path);
+    for (int round = 0; round < returned.size(); ++round) {
+        const QString registration = QStringLiteral("K%1").arg(round);
+        const auto readings = log->MileageChronological(registration);
+        for (int i : returned[round]) {
+            if (i % 5 == 0) {
+                const QString vehicle = registration + QStringLiteral("-V%1").arg(i);
+                QVERIFY2(log->FindVehicle(vehicle), qPrintable(vehicle));
+            } else {
+                const bool present =
+                    std::any_of(readings.begin(), readings.end(),
+                                [i](const MileageRow& r) { return r.CurrentMileage == i; });
+                QVERIFY2(present,
+                         qPrintable(QStringLiteral("%1 reading %2").arg(registration).arg(i)));
+            }
+        }
+    }
+    // No vehicle without its first reading.
+    for (const QString& registration : log->ListRegistrations())
+        QVERIFY2(!log->MileageChronological(registration).isEmpty(), qPrintable(registration));
+}
+
+void TestDurability::twoProcessesShareOneStore()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Mileage.mdb"));
+    VehicleLog::Create(path);
+    QProcess first, second;
+    first.start(appender(), {path, QStringLiteral("FIRST"), QStringLiteral("500")});
+    second.start(appender(), {path, QStringLiteral("SECOND"), QStringLiteral("500")});
+    QVERIFY(first.waitForFinished(120000));
+    QVERIFY(second.waitForFinished(120000));
+    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(acknowledged(first).size(), 500);
+    QCOMPARE(acknowledged(second).size(), 500);
+
+    auto log = VehicleLog::Open(path);
+    for (const QString& who : {QStringLiteral("FIRST"), QStringLiteral("SECOND")}) {
+        // 400 plain readings, plus 100 vehicles with one first reading each.
+        QCOMPARE(log->MileageChronological(who).size(), 400);
+        int vehicles = 0;
+        for (const QString& registration : log->ListRegistrations())
+            if (registration.startsWith(who + QStringLiteral("-V"))) {
+                ++vehicles;
+                QCOMPARE(log->MileageChronological(registration).size(), 1);
+            }
+        QCOMPARE(vehicles, 100);
+    }
+    QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
+}
+
+QTEST_GUILESS_MAIN(TestDurability)
+#include "tst_durability.moc"

@@ -1,0 +1,159 @@
+#include "VehicleStatistics.h"
+
+#include "TextConversions.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+
+// Distance, costs and litres summed: the derived figures follow from them.
+void deriveFigures(StatisticsColumn& column)
+{
+    column.CostIncMaintenance = column.FuelCost + column.Maintenance;
+    column.CostPer.reset();
+    column.CostPerInc.reset();
+    column.DistancePerLitre.reset();
+    column.DistancePerGallon.reset();
+    if (!(column.Distance > 0) || !std::isfinite(column.Distance))
+        return;
+    const auto finite = [](double value) -> std::optional<double> {
+        if (std::isfinite(value))
+            return value;
+        return std::nullopt;
+    };
+    column.CostPer = finite(column.FuelCost / column.Distance);
+    column.CostPerInc = finite(column.CostIncMaintenance / column.Distance);
+    if (column.Litres > 0) {
+        column.DistancePerLitre = finite(column.Distance / column.Litres);
+        if (column.DistancePerLitre)
+            column.DistancePerGallon = finite(*column.DistancePerLitre * LitresPerGallon);
+    }
+}
+
+} // namespace
+
+QDateTime StartOfYear(const QDate& today)
+{
+    return AtMidnight(QDate(today.year(), 1, 1));
+}
+
+bool IsCurrentYearRecord(const QDateTime& date, const QDate& today)
+{
+    return date >= StartOfYear(today);
+}
+
+VehicleStatisticsFigures ComputeStatistics(const QVector<MileageRow>& readings,
+                                           const QVector<MaintenanceRow>& maintenance,
+                                           const QDate& today)
+{
+    VehicleStatisticsFigures f;
+    if (!readings.isEmpty()) {
+        f.FirstReading = readings.first().CurrentMileage;
+        f.LatestReading = readings.last().CurrentMileage;
+    }
+
+    for (const MileageRow& r : readings) {
+        const bool thisYear = IsCurrentYearRecord(r.Date, today);
+        if (thisYear && !f.HasCurrentYearReading) {
+            f.HasCurrentYearReading = true;
+            f.YearBase = r.CurrentMileage;
+        }
+        if (r.Amount > 0 && r.PricePer > 0) {
+            const double litres = r.Amount / r.PricePer;
+            f.ToDate.Litres += litres;
+            if (thisYear)
+                f.CurrentYear.Litres += litres;
+        }
+        f.ToDate.FuelCost += r.Amount;
+        if (thisYear)
+            f.CurrentYear.FuelCost += r.Amount;
+    }
+
+    for (const MaintenanceRow& m : maintenance) {
+        f.ToDate.Maintenance += m.Cost;
+        if (IsCurrentYearRecord(m.Date, today))
+            f.CurrentYear.Maintenance += m.Cost;
+    }
+
+    f.ToDate.Distance = f.LatestReading - f.FirstReading;
+    // Without a current-year reading nothing was travelled this year as far as the log knows.
+    f.CurrentYear.Distance = f.HasCurrentYearReading ? f.LatestReading - f.YearBase : 0;
+
+    deriveFigures(f.ToDate);
+    deriveFigures(f.CurrentYear);
+    return f;
+}
+
+QString ZeroText()
+{
+    return QStringLiteral("0");
+}
+
+QString ReadingForm(double value)
+{
+    if (!std::isfinite(value))
+        value = 0;
+    const double whole = RoundHalfEven(value);
+    QString digits = QString::number(std::fabs(whole), 'f', 0);
+    if (digits.size() < 6)
+        digits = QString(6 - digits.size(), u'0') + digits;
+    return whole < 0 ? QStringLiteral("-") + digits : digits;
+}
+
+QString CurrencyForm(double value)
+{
+    if (!std::isfinite(value) || value == 0)
+        value = 0; // no "-£0.00"
+    return QLocale().toCurrencyString(value);
+}
+
+QString TwoDecimalsForm(double value)
+{
+    if (!std::isfinite(value))
+        return ZeroText();
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', 2);
+}
+
+namespace {
+
+QString plainForm(double value)
+{
+    return std::isfinite(value) ? PlainNumber(value) : ZeroText();
+}
+
+QString costPerForm(const std::optional<double>& value)
+{
+    return CurrencyForm(value.value_or(0));
+}
+
+QString economyForm(const std::optional<double>& value)
+{
+    return value ? TwoDecimalsForm(*value) : ZeroText();
+}
+
+} // namespace
+
+VehicleStatisticsTexts FormatStatistics(const VehicleStatisticsFigures& f)
+{
+    VehicleStatisticsTexts t;
+    t.lblCurrentMileage = ReadingForm(f.LatestReading);
+    t.lblMiles = plainForm(f.ToDate.Distance);
+    t.lblMilesDate = plainForm(f.CurrentYear.Distance);
+    t.lblCost = CurrencyForm(f.ToDate.FuelCost);
+    t.lblCostDate = CurrencyForm(f.CurrentYear.FuelCost);
+    t.lblCostinc = CurrencyForm(f.ToDate.CostIncMaintenance);
+    t.lblCostincDate = CurrencyForm(f.CurrentYear.CostIncMaintenance);
+    t.lblCostPer = costPerForm(f.ToDate.CostPer);
+    t.lblCostPerinc = costPerForm(f.ToDate.CostPerInc);
+    t.lblMilesPerLitreTD = economyForm(f.ToDate.DistancePerLitre);
+    t.lblMilesPerGallonTD = economyForm(f.ToDate.DistancePerGallon);
+    t.lblCostPerDate = costPerForm(f.CurrentYear.CostPer);
+    t.lblCostPerincDate = costPerForm(f.CurrentYear.CostPerInc);
+    t.lblMilesPerLitreYR = economyForm(f.CurrentYear.DistancePerLitre);
+    t.lblMilesPerGallonYR = economyForm(f.CurrentYear.DistancePerGallon);
+    return t;
+}

@@ -6,7 +6,7 @@ packages=(
   build-essential cmake
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
   fp-utils libchm-dev fonts-liberation2
-  libbenchmark-dev
+  libbenchmark-dev libsqlite3-dev
 )
 
 missing=()

@@ -349,6 +349,13 @@ QVector<MileageRow> VehicleLog::MileageNewestFirst(const QString& registration)
 
 QVector<MileageRow> VehicleLog::MileageChronological(const QString& registration)
 {
+    // The main window reads the same vehicle's readings for the statistics and both graphs in
+    // one go; the last answer is kept until this or another process writes to the store.
+    const auto stamp = changeStamp();
+    if (chronologicalCache_ && chronologicalCache_->registration == registration &&
+        chronologicalCache_->stamp == stamp)
+        return chronologicalCache_->rows;
+
     QSqlQuery& q = prepared(chronological_, R"(SELECT "Registration", "Date", "Current Mileage",
         "Amount", "Price Per" FROM "Mileage" WHERE "Registration" = ?
         ORDER BY "Date", "Current Mileage", rowid)");
@@ -358,7 +365,18 @@ QVector<MileageRow> VehicleLog::MileageChronological(const QString& registration
     while (q.next())
         rows.append(readMileage(q));
     q.finish();
+    chronologicalCache_ = ReadingsCache{registration, stamp, rows};
     return rows;
+}
+
+std::pair<qint64, qint64> VehicleLog::changeStamp()
+{
+    // data_version changes when another connection commits; our own writes are counted here.
+    QSqlQuery& q = prepared(dataVersion_, "PRAGMA data_version");
+    run(q);
+    const qint64 version = q.next() ? q.value(0).toLongLong() : -1;
+    q.finish();
+    return {version, writes_};
 }
 
 QVector<MaintenanceRow> VehicleLog::MaintenanceByDate(const QString& registration)
@@ -467,6 +485,7 @@ void VehicleLog::insertVehicle(const VehicleRow& vehicle, const MileageRow& firs
 void VehicleLog::writeTransaction(const std::function<void()>& body)
 {
     requireOpen();
+    ++writes_;
     // IMMEDIATE takes the write lock before anything is read, so a second process sharing the
     // file waits in SQLite's busy handler rather than being refused to avoid a deadlock.
     retryWhileBusy(QStringLiteral("BEGIN IMMEDIATE"));

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class MileageCursor;
 class MaintenanceCursor;
@@ -71,11 +72,23 @@ private:
     void insertVehicle(const VehicleRow& vehicle, const MileageRow& firstReading);
     void execute(const QString& sql);
 
+    std::pair<qint64, qint64> changeStamp();
+
+    struct ReadingsCache
+    {
+        QString registration;
+        std::pair<qint64, qint64> stamp;
+        QVector<MileageRow> rows;
+    };
+
     QString connection_;
     QString path_;
     bool open_ = false;
     std::unique_ptr<QSqlQuery> list_, find_, edit_, newestMileage_, chronological_,
-        maintenanceByDate_, newestMaintenance_, insertMileage_, insertMaintenance_, insertVehicle_;
+        maintenanceByDate_, newestMaintenance_, insertMileage_, insertMaintenance_, insertVehicle_,
+        dataVersion_;
+    qint64 writes_ = 0;
+    std::optional<ReadingsCache> chronologicalCache_;
 };
 
 // Append cursor on "Mileage".

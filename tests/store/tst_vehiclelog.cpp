@@ -77,6 +77,7 @@ private slots:
     void closedStoreRefusesEverything();
     void createRefusesExistingFile();
     void schemaIsVersioned();
+    void repeatedReadsSeeEveryWrite();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -364,6 +365,21 @@ void TestVehicleLog::schemaIsVersioned()
         QCOMPARE(q.value(0).toInt(), 1);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+}
+
+void TestVehicleLog::repeatedReadsSeeEveryWrite()
+{
+    auto table = log_->OpenMileageTable();
+    table->AppendMileage(reading("C", day(2026, 1, 1), 1));
+    QCOMPARE(log_->MileageChronological(QStringLiteral("C")).size(), 1);
+    table->AppendMileage(reading("C", day(2026, 1, 2), 2));
+    QCOMPARE(log_->MileageChronological(QStringLiteral("C")).size(), 2);
+    // A second connection, as another process sharing the file would have.
+    auto other = VehicleLog::Open(path_);
+    other->OpenMileageTable()->AppendMileage(reading("C", day(2026, 1, 3), 3));
+    QCOMPARE(mileages(log_->MileageChronological("C")), QStringList({"1", "2", "3"}));
+    QCOMPARE(log_->MileageChronological(QStringLiteral("D")).size(), 0);
+    QCOMPARE(log_->MileageChronological(QStringLiteral("C")).size(), 3);
 }
 
 QTEST_GUILESS_MAIN(TestVehicleLog)

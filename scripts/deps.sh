@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
   fp-utils libchm-dev fonts-liberation2
   libbenchmark-dev libsqlite3-dev
+  clang libclang-rt-14-dev
+  xvfb xauth xdotool
 )
 
 missing=()

@@ -14,5 +14,12 @@ options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 cmake -S "$here" -B "$build" "${options[@]}"
 cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
-cd "$build"
-ctest --output-on-failure -j"$(nproc)"
+(cd "$build" && ctest --output-on-failure -j"$(nproc)")
+
+# The fuzzers: clang with libFuzzer, ASan and UBSan, a short bounded run of each.
+fuzz="${build}-fuzz"
+rm -rf "$fuzz"
+CXX=clang++ cmake -S "$here" -B "$fuzz" -DKELMOT_FUZZ=ON -DKELMOT_BUILD_TESTS=OFF \
+  -DKELMOT_BUILD_BENCH=OFF -DFUZZ_SECONDS="${KELMOT_FUZZ_SECONDS:-20}"
+cmake --build "$fuzz" -j"$(nproc)" --target kelmot_fuzzers
+(cd "$fuzz" && ctest --output-on-failure)

@@ -1,0 +1,39 @@
+// Feeds arbitrary text to the six conversions and checks that they agree with each other.
+#include "TextConversions.h"
+
+#include <QLocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const bool pinned = [] {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        return true;
+    }();
+    (void)pinned;
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+
+    const QDateTime date = TextToDate(text);
+    if (IsDateText(text) != date.isValid())
+        std::abort();
+    if (date.isValid() && TextToDate(DateToText(date)) != date)
+        std::abort(); // what we show must read back as the same value
+
+    const double number = TextToNumber(text);
+    if (IsNumericText(text) == std::isnan(number))
+        std::abort();
+
+    const double leading = LeadingNumber(text);
+    if (std::isnan(leading))
+        std::abort();
+    if (std::isfinite(leading)) {
+        if (LeadingNumber(PlainNumber(leading)) != leading && leading != 0)
+            std::abort();
+        const double rounded = RoundHalfEven(leading);
+        if (std::fabs(rounded - leading) > 0.5)
+            std::abort();
+    }
+    return 0;
+}

@@ -11,11 +11,17 @@ struct GraphRow
 };
 
 // Row 1 (index 0) holds the two field names; data rows follow contiguously from row 2 and the
-// first row with an empty XText ends them. The table keeps at least 100 rows and grows when a
-// vehicle has more readings than that.
+// first row with an empty XText, or the end of the table, ends them. The table keeps at least
+// 100 rows and grows when a vehicle has more readings than that.
 using GraphTable = QVector<GraphRow>;
 
-constexpr int GraphTableMinimumRows = 100;
+constexpr qsizetype GraphTableMinimumRows = 100;
 
 // A table of GraphTableMinimumRows empty rows.
 GraphTable EmptyGraphTable();
+
+// An empty table with room for the header row and dataRows data rows.
+GraphTable EmptyGraphTable(qsizetype dataRows);
+
+// The number of data rows: rows 2 onward up to the first empty XText.
+qsizetype GraphDataRowCount(const GraphTable& table);

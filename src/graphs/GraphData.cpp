@@ -1,0 +1,69 @@
+#include "GraphData.h"
+
+#include "TextConversions.h"
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+const QString DateField = QStringLiteral("Date");
+const QString ReadingField = QStringLiteral("Current Mileage");
+
+void writeHeader(GraphTable& table)
+{
+    table[0] = {DateField, ReadingField};
+}
+
+} // namespace
+
+void LoadGraphPoints(GraphTable& table, const QVector<MileageRow>& readings)
+{
+    table = EmptyGraphTable(readings.size());
+    writeHeader(table);
+    qsizetype row = 1;
+    for (const MileageRow& reading : readings) {
+        if (!reading.Date.isValid() || !std::isfinite(reading.CurrentMileage))
+            continue;
+        table[row++] = {DateToText(reading.Date), PlainNumber(reading.CurrentMileage)};
+    }
+}
+
+void LoadMonthlyTotals(GraphTable& table, const QVector<MileageRow>& readings, int currentYear)
+{
+    static const std::array<QString, 12> monthNames = {
+        QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
+        QStringLiteral("April"),   QStringLiteral("May"),      QStringLiteral("June"),
+        QStringLiteral("July"),    QStringLiteral("August"),   QStringLiteral("September"),
+        QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")};
+
+    table = EmptyGraphTable();
+    writeHeader(table);
+
+    // Whole readings, held in doubles so that no odometer value can overflow; index 0 stays 0.
+    std::array<double, 13> monthReading{};
+    double firstReading = 0;
+    int firstMonth = 0;
+    for (const MileageRow& reading : readings) {
+        const QDate date = reading.Date.date();
+        if (!date.isValid() || date.year() != currentYear || !std::isfinite(reading.CurrentMileage))
+            continue;
+        const double whole = RoundHalfEven(reading.CurrentMileage);
+        // Tested on every row: an opening reading of 0 is replaced by the next one.
+        if (firstReading == 0) {
+            firstReading = whole;
+            firstMonth = date.month();
+        }
+        monthReading[date.month()] = whole; // rows come in date order: the month keeps its last
+    }
+
+    for (int m = 1; m <= firstMonth; ++m)
+        table[m].YText = m < firstMonth ? QStringLiteral("0") : PlainNumber(monthReading[m] - firstReading);
+    for (int m = firstMonth + 1; m <= 12; ++m) {
+        if (monthReading[m] == 0)
+            monthReading[m] = monthReading[m - 1]; // carried over through a month without readings
+        table[m].YText = PlainNumber(monthReading[m] - monthReading[m - 1]);
+    }
+    for (int m = 1; m <= 12; ++m)
+        table[m].XText = monthNames[m - 1];
+}

@@ -1,0 +1,92 @@
+#include "ImageCanvas.h"
+
+#include "TextConversions.h"
+
+#include <QFontMetricsF>
+
+#include <algorithm>
+
+namespace {
+
+int whole(double value)
+{
+    return static_cast<int>(RoundHalfEven(value));
+}
+
+QRect inclusive(QPoint a, QPoint b)
+{
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}
+
+} // namespace
+
+ImageCanvas::ImageCanvas(QImage& image, QColor background, QColor foreground)
+    : image_(image), painter_(&image_), background_(background), foreground_(foreground)
+{
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    painter_.setBrush(Qt::NoBrush);
+}
+
+void ImageCanvas::clear()
+{
+    painter_.fillRect(image_.rect(), background_);
+}
+
+void ImageCanvas::line(QPointF from, QPointF to, std::optional<QRgb> colour)
+{
+    painter_.setPen(QPen(colour ? QColor(*colour) : foreground_, 0));
+    painter_.drawLine(QPoint(whole(from.x()), whole(from.y())), QPoint(whole(to.x()), whole(to.y())));
+}
+
+void ImageCanvas::box(QPoint a, QPoint b, QRgb colour)
+{
+    painter_.setPen(QPen(QColor(colour), 0));
+    const QRect r = inclusive(a, b);
+    // A stroked QRect covers one pixel more than its size across and down.
+    painter_.drawRect(QRect(r.topLeft(), QSize(r.width() - 1, r.height() - 1)));
+}
+
+void ImageCanvas::filledBox(QPoint a, QPoint b, QRgb colour)
+{
+    painter_.fillRect(inclusive(a, b), QColor(colour));
+}
+
+const QFont& ImageCanvas::qtFont(const CanvasFont& font)
+{
+    for (const auto& [made, qt] : fonts_)
+        if (made == font)
+            return qt;
+    QFont qt(font.face);
+    qt.setStyleHint(QFont::SansSerif);
+    qt.setWeight(QFont::Weight(font.weight));
+    qt.setPixelSize(font.pixelSize);
+    // Qt sizes a font by its em; the canvas sizes it by its cell, ascent plus descent.
+    const QFontMetricsF metrics(qt);
+    const double cell = metrics.ascent() + metrics.descent();
+    if (cell > 0)
+        qt.setPixelSize(std::max(1, whole(font.pixelSize * font.pixelSize / cell)));
+    fonts_.append({font, qt});
+    return fonts_.last().second;
+}
+
+void ImageCanvas::text(QPoint at, TextAlign align, const CanvasFont& font, const QString& text)
+{
+    if (font.pixelSize < 1 || text.isEmpty())
+        return;
+    painter_.save();
+    painter_.setFont(qtFont(font));
+    painter_.setPen(foreground_);
+    painter_.translate(at);
+    painter_.rotate(font.turn);
+    const QFontMetricsF metrics(painter_.font(), painter_.device());
+    double x = 0;
+    if (align == TextAlign::BottomRight)
+        x = -metrics.horizontalAdvance(text);
+    else if (align == TextAlign::BottomCentre)
+        x = -metrics.horizontalAdvance(text) / 2;
+    const double y = align == TextAlign::TopLeft ? metrics.ascent() : -metrics.descent();
+    painter_.drawText(QPointF(x, y), text);
+    painter_.restore();
+}

@@ -1,0 +1,152 @@
+#include "ImageCanvas.h"
+#include "TestEnvironment.h"
+
+#include <QtTest>
+
+namespace {
+
+const QColor Background(240, 240, 240);
+const QColor Foreground(0, 0, 0);
+
+// The bounding rectangle of every pixel that is not the background.
+QRect inked(const QImage& image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != Background)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+QImage blank()
+{
+    QImage image(200, 120, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    return image;
+}
+
+} // namespace
+
+class TestImageCanvas : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { PinTestEnvironment(); }
+
+    void clearFillsTheBackground();
+    void boxOutlineIncludesBothCorners();
+    void filledBoxIncludesItsOutline();
+    void linesRoundTheirEnds();
+    void textSitsOnItsReferencePoint();
+    void turnedTextRunsDownToTheRight();
+    void fontsBelowOnePixelDrawNothing();
+};
+
+void TestImageCanvas::clearFillsTheBackground()
+{
+    QImage image = blank();
+    {
+        ImageCanvas canvas(image, Background, Foreground);
+        canvas.clear();
+    }
+    QVERIFY(inked(image).isNull());
+}
+
+void TestImageCanvas::boxOutlineIncludesBothCorners()
+{
+    QImage image = blank();
+    {
+        ImageCanvas canvas(image, Background, Foreground);
+        canvas.clear();
+        canvas.box(QPoint(50, 40), QPoint(10, 20), Black);
+    }
+    QCOMPARE(inked(image), QRect(QPoint(10, 20), QPoint(50, 40)));
+    QCOMPARE(image.pixelColor(10, 20), QColor(Black));
+    QCOMPARE(image.pixelColor(50, 40), QColor(Black));
+    QCOMPARE(image.pixelColor(30, 30), Background);
+}
+
+void TestImageCanvas::filledBoxIncludesItsOutline()
+{
+    QImage image = blank();
+    {
+        ImageCanvas canvas(image, Background, Foreground);
+        canvas.clear();
+        canvas.filledBox(QPoint(10, 40), QPoint(20, 41), Red);
+    }
+    QCOMPARE(inked(image), QRect(QPoint(10, 40), QPoint(20, 41)));
+    QCOMPARE(image.pixelColor(15, 41), QColor(Red));
+}
+
+void TestImageCanvas::linesRoundTheirEnds()
+{
+    QImage image = blank();
+    {
+        ImageCanvas canvas(image, Background, Foreground);
+        canvas.clear();
+        canvas.line(QPointF(10.5, 5), QPointF(10.5, 50.4)); // 10.5 goes to the even 10
+    }
+    QCOMPARE(inked(image), QRect(QPoint(10, 5), QPoint(10, 50)));
+    QCOMPARE(image.pixelColor(10, 30), Foreground);
+}
+
+void TestImageCanvas::textSitsOnItsReferencePoint()
+{
+    const CanvasFont font{QStringLiteral("Arial"), 20, 400, 0};
+    struct Case
+    {
+        TextAlign align;
+        QRect allowed;
+    };
+    const Case cases[] = {
+        {TextAlign::TopLeft, QRect(QPoint(100, 60), QPoint(199, 80))},
+        {TextAlign::BottomLeft, QRect(QPoint(100, 40), QPoint(199, 60))},
+        {TextAlign::BottomRight, QRect(QPoint(0, 40), QPoint(100, 60))},
+        {TextAlign::BottomCentre, QRect(QPoint(60, 40), QPoint(140, 60))},
+    };
+    for (const Case& c : cases) {
+        QImage image = blank();
+        {
+            ImageCanvas canvas(image, Background, Foreground);
+            canvas.clear();
+            canvas.text(QPoint(100, 60), c.align, font, QStringLiteral("Mileg"));
+        }
+        const QRect ink = inked(image);
+        QVERIFY(!ink.isNull());
+        QVERIFY2(c.allowed.contains(ink), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(ink.x()).arg(ink.y())
+                                                          .arg(ink.width()).arg(ink.height())));
+        QVERIFY(ink.height() >= 14); // a cell of 20 pixels holds capitals and descenders of about 15
+    }
+}
+
+void TestImageCanvas::turnedTextRunsDownToTheRight()
+{
+    QImage image = blank();
+    {
+        ImageCanvas canvas(image, Background, Foreground);
+        canvas.clear();
+        canvas.text(QPoint(20, 10), TextAlign::TopLeft, CanvasFont{QStringLiteral("Arial"), 14, 400, 45},
+                    QStringLiteral("September"));
+    }
+    const QRect ink = inked(image);
+    QVERIFY(ink.top() >= 10);
+    QVERIFY(ink.height() > 40 && ink.width() > 40);
+    QVERIFY(ink.right() > 50);
+}
+
+void TestImageCanvas::fontsBelowOnePixelDrawNothing()
+{
+    QImage image = blank();
+    {
+        ImageCanvas canvas(image, Background, Foreground);
+        canvas.clear();
+        canvas.text(QPoint(20, 20), TextAlign::TopLeft, CanvasFont{QStringLiteral("Arial"), 0, 400, 0},
+                    QStringLiteral("nothing"));
+    }
+    QVERIFY(inked(image).isNull());
+}
+
+QTEST_MAIN(TestImageCanvas)
+#include "tst_imagecanvas.moc"

@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 10000;
 constexpr int kMisuse = 21;   // SQLite's code for use of a closed store
 constexpr int kNotFound = 12; // no row to edit
 constexpr int kCantOpen = 14; // SQLite's code for a file that cannot be opened
+constexpr int kError = 1;     // SQLite's generic code, here: a file without our tables
 constexpr int kBusy = 5;
 constexpr int kLocked = 6;
 constexpr int kBusyRetries = 3;
@@ -154,7 +154,7 @@ VehicleLog::~VehicleLog()
     Close();
 }
 
-std::unique_ptr<VehicleLog> VehicleLog::Open(const QString& path)
+std::unique_ptr<VehicleLog> VehicleLog::Open(const QString& path, int busyTimeoutMs)
 {
     if (!QFileInfo(path).isFile())
         throw StoreError(kCantOpen, QStringLiteral("Cannot open the store %1").arg(path));
@@ -162,7 +162,7 @@ std::unique_ptr<VehicleLog> VehicleLog::Open(const QString& path)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), log->connection_);
         db.setConnectOptions(
-            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
         db.setDatabaseName(sqliteUri(path, "rw"));
         if (!db.open()) {
             const QSqlError error = db.lastError();
@@ -181,6 +181,26 @@ std::unique_ptr<VehicleLog> VehicleLog::Open(const QString& path)
     check.setForwardOnly(true);
     if (!check.exec(QStringLiteral("PRAGMA user_version")) || !check.next())
         fail(check.lastError(), QStringLiteral("Cannot read the store %1").arg(path));
+    const int version = check.value(0).toInt();
+    check.finish();
+    if (!check.exec(QStringLiteral(R"(SELECT count(*) FROM sqlite_master WHERE type = 'table'
+            AND name IN ('Vehicle Details', 'Mileage', 'Maintenance'))")) ||
+        !check.next())
+        fail(check.lastError(), QStringLiteral("Cannot read the store %1").arg(path));
+    const int tables = check.value(0).toInt();
+    check.finish();
+    if (tables != 3)
+        throw StoreError(kError,
+                         QStringLiteral("%1 does not hold the vehicle log's tables.").arg(path));
+    // A store that cannot take a write (read-only file or folder, held by another program) is
+    // refused now rather than after the user has typed a whole entry. The write is rolled back.
+    log->retryWhileBusy(QStringLiteral("BEGIN IMMEDIATE"));
+    const bool writable = check.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
+    const QSqlError error = check.lastError();
+    check.finish();
+    log->execute(QStringLiteral("ROLLBACK"));
+    if (!writable)
+        fail(error, QStringLiteral("Cannot write to the store %1").arg(path));
     return log;
 }
 

@@ -23,9 +23,12 @@ class VehicleLog
 {
 public:
     static constexpr int SchemaVersion = 1;
+    // How long a write waits for another process sharing the file.
+    static constexpr int DefaultBusyTimeoutMs = 10000;
 
     // Opens an existing store read-write; never creates the file.
-    static std::unique_ptr<VehicleLog> Open(const QString& path);
+    static std::unique_ptr<VehicleLog> Open(const QString& path,
+                                            int busyTimeoutMs = DefaultBusyTimeoutMs);
     // Creates a new, empty store; refuses to touch a file that already exists.
     static void Create(const QString& path);
 

@@ -3,11 +3,13 @@
 #include "VehicleLog.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <limits>
+#include <unistd.h>
 
 namespace {
 
@@ -78,6 +80,8 @@ private slots:
     void createRefusesExistingFile();
     void schemaIsVersioned();
     void repeatedReadsSeeEveryWrite();
+    void lockedStoreRefusedUntouched();
+    void readOnlyStoreRefusedUntouched();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -380,6 +384,65 @@ void TestVehicleLog::repeatedReadsSeeEveryWrite()
     QCOMPARE(mileages(log_->MileageChronological("C")), QStringList({"1", "2", "3"}));
     QCOMPARE(log_->MileageChronological(QStringLiteral("D")).size(), 0);
     QCOMPARE(log_->MileageChronological(QStringLiteral("C")).size(), 3);
+}
+
+namespace {
+QByteArray contentOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+void TestVehicleLog::lockedStoreRefusedUntouched()
+{
+    log_->OpenMileageTable()->AppendMileage(reading("L", day(2026, 1, 1), 1));
+    log_.reset();
+    const QByteArray before = contentOf(path_);
+    {
+        QSqlDatabase holder =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(path_);
+        QVERIFY(holder.open());
+        QSqlQuery q(holder);
+        QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        try {
+            VehicleLog::Open(path_, 50);
+            QFAIL("a store held by another program should be refused");
+        } catch (const StoreError& e) {
+            QCOMPARE(e.code(), 5); // busy
+        }
+        QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    QCOMPARE(contentOf(path_), before);
+}
+
+void TestVehicleLog::readOnlyStoreRefusedUntouched()
+{
+    log_.reset();
+    const QByteArray before = contentOf(path_);
+    // Permissions do not stop root, so there the file is made immutable instead.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path_}) != 0)
+            QSKIP("this file system cannot make a file immutable");
+    } else {
+        QFile::setPermissions(path_, QFileDevice::ReadOwner);
+    }
+    bool refused = false;
+    try {
+        VehicleLog::Open(path_);
+    } catch (const StoreError& e) {
+        refused = true;
+        QVERIFY(e.code() != 0);
+    }
+    if (root)
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path_});
+    else
+        QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(refused);
+    QCOMPARE(contentOf(path_), before);
 }
 
 QTEST_GUILESS_MAIN(TestVehicleLog)

@@ -1,0 +1,106 @@
+#include "dlgEnterMaintenance.h"
+
+#include "Artwork.h"
+#include "SharedState.h"
+#include "TextConversions.h"
+#include "WindowSupport.h"
+#include "ui_dlgEnterMaintenance.h"
+
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPixmap>
+
+namespace {
+const QString InvalidEntry = QStringLiteral("Invalid Entry");
+}
+
+dlgEnterMaintenance::dlgEnterMaintenance(SharedState& state, QWidget* parent)
+    : QDialog(parent), state_(state), ui(std::make_unique<Ui::dlgEnterMaintenance>())
+{
+    ui->setupUi(this);
+    setWindowIcon(QIcon(QPixmap::fromImage(GaugeIcon())));
+    ApplyDialogFrame(this, 2400, 1275);
+    connect(ui->OKButton, &QPushButton::clicked, this, &dlgEnterMaintenance::OKButton_Click);
+    connect(ui->CancelButton, &QPushButton::clicked, this,
+            &dlgEnterMaintenance::CancelButton_Click);
+    Form_Load();
+}
+
+dlgEnterMaintenance::~dlgEnterMaintenance() = default;
+
+// Each opening loads afresh: ShowOnce makes a new dialog once the last one has closed.
+void dlgEnterMaintenance::Form_Load()
+{
+    ui->lblVehicleRegistration->setText(state_.CurrentRegistration);
+    ui->txtDate->setText(DateToText(state_.platform.clock.today()));
+    ui->txtAmount->setText(QStringLiteral("0.00"));
+    ui->txtDescription->clear();
+    ui->txtDate->setFocus();
+}
+
+void dlgEnterMaintenance::OKButton_Click()
+{
+    // A store failure shows a "Kelmot" box; the dialog stays open with the entries as typed.
+    Guarded(state_.platform.messages, [this] { saveEntry(); });
+}
+
+void dlgEnterMaintenance::CancelButton_Click()
+{
+    close();
+}
+
+void dlgEnterMaintenance::refuse(const QString& text)
+{
+    state_.platform.messages.show(text, InvalidEntry, Messages::Icon::Exclamation);
+}
+
+void dlgEnterMaintenance::saveEntry()
+{
+    // The row is filed under the registration the dialog shows, so that is the vehicle whose
+    // latest entry the date is checked against (whatever the main window shows by now).
+    const QString registration = ui->lblVehicleRegistration->text();
+    const QVector<MaintenanceRow> newestFirst =
+        state_.LogDatabase->MaintenanceNewestFirst(registration);
+
+    const QString dateText = ui->txtDate->text();
+    const QString amountText = ui->txtAmount->text();
+    const QString description = ui->txtDescription->toPlainText();
+
+    if (!IsDateText(dateText))
+        return refuse(QStringLiteral("The entry for 'Date' must be in date format"));
+    const QDateTime date = TextToDate(dateText);
+    // Today at midnight: today with a time of day counts as later than today.
+    if (date > AtMidnight(state_.platform.clock.today()))
+        return refuse(QStringLiteral("The entry for 'Date' cannot be in the future"));
+    if (!IsNumericText(amountText))
+        return refuse(QStringLiteral("The entry for 'Amount' must be numeric"));
+    const double cost = TextToNumber(amountText);
+    if (!(cost > 0))
+        return refuse(QStringLiteral("The entry for 'Amount' must be a positive Value"));
+    // Blanks only are not empty.
+    if (description.isEmpty())
+        return refuse(QStringLiteral("Please Enter a Description"));
+    // The first entry of a vehicle may carry any date up to today.
+    if (!newestFirst.isEmpty() && date < newestFirst.first().Date)
+        return refuse(QStringLiteral("The entry for 'Date' is before the most recent entry"));
+
+    if (!state_.MaintenanceTable)
+        throw StoreError(0, QStringLiteral("The vehicle log is closed."));
+    state_.MaintenanceTable->AppendMaintenance(MaintenanceRow{registration, date, cost, description});
+    close();
+}
+
+void dlgEnterMaintenance::keyPressEvent(QKeyEvent* event)
+{
+    // Neither button is a default or a cancel button. Enter in the description is a new line,
+    // which the box takes before the dialog sees the key.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}

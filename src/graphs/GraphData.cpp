@@ -2,6 +2,7 @@
 
 #include "TextConversions.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -10,23 +11,21 @@ namespace {
 const QString DateField = QStringLiteral("Date");
 const QString ReadingField = QStringLiteral("Current Mileage");
 
-void writeHeader(GraphTable& table)
-{
-    table[0] = {DateField, ReadingField};
-}
 
 } // namespace
 
 void LoadGraphPoints(GraphTable& table, const QVector<MileageRow>& readings)
 {
-    table = EmptyGraphTable(readings.size());
-    writeHeader(table);
-    qsizetype row = 1;
+    table.clear();
+    table.reserve(std::max(GraphTableMinimumRows, readings.size() + 1));
+    table.append({DateField, ReadingField});
     for (const MileageRow& reading : readings) {
         if (!reading.Date.isValid() || !std::isfinite(reading.CurrentMileage))
             continue;
-        table[row++] = {DateToText(reading.Date), PlainNumber(reading.CurrentMileage)};
+        table.append({DateToText(reading.Date), PlainNumber(reading.CurrentMileage)});
     }
+    if (table.size() < GraphTableMinimumRows)
+        table.resize(GraphTableMinimumRows);
 }
 
 void LoadMonthlyTotals(GraphTable& table, const QVector<MileageRow>& readings, int currentYear)
@@ -38,7 +37,7 @@ void LoadMonthlyTotals(GraphTable& table, const QVector<MileageRow>& readings, i
         QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")};
 
     table = EmptyGraphTable();
-    writeHeader(table);
+    table[0] = {DateField, ReadingField};
 
     // Whole readings, held in doubles so that no odometer value can overflow; index 0 stays 0.
     std::array<double, 13> monthReading{};

@@ -31,17 +31,28 @@ ImageCanvas::ImageCanvas(QImage& image, QColor background, QColor foreground)
 
 void ImageCanvas::clear()
 {
+    lastLineEnd_.reset();
     painter_.fillRect(image_.rect(), background_);
 }
 
 void ImageCanvas::line(QPointF from, QPointF to, std::optional<QRgb> colour)
 {
-    painter_.setPen(QPen(colour ? QColor(*colour) : foreground_, 0));
-    painter_.drawLine(QPoint(whole(from.x()), whole(from.y())), QPoint(whole(to.x()), whole(to.y())));
+    const QColor wanted = colour ? QColor(*colour) : foreground_;
+    const QPoint a(whole(from.x()), whole(from.y()));
+    const QPoint b(whole(to.x()), whole(to.y()));
+    // Thousands of readings crowd into a few hundred pixels: a line of one pixel where the line
+    // just drawn ended, in its colour, changes nothing.
+    if (a == b && lastLineEnd_ == a && painter_.pen().color() == wanted)
+        return;
+    if (painter_.pen().color() != wanted || painter_.pen().widthF() != 0)
+        painter_.setPen(QPen(wanted, 0));
+    painter_.drawLine(a, b);
+    lastLineEnd_ = b;
 }
 
 void ImageCanvas::box(QPoint a, QPoint b, QRgb colour)
 {
+    lastLineEnd_.reset();
     painter_.setPen(QPen(QColor(colour), 0));
     const QRect r = inclusive(a, b);
     // A stroked QRect covers one pixel more than its size across and down.
@@ -50,6 +61,7 @@ void ImageCanvas::box(QPoint a, QPoint b, QRgb colour)
 
 void ImageCanvas::filledBox(QPoint a, QPoint b, QRgb colour)
 {
+    lastLineEnd_.reset();
     painter_.fillRect(inclusive(a, b), QColor(colour));
 }
 
@@ -73,6 +85,7 @@ const QFont& ImageCanvas::qtFont(const CanvasFont& font)
 
 void ImageCanvas::text(QPoint at, TextAlign align, const CanvasFont& font, const QString& text)
 {
+    lastLineEnd_.reset();
     if (font.pixelSize < 1 || text.isEmpty())
         return;
     painter_.save();

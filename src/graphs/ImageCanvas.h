@@ -28,6 +28,8 @@ private:
     QPainter painter_;
     QColor background_;
     QColor foreground_;
+    // Where the last line ended, until anything else is drawn.
+    std::optional<QPoint> lastLineEnd_;
     // Each font is made once per canvas, that is once per drawing.
     QVector<std::pair<CanvasFont, QFont>> fonts_;
 };

@@ -1,5 +1,6 @@
 #include "ImageCanvas.h"
 #include "TestEnvironment.h"
+#include "TextConversions.h"
 
 #include <QtTest>
 
@@ -39,6 +40,7 @@ private slots:
     void boxOutlineIncludesBothCorners();
     void filledBoxIncludesItsOutline();
     void linesRoundTheirEnds();
+    void crowdedLinesDrawAsEveryLineWould();
     void textSitsOnItsReferencePoint();
     void turnedTextRunsDownToTheRight();
     void fontsBelowOnePixelDrawNothing();
@@ -90,6 +92,28 @@ void TestImageCanvas::linesRoundTheirEnds()
     }
     QCOMPARE(inked(image), QRect(QPoint(10, 5), QPoint(10, 50)));
     QCOMPARE(image.pixelColor(10, 30), Foreground);
+}
+
+void TestImageCanvas::crowdedLinesDrawAsEveryLineWould()
+{
+    // Many points per pixel, some falling back: the same pixels as a plain QPainter line each.
+    QVector<QPoint> points;
+    for (int i = 0; i < 3000; ++i)
+        points << QPoint(int(RoundHalfEven(10 + i * 0.05)), int(RoundHalfEven(100 - i * 0.03 + (i % 97 == 0 ? 20 : 0))));
+    QImage drawn = blank();
+    QImage expected = blank();
+    {
+        ImageCanvas canvas(drawn, Background, Foreground);
+        canvas.clear();
+        QPainter painter(&expected);
+        painter.fillRect(expected.rect(), Background);
+        painter.setPen(QPen(QColor(Red), 0));
+        for (qsizetype i = 1; i < points.size(); ++i) {
+            canvas.line(points[i - 1], points[i], Red);
+            painter.drawLine(points[i - 1], points[i]);
+        }
+    }
+    QCOMPARE(drawn, expected);
 }
 
 void TestImageCanvas::textSitsOnItsReferencePoint()

@@ -3,7 +3,6 @@
 #include "TextConversions.h"
 
 #include <QLocale>
-
 #include <cmath>
 
 namespace {

@@ -5,7 +5,6 @@
 #include <QDate>
 #include <QString>
 #include <QVector>
-
 #include <optional>
 
 // The statistics panel of the main window (Part 4.1), in two pure steps:
@@ -22,9 +21,9 @@ struct StatisticsColumn
     double Maintenance = 0; // sum of Cost
     double Litres = 0;      // sum of Amount / Price Per over readings with both above 0
 
-    double CostIncMaintenance = 0;         // FuelCost + Maintenance
-    std::optional<double> CostPer;         // FuelCost / Distance; empty unless Distance > 0
-    std::optional<double> CostPerInc;      // CostIncMaintenance / Distance; likewise
+    double CostIncMaintenance = 0;           // FuelCost + Maintenance
+    std::optional<double> CostPer;           // FuelCost / Distance; empty unless Distance > 0
+    std::optional<double> CostPerInc;        // CostIncMaintenance / Distance; likewise
     std::optional<double> DistancePerLitre;  // Distance / Litres; empty unless both are above 0
     std::optional<double> DistancePerGallon; // DistancePerLitre * 4.54
 };
@@ -69,9 +68,9 @@ struct VehicleStatisticsTexts
 
 // The display forms of Part 4.1, read with the default QLocale. A value that is not finite
 // shows the zero form of its label.
-QString ReadingForm(double value);    // "000000": whole number, at least six digits
-QString CurrencyForm(double value);   // QLocale().toCurrencyString
+QString ReadingForm(double value);     // "000000": whole number, at least six digits
+QString CurrencyForm(double value);    // QLocale().toCurrencyString
 QString TwoDecimalsForm(double value); // "0.00": two decimals, locale separator, no grouping
-QString ZeroText();                   // "0"
+QString ZeroText();                    // "0"
 
 VehicleStatisticsTexts FormatStatistics(const VehicleStatisticsFigures& figures);

@@ -3,7 +3,6 @@
 #include "VehicleStatistics.h"
 
 #include <QtTest>
-
 #include <cmath>
 #include <limits>
 
@@ -29,10 +28,14 @@ MaintenanceRow cost(QDateTime date, double amount)
 // Every label text, in the panel's order, for comparing whole panels at once.
 QStringList all(const VehicleStatisticsTexts& t)
 {
-    return {t.lblCurrentMileage, t.lblMiles, t.lblMilesDate, t.lblCost, t.lblCostDate,
-            t.lblCostinc, t.lblCostincDate, t.lblCostPer, t.lblCostPerDate, t.lblCostPerinc,
-            t.lblCostPerincDate, t.lblMilesPerLitreTD, t.lblMilesPerLitreYR,
-            t.lblMilesPerGallonTD, t.lblMilesPerGallonYR};
+    return {t.lblCurrentMileage,  t.lblMiles,
+            t.lblMilesDate,       t.lblCost,
+            t.lblCostDate,        t.lblCostinc,
+            t.lblCostincDate,     t.lblCostPer,
+            t.lblCostPerDate,     t.lblCostPerinc,
+            t.lblCostPerincDate,  t.lblMilesPerLitreTD,
+            t.lblMilesPerLitreYR, t.lblMilesPerGallonTD,
+            t.lblMilesPerGallonYR};
 }
 
 void verifyNoInfOrNan(const VehicleStatisticsTexts& t)
@@ -107,9 +110,9 @@ void TestStatistics::workedExampleFromTheStore()
     env.state->MileageTable->AppendMileage(reading(day(2026, 2, 10), 10400, 40.00, 0.80));
     env.state->MaintenanceTable->AppendMaintenance(cost(day(2026, 3, 5), 120.00));
 
-    const auto figures = ComputeStatistics(env.state->LogDatabase->MileageChronological(Reg),
-                                           env.state->LogDatabase->MaintenanceByDate(Reg),
-                                           env.clock.today());
+    const auto figures =
+        ComputeStatistics(env.state->LogDatabase->MileageChronological(Reg),
+                          env.state->LogDatabase->MaintenanceByDate(Reg), env.clock.today());
     const VehicleStatisticsTexts t = FormatStatistics(figures);
     QCOMPARE(t.lblCurrentMileage, QStringLiteral("010800"));
     QCOMPARE(t.lblMiles, QStringLiteral("800"));
@@ -153,8 +156,8 @@ void TestStatistics::workedExampleFigures()
 
 void TestStatistics::singleCurrentYearReading()
 {
-    const auto f = ComputeStatistics({reading(day(2026, 4, 1), 5000, 30.00, 1.50)}, {},
-                                     QDate(2026, 6, 15));
+    const auto f =
+        ComputeStatistics({reading(day(2026, 4, 1), 5000, 30.00, 1.50)}, {}, QDate(2026, 6, 15));
     const VehicleStatisticsTexts t = FormatStatistics(f);
     QCOMPARE(all(t), (QStringList{"005000", "0", "0", "£30.00", "£30.00", "£30.00", "£30.00",
                                   "£0.00", "£0.00", "£0.00", "£0.00", "0", "0", "0", "0"}));
@@ -190,9 +193,9 @@ void TestStatistics::readingOnLastDayOfLastYearIsNot()
     QVERIFY(!IsCurrentYearRecord(lateOnNewYearsEve, QDate(2026, 6, 15)));
     QVERIFY(IsCurrentYearRecord(day(2026, 1, 1), QDate(2026, 6, 15)));
     QVERIFY(IsCurrentYearRecord(day(2026, 1, 1), QDate(2026, 1, 1)));
-    const auto f = ComputeStatistics({reading(lateOnNewYearsEve, 100, 10, 1),
-                                      reading(day(2026, 2, 1), 300, 10, 1)},
-                                     {cost(lateOnNewYearsEve, 5)}, QDate(2026, 6, 15));
+    const auto f = ComputeStatistics(
+        {reading(lateOnNewYearsEve, 100, 10, 1), reading(day(2026, 2, 1), 300, 10, 1)},
+        {cost(lateOnNewYearsEve, 5)}, QDate(2026, 6, 15));
     QCOMPARE(f.YearBase, 300.0);
     QCOMPARE(f.CurrentYear.FuelCost, 10.0);
     QCOMPARE(f.CurrentYear.Maintenance, 0.0);
@@ -212,11 +215,10 @@ void TestStatistics::equalFirstAndLatestReadings()
 
 void TestStatistics::amountWithoutPricePerAddsCostNotLitres()
 {
-    const auto f = ComputeStatistics({reading(day(2026, 1, 10), 1000),
-                                      reading(day(2026, 2, 10), 1200, 20.00, 0),
-                                      reading(day(2026, 3, 10), 1400, 40.00, 0.80),
-                                      reading(day(2026, 4, 10), 1500, 0, 0.90)},
-                                     {}, QDate(2026, 6, 15));
+    const auto f = ComputeStatistics(
+        {reading(day(2026, 1, 10), 1000), reading(day(2026, 2, 10), 1200, 20.00, 0),
+         reading(day(2026, 3, 10), 1400, 40.00, 0.80), reading(day(2026, 4, 10), 1500, 0, 0.90)},
+        {}, QDate(2026, 6, 15));
     QCOMPARE(f.ToDate.FuelCost, 60.0);
     QCOMPARE(f.ToDate.Litres, 50.0);
     QCOMPARE(f.CurrentYear.Litres, 50.0);
@@ -230,11 +232,10 @@ void TestStatistics::amountWithoutPricePerAddsCostNotLitres()
 
 void TestStatistics::maintenanceOnlyInEarlierYears()
 {
-    const auto f = ComputeStatistics({reading(day(2025, 6, 1), 2000),
-                                      reading(day(2026, 2, 1), 2500, 40.00, 0.80),
-                                      reading(day(2026, 3, 1), 2900, 40.00, 0.80)},
-                                     {cost(day(2024, 5, 1), 100.00), cost(day(2025, 7, 1), 50.00)},
-                                     QDate(2026, 6, 15));
+    const auto f = ComputeStatistics(
+        {reading(day(2025, 6, 1), 2000), reading(day(2026, 2, 1), 2500, 40.00, 0.80),
+         reading(day(2026, 3, 1), 2900, 40.00, 0.80)},
+        {cost(day(2024, 5, 1), 100.00), cost(day(2025, 7, 1), 50.00)}, QDate(2026, 6, 15));
     QCOMPARE(f.CurrentYear.Maintenance, 0.0);
     const VehicleStatisticsTexts t = FormatStatistics(f);
     QCOMPARE(t.lblMiles, QStringLiteral("900"));
@@ -264,24 +265,23 @@ void TestStatistics::noMaintenanceAtAll()
 // odometer reading; that year's maintenance still counts.
 void TestStatistics::noCurrentYearReading()
 {
-    const auto f = ComputeStatistics({reading(day(2025, 3, 1), 20000),
-                                      reading(day(2025, 9, 1), 21000, 50.00, 1.25)},
-                                     {cost(day(2026, 2, 1), 75.00), cost(day(2025, 5, 1), 25.00)},
-                                     QDate(2026, 6, 15));
+    const auto f = ComputeStatistics(
+        {reading(day(2025, 3, 1), 20000), reading(day(2025, 9, 1), 21000, 50.00, 1.25)},
+        {cost(day(2026, 2, 1), 75.00), cost(day(2025, 5, 1), 25.00)}, QDate(2026, 6, 15));
     QVERIFY(!f.HasCurrentYearReading);
     QCOMPARE(f.CurrentYear.Distance, 0.0);
     const VehicleStatisticsTexts t = FormatStatistics(f);
-    QCOMPARE(all(t), (QStringList{"021000", "1000", "0", "£50.00", "£0.00", "£150.00", "£75.00",
-                                  "£0.05", "£0.00", "£0.15", "£0.00", "25.00", "0", "113.50",
-                                  "0"}));
+    QCOMPARE(all(t),
+             (QStringList{"021000", "1000", "0", "£50.00", "£0.00", "£150.00", "£75.00", "£0.05",
+                          "£0.00", "£0.15", "£0.00", "25.00", "0", "113.50", "0"}));
 }
 
 void TestStatistics::litresZeroWithPositiveDistance()
 {
     // Fuel paid without a price: distance but no litres, so the economy cannot be formed.
-    const auto f = ComputeStatistics({reading(day(2026, 1, 10), 100),
-                                      reading(day(2026, 2, 10), 600, 30.00, 0)},
-                                     {}, QDate(2026, 6, 15));
+    const auto f = ComputeStatistics(
+        {reading(day(2026, 1, 10), 100), reading(day(2026, 2, 10), 600, 30.00, 0)}, {},
+        QDate(2026, 6, 15));
     QVERIFY(!f.ToDate.DistancePerLitre);
     QVERIFY(!f.ToDate.DistancePerGallon);
     const VehicleStatisticsTexts t = FormatStatistics(f);
@@ -295,9 +295,9 @@ void TestStatistics::litresZeroWithPositiveDistance()
 
 void TestStatistics::decreasingReadingsGiveZeroForms()
 {
-    const auto f = ComputeStatistics({reading(day(2026, 1, 10), 900),
-                                      reading(day(2026, 2, 10), 700, 30.00, 1.00)},
-                                     {}, QDate(2026, 6, 15));
+    const auto f = ComputeStatistics(
+        {reading(day(2026, 1, 10), 900), reading(day(2026, 2, 10), 700, 30.00, 1.00)}, {},
+        QDate(2026, 6, 15));
     const VehicleStatisticsTexts t = FormatStatistics(f);
     QCOMPARE(t.lblMiles, QStringLiteral("-200"));
     QCOMPARE(t.lblCostPer, QStringLiteral("£0.00"));
@@ -307,7 +307,8 @@ void TestStatistics::decreasingReadingsGiveZeroForms()
 
 void TestStatistics::noReadingsAtAll()
 {
-    const VehicleStatisticsTexts t = FormatStatistics(ComputeStatistics({}, {}, QDate(2026, 6, 15)));
+    const VehicleStatisticsTexts t =
+        FormatStatistics(ComputeStatistics({}, {}, QDate(2026, 6, 15)));
     QCOMPARE(all(t), (QStringList{"000000", "0", "0", "£0.00", "£0.00", "£0.00", "£0.00", "£0.00",
                                   "£0.00", "£0.00", "£0.00", "0", "0", "0", "0"}));
 }
@@ -315,13 +316,13 @@ void TestStatistics::noReadingsAtAll()
 void TestStatistics::extremeValuesNeverShowInfOrNan()
 {
     const double big = std::numeric_limits<double>::max();
-    const auto f = ComputeStatistics({reading(day(2026, 1, 10), -big),
-                                      reading(day(2026, 2, 10), big, big, 1e-300)},
-                                     {cost(day(2026, 2, 1), big)}, QDate(2026, 6, 15));
+    const auto f = ComputeStatistics(
+        {reading(day(2026, 1, 10), -big), reading(day(2026, 2, 10), big, big, 1e-300)},
+        {cost(day(2026, 2, 1), big)}, QDate(2026, 6, 15));
     verifyNoInfOrNan(FormatStatistics(f));
-    const auto tiny = ComputeStatistics({reading(day(2026, 1, 10), 0),
-                                         reading(day(2026, 2, 10), 1e-300, 1e-300, 1e300)},
-                                        {}, QDate(2026, 6, 15));
+    const auto tiny = ComputeStatistics(
+        {reading(day(2026, 1, 10), 0), reading(day(2026, 2, 10), 1e-300, 1e-300, 1e300)}, {},
+        QDate(2026, 6, 15));
     verifyNoInfOrNan(FormatStatistics(tiny));
 }
 

@@ -30,8 +30,7 @@ void addVehicle(SharedState& state, const QString& registration, QDateTime date,
     state.VehicleDetailsTable->AppendVehicle(v, MileageRow{registration, date, reading, 0, 0});
 }
 
-template <typename T>
-T* child(QWidget* window, const char* name)
+template <typename T> T* child(QWidget* window, const char* name)
 {
     T* w = window->findChild<T*>(QString::fromLatin1(name));
     if (!w)
@@ -304,35 +303,81 @@ void TestRecordDialogs::mileageChecks_data()
     QTest::addColumn<QString>("message"); // empty: accepted
 
     const QString future = QStringLiteral("The entry for 'Date' cannot be in the future");
-    const QString amountPositive = QStringLiteral("The entry for 'Amount' must be a positive Value");
-    QTest::newRow("today") << "15/06/2026" << "10500" << "40.00" << "0.80" << "";
-    QTest::newRow("tomorrow") << "16/06/2026" << "10500" << "40.00" << "0.80" << future;
-    QTest::newRow("today with a time of day") << "15/06/2026 10:30" << "10500" << "40.00"
+    const QString amountPositive =
+        QStringLiteral("The entry for 'Amount' must be a positive Value");
+    QTest::newRow("today") << "15/06/2026"
+                           << "10500"
+                           << "40.00"
+                           << "0.80"
+                           << "";
+    QTest::newRow("tomorrow") << "16/06/2026"
+                              << "10500"
+                              << "40.00"
+                              << "0.80" << future;
+    QTest::newRow("today with a time of day") << "15/06/2026 10:30"
+                                              << "10500"
+                                              << "40.00"
                                               << "0.80" << future;
-    QTest::newRow("not a date") << "31/02/2026" << "10500" << "40.00" << "0.80"
+    QTest::newRow("not a date") << "31/02/2026"
+                                << "10500"
+                                << "40.00"
+                                << "0.80"
                                 << "The entry for 'Date' must be in date format";
-    QTest::newRow("empty date") << "" << "10500" << "40.00" << "0.80"
+    QTest::newRow("empty date") << ""
+                                << "10500"
+                                << "40.00"
+                                << "0.80"
                                 << "The entry for 'Date' must be in date format";
     QTest::newRow("before the latest reading")
-        << "09/01/2026" << "10500" << "40.00" << "0.80"
+        << "09/01/2026"
+        << "10500"
+        << "40.00"
+        << "0.80"
         << "The entry for 'Date' is before the most recent entry";
-    QTest::newRow("reading not numeric") << "15/06/2026" << "ten" << "40.00" << "0.80"
+    QTest::newRow("reading not numeric") << "15/06/2026"
+                                         << "ten"
+                                         << "40.00"
+                                         << "0.80"
                                          << "The entry for 'Current Mileage' must be numeric";
     QTest::newRow("reading below the latest")
-        << "15/06/2026" << "9999.9" << "40.00" << "0.80"
+        << "15/06/2026"
+        << "9999.9"
+        << "40.00"
+        << "0.80"
         << "The entry for 'Mileage' is less than the most recent entry";
-    QTest::newRow("amount 0") << "15/06/2026" << "10500" << "0" << "0.80" << amountPositive;
-    QTest::newRow("amount -5") << "15/06/2026" << "10500" << "-5" << "0.80" << amountPositive;
-    QTest::newRow("amount abc") << "15/06/2026" << "10500" << "abc" << "0.80"
+    QTest::newRow("amount 0") << "15/06/2026"
+                              << "10500"
+                              << "0"
+                              << "0.80" << amountPositive;
+    QTest::newRow("amount -5") << "15/06/2026"
+                               << "10500"
+                               << "-5"
+                               << "0.80" << amountPositive;
+    QTest::newRow("amount abc") << "15/06/2026"
+                                << "10500"
+                                << "abc"
+                                << "0.80"
                                 << "The entry for 'Amount' must be numeric";
-    QTest::newRow("price per abc") << "15/06/2026" << "10500" << "40.00" << "abc"
+    QTest::newRow("price per abc") << "15/06/2026"
+                                   << "10500"
+                                   << "40.00"
+                                   << "abc"
                                    << "The entry for 'Price Per' must be numeric";
-    QTest::newRow("price per 0") << "15/06/2026" << "10500" << "40.00" << "0.00"
+    QTest::newRow("price per 0") << "15/06/2026"
+                                 << "10500"
+                                 << "40.00"
+                                 << "0.00"
                                  << "The entry for 'Price Per' must be a positive Value";
-    QTest::newRow("price per -1") << "15/06/2026" << "10500" << "40.00" << "-1"
+    QTest::newRow("price per -1") << "15/06/2026"
+                                  << "10500"
+                                  << "40.00"
+                                  << "-1"
                                   << "The entry for 'Price Per' must be a positive Value";
     // Only the first failing check speaks.
-    QTest::newRow("future date and bad amount") << "16/06/2026" << "1" << "abc" << "abc" << future;
+    QTest::newRow("future date and bad amount") << "16/06/2026"
+                                                << "1"
+                                                << "abc"
+                                                << "abc" << future;
 }
 
 void TestRecordDialogs::mileageChecks()
@@ -382,7 +427,7 @@ void TestRecordDialogs::mileageThousandsSeparatorComparedAsStored()
 void TestRecordDialogs::mileageChecksTheVehicleTheDialogShows()
 {
     addVehicle(*env->state, Other, day(2026, 5, 1), 50000);
-    MileageForm f(openMileage()); // shows Reg, latest reading 10000 on 10/01/2026
+    MileageForm f(openMileage());            // shows Reg, latest reading 10000 on 10/01/2026
     env->state->CurrentRegistration = Other; // the main window moves on to another vehicle
     f.fill(QStringLiteral("01/03/2026"), QStringLiteral("10200"), QStringLiteral("30"),
            QStringLiteral("1.5"));
@@ -608,18 +653,37 @@ void TestRecordDialogs::maintenanceChecks_data()
 
     const QString future = QStringLiteral("The entry for 'Date' cannot be in the future");
     const QString positive = QStringLiteral("The entry for 'Amount' must be a positive Value");
-    QTest::newRow("today") << "15/06/2026" << "80" << "Oil" << "";
-    QTest::newRow("not a date") << "15/13/2026" << "80" << "Oil"
+    QTest::newRow("today") << "15/06/2026"
+                           << "80"
+                           << "Oil"
+                           << "";
+    QTest::newRow("not a date") << "15/13/2026"
+                                << "80"
+                                << "Oil"
                                 << "The entry for 'Date' must be in date format";
-    QTest::newRow("tomorrow") << "16/06/2026" << "80" << "Oil" << future;
-    QTest::newRow("today with a time of day") << "15/06/2026 08:00" << "80" << "Oil" << future;
-    QTest::newRow("amount abc") << "15/06/2026" << "abc" << "Oil"
+    QTest::newRow("tomorrow") << "16/06/2026"
+                              << "80"
+                              << "Oil" << future;
+    QTest::newRow("today with a time of day") << "15/06/2026 08:00"
+                                              << "80"
+                                              << "Oil" << future;
+    QTest::newRow("amount abc") << "15/06/2026"
+                                << "abc"
+                                << "Oil"
                                 << "The entry for 'Amount' must be numeric";
-    QTest::newRow("amount 0.00") << "15/06/2026" << "0.00" << "Oil" << positive;
-    QTest::newRow("amount -5") << "15/06/2026" << "-5" << "Oil" << positive;
-    QTest::newRow("no description") << "15/06/2026" << "80" << ""
+    QTest::newRow("amount 0.00") << "15/06/2026"
+                                 << "0.00"
+                                 << "Oil" << positive;
+    QTest::newRow("amount -5") << "15/06/2026"
+                               << "-5"
+                               << "Oil" << positive;
+    QTest::newRow("no description") << "15/06/2026"
+                                    << "80"
+                                    << ""
                                     << "Please Enter a Description";
-    QTest::newRow("bad amount before no description") << "15/06/2026" << "0.00" << "" << positive;
+    QTest::newRow("bad amount before no description") << "15/06/2026"
+                                                      << "0.00"
+                                                      << "" << positive;
 }
 
 void TestRecordDialogs::maintenanceChecks()

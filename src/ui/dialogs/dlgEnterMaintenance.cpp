@@ -86,7 +86,8 @@ void dlgEnterMaintenance::saveEntry()
 
     if (!state_.MaintenanceTable)
         throw StoreError(0, QStringLiteral("The vehicle log is closed."));
-    state_.MaintenanceTable->AppendMaintenance(MaintenanceRow{registration, date, cost, description});
+    state_.MaintenanceTable->AppendMaintenance(
+        MaintenanceRow{registration, date, cost, description});
     close();
 }
 

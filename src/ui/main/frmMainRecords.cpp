@@ -1,8 +1,7 @@
-#include "frmMain.h"
-
 #include "WindowSupport.h"
 #include "dlgEnterMaintenance.h"
 #include "dlgEnterMileage.h"
+#include "frmMain.h"
 
 // Both dialogs are modeless and exist at most once: opening an open one brings it to the front
 // with the user's typing intact. Neither refreshes the statistics panel (Part 4.1); the graphs

@@ -52,6 +52,12 @@ public:
     void cmbVehicleReg_Click();
     void cmdConfirm_Click();
     void cmdCancel_Click();
+    void txtRegistrationDate_Change();
+    void txtPurchaseDate_Change();
+    void txtMake_Change();
+    void txtModel_Change();
+    void txtEngineCapacity_Change();
+    void txtFuel_Change();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -64,6 +70,10 @@ private:
     void Form_Resize();
     void Form_Unload();
     void ShowSplash();
+    // Runs a handler at an event boundary: a failure is shown in a "Kelmot" box, never passed on.
+    void Handle(void (frmMain::*handler)());
+    void ConnectEvents();
+    void RunFirstRunDialog();
 
     SharedState& state_;
     Ui::frmMain* ui;
@@ -75,6 +85,7 @@ private:
     QPointer<QWidget> preferences_;
     QPointer<QWidget> about_;
     QPointer<QWidget> help_;
+    QPointer<QWidget> firstRun_;
 
     // The graphs are drawn into this image of the client area; paintEvent copies it.
     QImage graphImage_;

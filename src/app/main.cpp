@@ -1,17 +1,12 @@
+#include "Artwork.h"
+#include "ChmHelpViewer.h"
 #include "QtMessages.h"
 #include "Startup.h"
 #include "frmMain.h"
 
 #include <QApplication>
-
-namespace {
-// Help is silent about every failure until a viewer is built in.
-class NoHelpViewer final : public HelpViewer
-{
-public:
-    void showTopic(const QString&, const QString&) override {}
-};
-} // namespace
+#include <QIcon>
+#include <QPixmap>
 
 int main(int argc, char** argv)
 {
@@ -19,6 +14,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Kelmot"));
     QApplication::setOrganizationName(QStringLiteral("Quelb"));
     QApplication::setApplicationVersion(QStringLiteral(KELMOT_VERSION));
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(GaugeIcon())));
     SetUpLocale();
 
     SystemClock clock;
@@ -26,7 +22,7 @@ int main(int argc, char** argv)
     QtSettingsStore settings;
     QtFiles files;
     DesktopLauncher launcher;
-    NoHelpViewer help;
+    ChmHelpViewer help;
     SharedState state(Platform{clock, messages, settings, files, launcher, help});
 
     StartupResult started = Main(state);

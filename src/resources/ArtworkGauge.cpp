@@ -52,7 +52,8 @@ void DrawGauge(QPainter& p, QPointF centre, double radius, bool detail)
         p.setPen(Qt::black);
         for (int i = 0; i <= majors; ++i) {
             const QPointF at = OnCircle(centre, dial * 0.62, double(i) / majors);
-            const QRectF box(at.x() - radius * 0.15, at.y() - radius * 0.1, radius * 0.3, radius * 0.2);
+            const QRectF box(at.x() - radius * 0.15, at.y() - radius * 0.1, radius * 0.3,
+                             radius * 0.2);
             p.drawText(box, Qt::AlignCenter, QString::number(i * 20));
         }
     }

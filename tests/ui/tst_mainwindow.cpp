@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -129,6 +131,7 @@ private slots:
     void toolbarButtonsOpenTheVehicleMenuWindows();
     void closingClosesEveryWindowThenTheStore();
     void unhandledFailureIsShownAndTheWindowGoesOn();
+    void activationReportsAFailureOnce();
 };
 
 void TestMainWindow::windowAndClientArea()
@@ -826,6 +829,59 @@ void TestMainWindow::unhandledFailureIsShownAndTheWindowGoesOn()
     QTest::mouseClick(child<QPushButton>(&window, "cmdConfirm"), Qt::LeftButton);
     QCOMPARE(env.messages.shown.size(), 2);
     QCOMPARE(env.messages.shown[1].title, QStringLiteral("Kelmot"));
+    window.close();
+}
+
+namespace {
+
+// Renames the readings table behind the program's back, so that reading it fails.
+void renameReadings(const QString& path, const char* from, const char* to)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("behind"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"%1\" RENAME TO \"%2\"")
+                           .arg(QLatin1String(from), QLatin1String(to))));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("behind"));
+}
+
+} // namespace
+
+// Closing the box of a failed drawing activates the window again; the failure is not reported
+// in a loop, but once more after a drawing has succeeded in between.
+void TestMainWindow::activationReportsAFailureOnce()
+{
+    Env env;
+    store(*env.state, vehicle(QStringLiteral("AB12 CDE")));
+    frmMain window(*env.state);
+    window.Form_Load();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(env.messages.shown.isEmpty());
+    const auto activate = [&] {
+        QEvent event(QEvent::ActivationChange);
+        QCoreApplication::sendEvent(&window, &event);
+    };
+    renameReadings(env.storePath(), "Mileage", "Gone");
+    activate();
+    QCOMPARE(env.messages.shown.size(), 1);
+    QCOMPARE(env.messages.shown[0].title, QStringLiteral("Kelmot"));
+    activate();
+    activate();
+    QCOMPARE(env.messages.shown.size(), 1);
+    renameReadings(env.storePath(), "Gone", "Mileage");
+    activate();
+    QCOMPARE(env.messages.shown.size(), 1);
+    renameReadings(env.storePath(), "Mileage", "Gone");
+    activate();
+    QCOMPARE(env.messages.shown.size(), 2);
+    // Resizing is no loop: each failure is reported.
+    window.resize(800, 600);
+    QCOMPARE(env.messages.shown.size(), 3);
+    renameReadings(env.storePath(), "Gone", "Mileage");
     window.close();
 }
 

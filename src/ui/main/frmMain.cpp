@@ -310,7 +310,21 @@ void frmMain::closeEvent(QCloseEvent* event)
 
 void frmMain::Form_Activate()
 {
-    Handle(&frmMain::DrawGraphs);
+    // Closing a failure's message box activates the window again: the same failure is reported
+    // once, not in an endless round of boxes, until a drawing succeeds again.
+    if (activationFailed_) {
+        try {
+            DrawGraphs();
+            activationFailed_ = false;
+        } catch (...) {
+        }
+        return;
+    }
+    Guarded(state_.platform.messages, [this] {
+        activationFailed_ = true;
+        DrawGraphs();
+        activationFailed_ = false;
+    });
 }
 
 void frmMain::Form_Resize()

@@ -86,6 +86,8 @@ private:
     QPointer<QWidget> about_;
     QPointer<QWidget> help_;
     QPointer<QWidget> firstRun_;
+    // The last drawing on activation failed and was reported.
+    bool activationFailed_ = false;
 
     // The graphs are drawn into this image of the client area; paintEvent copies it.
     QImage graphImage_;

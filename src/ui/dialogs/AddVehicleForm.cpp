@@ -21,10 +21,6 @@ void AddVehicleForm::Form_Load(const Controls& controls)
 {
     c_ = controls;
     setWindowIcon(QIcon(QPixmap::fromImage(GaugeIcon())));
-    for (QPushButton* button : {c_.OKButton, c_.CancelButton}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
     connect(c_.OKButton, &QPushButton::clicked, this,
             [this] { Guarded(state_.platform.messages, [this] { OKButton_Click(); }); });
     connect(c_.CancelButton, &QPushButton::clicked, this, &AddVehicleForm::CancelButton_Click);

@@ -12,7 +12,6 @@
 #include <QFont>
 #include <QIcon>
 #include <QPixmap>
-#include <QToolButton>
 
 namespace {
 

@@ -1,15 +1,8 @@
 #include "GraphTable.h"
 
-#include <algorithm>
-
 GraphTable EmptyGraphTable()
 {
     return GraphTable(GraphTableMinimumRows);
-}
-
-GraphTable EmptyGraphTable(qsizetype dataRows)
-{
-    return GraphTable(std::max(GraphTableMinimumRows, dataRows + 1));
 }
 
 qsizetype GraphDataRowCount(const GraphTable& table)

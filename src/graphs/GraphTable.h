@@ -20,8 +20,5 @@ constexpr qsizetype GraphTableMinimumRows = 100;
 // A table of GraphTableMinimumRows empty rows.
 GraphTable EmptyGraphTable();
 
-// An empty table with room for the header row and dataRows data rows.
-GraphTable EmptyGraphTable(qsizetype dataRows);
-
 // The number of data rows: rows 2 onward up to the first empty XText.
 qsizetype GraphDataRowCount(const GraphTable& table);

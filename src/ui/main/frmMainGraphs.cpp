@@ -7,6 +7,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <optional>
+
 namespace {
 
 // The two frames the graphs stand under; both are children of the client area.

@@ -2,6 +2,7 @@
 #include "ChmHelpViewer.h"
 #include "QtMessages.h"
 #include "Startup.h"
+#include "TerminationHandler.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -25,9 +26,14 @@ int main(int argc, char** argv)
     ChmHelpViewer help;
     SharedState state(Platform{clock, messages, settings, files, launcher, help});
 
+    TerminationHandler termination;
     StartupResult started = Main(state);
     if (!started.window)
         return started.failureCode == 0 || started.failureCode == WindowUnloadedCode ? 0 : 1;
+    if (termination.requested()) { // asked to end while the splash was up
+        started.window->close();
+        return 0;
+    }
     const int status = QApplication::exec();
     state.CloseStore();
     return status;

@@ -3,10 +3,12 @@
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
 #include <QVariant>
 #include <cmath>
+#include <sqlite3.h>
 
 namespace {
 
@@ -57,35 +59,40 @@ QString dateText(const QDateTime& value, const QString& field)
     return text;
 }
 
-int digitsAt(const QString& s, qsizetype at, int count)
+int digitsAt(const char* s, int at, int count)
 {
     int value = 0;
     for (int i = 0; i < count; ++i) {
-        const QChar c = s[at + i];
-        if (c < u'0' || c > u'9')
+        const char c = s[at + i];
+        if (c < '0' || c > '9')
             return -1;
-        value = value * 10 + (c.unicode() - u'0');
+        value = value * 10 + (c - '0');
     }
     return value;
 }
 
 // Hand-rolled because a vehicle may have many thousands of readings to read back.
-QDateTime parseStoredDate(const QVariant& field)
+QDateTime parseStoredDate(const char* s, int size)
 {
-    const QString s = field.toString();
-    if (s.size() != 10 && s.size() != 19)
+    if (!s || (size != 10 && size != 19))
         return {};
     const int y = digitsAt(s, 0, 4), mo = digitsAt(s, 5, 2), d = digitsAt(s, 8, 2);
-    if (y < 0 || mo < 0 || d < 0 || s[4] != u'-' || s[7] != u'-')
+    if (y < 0 || mo < 0 || d < 0 || s[4] != '-' || s[7] != '-')
         return {};
     QTime time(0, 0);
-    if (s.size() == 19) {
+    if (size == 19) {
         const int h = digitsAt(s, 11, 2), mi = digitsAt(s, 14, 2), se = digitsAt(s, 17, 2);
-        if (s[10] != u'T' || h < 0 || mi < 0 || se < 0)
+        if (s[10] != 'T' || h < 0 || mi < 0 || se < 0)
             return {};
         time = QTime(h, mi, se);
     }
     return QDateTime(QDate(y, mo, d), time, Qt::UTC);
+}
+
+QDateTime parseStoredDate(const QVariant& field)
+{
+    const QByteArray text = field.toString().toLatin1();
+    return parseStoredDate(text.constData(), int(text.size()));
 }
 
 double number(double value, const QString& field)
@@ -242,10 +249,16 @@ void VehicleLog::Close()
     if (!open_)
         return;
     open_ = false;
-    for (auto* slot :
-         {&list_, &find_, &edit_, &newestMileage_, &chronological_, &maintenanceByDate_,
-          &newestMaintenance_, &insertMileage_, &insertMaintenance_, &insertVehicle_})
+    for (auto* slot : {&list_, &find_, &edit_, &newestMileage_, &chronological_,
+                       &maintenanceByDate_, &newestMaintenance_, &insertMileage_,
+                       &insertMaintenance_, &insertVehicle_, &dataVersion_})
         slot->reset();
+    chronologicalCache_.reset();
+    // SQLite cannot close a connection that still has a statement of its own.
+    if (chronologicalStatement_) {
+        sqlite3_finalize(chronologicalStatement_);
+        chronologicalStatement_ = nullptr;
+    }
     {
         QSqlDatabase db = database();
         db.close();
@@ -376,17 +389,62 @@ QVector<MileageRow> VehicleLog::MileageChronological(const QString& registration
         chronologicalCache_->stamp == stamp)
         return chronologicalCache_->rows;
 
-    QSqlQuery& q = prepared(chronological_, R"(SELECT "Registration", "Date", "Current Mileage",
-        "Amount", "Price Per" FROM "Mileage" WHERE "Registration" = ?
-        ORDER BY "Date", "Current Mileage", rowid)");
-    q.bindValue(0, registration);
-    run(q);
+    // A long log is read straight through SQLite's own interface: going through QSqlQuery
+    // and QVariant for every field costs several times more than the query itself.
+    sqlite3_stmt* statement = chronologicalStatement();
+    const QByteArray key = registration.toUtf8();
+    sqlite3_bind_text(statement, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
     QVector<MileageRow> rows;
-    while (q.next())
-        rows.append(readMileage(q));
-    q.finish();
+    QString stored; // the registration as stored, shared by every row that spells it alike
+    QByteArray storedBytes;
+    int status = SQLITE_ROW;
+    while ((status = sqlite3_step(statement)) == SQLITE_ROW) {
+        MileageRow row;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        const int length = sqlite3_column_bytes(statement, 0);
+        if (stored.isNull() || QByteArrayView(text, length) != storedBytes) {
+            storedBytes = QByteArray(text, length);
+            stored = QString::fromUtf8(storedBytes);
+        }
+        row.Registration = stored;
+        row.Date = parseStoredDate(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1)),
+                                   sqlite3_column_bytes(statement, 1));
+        row.CurrentMileage = sqlite3_column_double(statement, 2);
+        row.Amount = sqlite3_column_double(statement, 3);
+        row.PricePer = sqlite3_column_double(statement, 4);
+        rows.append(row);
+    }
+    const int code = sqlite3_errcode(sqlite3_db_handle(statement));
+    const QString message = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    if (status != SQLITE_DONE)
+        throw StoreError(code, QStringLiteral("A query of the store failed: ") + message);
     chronologicalCache_ = ReadingsCache{registration, stamp, rows};
     return rows;
+}
+
+sqlite3_stmt* VehicleLog::chronologicalStatement()
+{
+    requireOpen();
+    if (chronologicalStatement_)
+        return chronologicalStatement_;
+    const QVariant handle = database().driver()->handle();
+    sqlite3* db = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+                      ? *static_cast<sqlite3* const*>(handle.constData())
+                      : nullptr;
+    if (!db)
+        throw StoreError(kMisuse, QStringLiteral("The store's connection is not SQLite."));
+    static const char sql[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
+        "Price Per" FROM "Mileage" WHERE "Registration" = ? ORDER BY "Date", "Current Mileage", rowid)";
+    if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &chronologicalStatement_,
+                           nullptr) != SQLITE_OK) {
+        const int code = sqlite3_errcode(db);
+        chronologicalStatement_ = nullptr;
+        throw StoreError(code, QStringLiteral("Cannot prepare a query of the store: ") +
+                                   QString::fromUtf8(sqlite3_errmsg(db)));
+    }
+    return chronologicalStatement_;
 }
 
 std::pair<qint64, qint64> VehicleLog::changeStamp()

@@ -12,6 +12,8 @@
 #include <optional>
 #include <utility>
 
+struct sqlite3_stmt;
+
 class MileageCursor;
 class MaintenanceCursor;
 class VehicleDetailsCursor;
@@ -76,6 +78,7 @@ private:
     void execute(const QString& sql);
 
     std::pair<qint64, qint64> changeStamp();
+    sqlite3_stmt* chronologicalStatement();
 
     struct ReadingsCache
     {
@@ -92,6 +95,7 @@ private:
         dataVersion_;
     qint64 writes_ = 0;
     std::optional<ReadingsCache> chronologicalCache_;
+    sqlite3_stmt* chronologicalStatement_ = nullptr;
 };
 
 // Append cursor on "Mileage".

@@ -2,11 +2,12 @@
 
 #include <QLocale>
 #include <QStringList>
-
 #include <cfenv>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -21,107 +22,193 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == QChar(0xA0);
 }
 
-bool allDigits(const QString& s)
+bool isDigit(QChar c)
 {
-    if (s.isEmpty())
-        return false;
-    for (QChar c : s)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
+    return c >= u'0' && c <= u'9';
 }
 
 // Which field comes first in the locale's short date form: day, month or year.
-enum class Order { DayMonthYear, MonthDayYear, YearMonthDay };
-
-Order localeOrder()
+enum class Order
 {
-    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    DayMonthYear,
+    MonthDayYear,
+    YearMonthDay
+};
+
+// One piece of a short date format: a day, month or year field of a given width, or literal text.
+struct FormatToken
+{
+    char field = 0; // 'd', 'M', 'y', or 0 for literal text
+    int width = 0;
+    QString literal;
+};
+
+// What the conversions need from the default locale, worked out once per locale: asking QLocale
+// for its formats on every call would dominate the cost of drawing a long log.
+struct LocaleInfo
+{
+    QLocale locale;
+    Order order = Order::DayMonthYear;
+    QVector<FormatToken> shortDate; // empty when the format has parts the fast path lacks
+    QString decimal, group, minus, plus;
+};
+
+LocaleInfo makeLocaleInfo(const QLocale& locale)
+{
+    LocaleInfo info;
+    info.locale = locale;
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
     const qsizetype d = format.indexOf(u'd');
     const qsizetype m = format.indexOf(u'M');
     const qsizetype y = format.indexOf(u'y');
     if (y >= 0 && (d < 0 || y < d) && (m < 0 || y < m))
-        return Order::YearMonthDay;
-    if (m >= 0 && d >= 0 && m < d)
-        return Order::MonthDayYear;
-    return Order::DayMonthYear;
+        info.order = Order::YearMonthDay;
+    else if (m >= 0 && d >= 0 && m < d)
+        info.order = Order::MonthDayYear;
+
+    bool simple = true;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        qsizetype run = 1;
+        while (i + run < format.size() && format[i + run] == c)
+            ++run;
+        FormatToken token;
+        if ((c == u'd' || c == u'M') && run <= 2) {
+            token.field = char(c.unicode());
+            token.width = int(run);
+        } else if (c == u'y' && (run == 2 || run == 4)) {
+            token.field = 'y';
+            token.width = int(run);
+        } else if (c.isLetter() || c == u'\'') {
+            simple = false; // names of days or months, quoting: leave those to QLocale
+            break;
+        } else {
+            token.literal = format.mid(i, run);
+        }
+        info.shortDate.append(token);
+        i += run;
+    }
+    if (!simple)
+        info.shortDate.clear();
+    info.decimal = locale.decimalPoint();
+    info.group = locale.groupSeparator();
+    info.minus = locale.negativeSign();
+    info.plus = locale.positiveSign();
+    return info;
 }
 
-int expandYear(const QString& text)
+const LocaleInfo& localeInfo()
 {
-    const int y = text.toInt();
-    if (text.size() == 4)
-        return y;
-    return y < 30 ? 2000 + y : 1900 + y; // two-digit years 00-29 are 20xx, 30-99 19xx
+    thread_local LocaleInfo cached = makeLocaleInfo(QLocale());
+    const QLocale current;
+    if (!(current == cached.locale))
+        cached = makeLocaleInfo(current);
+    return cached;
 }
 
-std::optional<QTime> parseTime(const QString& text)
+// Reads 1 to maxDigits digits at text[i]; -1 when there are none or too many.
+int readNumberField(QStringView text, qsizetype& i, int maxDigits, int* digits = nullptr)
 {
-    const QStringList parts = text.split(u':');
-    if (parts.size() < 2 || parts.size() > 3)
+    int value = 0, count = 0;
+    while (i < text.size() && isDigit(text[i])) {
+        if (++count > maxDigits)
+            return -1;
+        value = value * 10 + (text[i].unicode() - u'0');
+        ++i;
+    }
+    if (digits)
+        *digits = count;
+    return count == 0 ? -1 : value;
+}
+
+std::optional<QTime> parseTime(QStringView text)
+{
+    qsizetype i = 0;
+    const int hour = readNumberField(text, i, 2);
+    if (hour < 0 || i >= text.size() || text[i] != u':')
         return std::nullopt;
-    for (const QString& p : parts)
-        if (!allDigits(p) || p.size() > 2)
+    ++i;
+    int digits = 0;
+    const int minute = readNumberField(text, i, 2, &digits);
+    if (minute < 0 || digits != 2)
+        return std::nullopt;
+    int second = 0;
+    if (i < text.size()) {
+        if (text[i] != u':')
             return std::nullopt;
-    if (parts[1].size() != 2 || (parts.size() == 3 && parts[2].size() != 2))
-        return std::nullopt;
-    const QTime t(parts[0].toInt(), parts[1].toInt(), parts.size() == 3 ? parts[2].toInt() : 0);
+        ++i;
+        second = readNumberField(text, i, 2, &digits);
+        if (second < 0 || digits != 2 || i != text.size())
+            return std::nullopt;
+    }
+    const QTime t(hour, minute, second);
     if (!t.isValid())
         return std::nullopt;
     return t;
 }
 
-std::optional<QDate> parseDate(const QString& text)
+std::optional<QDate> parseDate(QStringView text)
 {
-    QChar sep;
-    for (QChar c : text) {
-        if (c == u'/' || c == u'-' || c == u'.') {
-            sep = c;
-            break;
+    int fields[3] = {};
+    int widths[3] = {};
+    QChar separator;
+    qsizetype i = 0;
+    for (int f = 0; f < 3; ++f) {
+        if (f > 0) {
+            if (i >= text.size())
+                return std::nullopt;
+            const QChar c = text[i];
+            if (f == 1) {
+                if (c != u'/' && c != u'-' && c != u'.')
+                    return std::nullopt;
+                separator = c;
+            } else if (c != separator) {
+                return std::nullopt;
+            }
+            ++i;
         }
-    }
-    if (sep.isNull())
-        return std::nullopt;
-    const QStringList parts = text.split(sep);
-    if (parts.size() != 3)
-        return std::nullopt;
-    for (const QString& p : parts)
-        if (!allDigits(p))
+        fields[f] = readNumberField(text, i, 4, &widths[f]);
+        if (fields[f] < 0)
             return std::nullopt;
+    }
+    if (i != text.size())
+        return std::nullopt;
 
     int day = 0, month = 0, year = 0;
-    if (parts[0].size() == 4) { // ISO: yyyy-MM-dd, whatever the locale
-        if (parts[1].size() > 2 || parts[2].size() > 2)
+    int yearWidth = 0;
+    if (widths[0] == 4) { // ISO: yyyy-MM-dd, whatever the locale
+        if (widths[1] > 2 || widths[2] > 2)
             return std::nullopt;
-        year = parts[0].toInt();
-        month = parts[1].toInt();
-        day = parts[2].toInt();
+        year = fields[0];
+        month = fields[1];
+        day = fields[2];
+        yearWidth = 4;
     } else {
-        const Order order = localeOrder();
-        const QString& yearText = order == Order::YearMonthDay ? parts[0] : parts[2];
-        if (yearText.size() != 2 && yearText.size() != 4)
-            return std::nullopt;
-        QString dayText, monthText;
-        switch (order) {
+        int y = 2, m = 1, d = 0;
+        switch (localeInfo().order) {
         case Order::DayMonthYear:
-            dayText = parts[0];
-            monthText = parts[1];
             break;
         case Order::MonthDayYear:
-            monthText = parts[0];
-            dayText = parts[1];
+            m = 0;
+            d = 1;
             break;
         case Order::YearMonthDay:
-            monthText = parts[1];
-            dayText = parts[2];
+            y = 0;
+            m = 1;
+            d = 2;
             break;
         }
-        if (dayText.size() > 2 || monthText.size() > 2)
+        if (widths[d] > 2 || widths[m] > 2)
             return std::nullopt;
-        day = dayText.toInt();
-        month = monthText.toInt();
-        year = expandYear(yearText);
+        yearWidth = widths[y];
+        day = fields[d];
+        month = fields[m];
+        year = fields[y];
     }
+    if (yearWidth == 2)
+        year += year < 30 ? 2000 : 1900; // two-digit years 00-29 are 20xx, 30-99 19xx
+    else if (yearWidth != 4)
+        return std::nullopt;
     const QDate date(year, month, day);
     if (!date.isValid() || year < 100)
         return std::nullopt;
@@ -130,21 +217,17 @@ std::optional<QDate> parseDate(const QString& text)
 
 std::optional<DateParts> parseDateText(const QString& text)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
+    QStringView view = QStringView(text).trimmed();
+    if (view.isEmpty())
         return std::nullopt;
-    QString datePart = trimmed;
-    QString timePart;
-    qsizetype split = trimmed.indexOf(u' ');
-    if (split < 0) {
-        // ISO date-time as stored: yyyy-MM-ddTHH:mm:ss
-        const qsizetype t = trimmed.indexOf(u'T');
-        if (t == 10)
-            split = t;
-    }
+    QStringView datePart = view;
+    QStringView timePart;
+    qsizetype split = view.indexOf(u' ');
+    if (split < 0 && view.size() > 10 && view[10] == u'T')
+        split = 10; // ISO date-time as stored: yyyy-MM-ddTHH:mm:ss
     if (split >= 0) {
-        datePart = trimmed.left(split);
-        timePart = trimmed.mid(split + 1).trimmed();
+        datePart = view.left(split);
+        timePart = view.mid(split + 1).trimmed();
         if (timePart.isEmpty())
             return std::nullopt;
     }
@@ -161,77 +244,100 @@ std::optional<DateParts> parseDateText(const QString& text)
     return result;
 }
 
+// A plain C-locale number text to its value; text that overflows reads as infinity.
+double toDouble(const std::string& plain)
+{
+    double value = 0;
+    const char* begin = plain.data();
+    const char* end = begin + plain.size();
+    const auto [ptr, error] = std::from_chars(begin, end, value);
+    if (error == std::errc::result_out_of_range) {
+        // from_chars reports underflow the same way: tell the two apart by the exponent's sign.
+        const auto e = plain.find_first_of("eE");
+        const bool tiny = e != std::string::npos && e + 1 < plain.size() && plain[e + 1] == '-';
+        if (tiny)
+            return plain[0] == '-' ? -0.0 : 0.0;
+        return plain[0] == '-' ? -std::numeric_limits<double>::infinity()
+                               : std::numeric_limits<double>::infinity();
+    }
+    if (error != std::errc() || ptr != end)
+        return std::numeric_limits<double>::quiet_NaN();
+    return value;
+}
+
+bool startsWith(QStringView text, qsizetype at, const QString& what)
+{
+    return !what.isEmpty() && text.mid(at, what.size()) == what;
+}
+
 // Parses a locale number: optional sign, digits with group separators, decimals, exponent.
 std::optional<double> parseNumber(const QString& text)
 {
-    const QLocale locale;
-    const QString group = locale.groupSeparator();
-    const QString decimal = locale.decimalPoint();
-    const QString minus = locale.negativeSign();
-    const QString plus = locale.positiveSign();
-
+    const LocaleInfo& locale = localeInfo();
+    const QStringView view(text);
     qsizetype i = 0;
-    const qsizetype n = text.size();
+    const qsizetype n = view.size();
     auto skipBlanks = [&] {
-        while (i < n && isBlank(text[i]))
+        while (i < n && isBlank(view[i]))
             ++i;
     };
     skipBlanks();
-    QString normal; // rebuilt in C-locale form for the conversion
-    if (text.mid(i, minus.size()) == minus || text.mid(i, 1) == u"-") {
-        normal += u'-';
-        i += text.mid(i, minus.size()) == minus ? minus.size() : 1;
-    } else if (text.mid(i, plus.size()) == plus || text.mid(i, 1) == u"+") {
-        i += text.mid(i, plus.size()) == plus ? plus.size() : 1;
+    std::string plain; // rebuilt in C-locale form for the conversion
+    plain.reserve(size_t(n));
+    if (startsWith(view, i, locale.minus) || (i < n && view[i] == u'-')) {
+        plain += '-';
+        i += startsWith(view, i, locale.minus) ? locale.minus.size() : 1;
+    } else if (startsWith(view, i, locale.plus) || (i < n && view[i] == u'+')) {
+        i += startsWith(view, i, locale.plus) ? locale.plus.size() : 1;
     }
     bool digits = false;
     while (i < n) {
-        const QChar c = text[i];
-        if (c >= u'0' && c <= u'9') {
-            normal += c;
+        const QChar c = view[i];
+        if (isDigit(c)) {
+            plain += char(c.unicode());
             digits = true;
             ++i;
-        } else if (digits && !group.isEmpty() && text.mid(i, group.size()) == group && i + group.size() < n &&
-                   text[i + group.size()] >= u'0' && text[i + group.size()] <= u'9') {
-            i += group.size();
+        } else if (digits && startsWith(view, i, locale.group) && i + locale.group.size() < n &&
+                   isDigit(view[i + locale.group.size()])) {
+            i += locale.group.size();
         } else {
             break;
         }
     }
-    if (i < n && text.mid(i, decimal.size()) == decimal) {
-        i += decimal.size();
-        normal += u'.';
-        while (i < n && text[i] >= u'0' && text[i] <= u'9') {
-            normal += text[i];
+    if (startsWith(view, i, locale.decimal)) {
+        i += locale.decimal.size();
+        plain += '.';
+        while (i < n && isDigit(view[i])) {
+            plain += char(view[i].unicode());
             digits = true;
             ++i;
         }
     }
     if (!digits)
         return std::nullopt;
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+    if (plain == "." || plain == "-.")
+        return std::nullopt;
+    if (plain.back() == '.')
+        plain += '0';
+    if (plain[0] == '.' || (plain[0] == '-' && plain[1] == '.'))
+        plain.insert(plain[0] == '-' ? 1 : 0, 1, '0');
+    if (i < n && (view[i] == u'e' || view[i] == u'E')) {
         qsizetype j = i + 1;
-        QString exponent = QStringLiteral("e");
-        if (j < n && (text[j] == u'+' || text[j] == u'-'))
-            exponent += text[j++];
+        std::string exponent = "e";
+        if (j < n && (view[j] == u'+' || view[j] == u'-'))
+            exponent += char(view[j++].unicode());
         const qsizetype start = j;
-        while (j < n && text[j] >= u'0' && text[j] <= u'9')
-            exponent += text[j++];
+        while (j < n && isDigit(view[j]))
+            exponent += char(view[j++].unicode());
         if (j == start)
             return std::nullopt;
-        normal += exponent;
+        plain += exponent;
         i = j;
     }
     skipBlanks();
     if (i != n)
         return std::nullopt;
-    bool ok = false;
-    const double value = normal.toDouble(&ok);
-    // toDouble refuses out-of-range text; keep it numeric but unstorable, as infinity.
-    if (!ok)
-        return normal.startsWith(u'-') ? -std::numeric_limits<double>::infinity()
-                                       : std::numeric_limits<double>::infinity();
-    return value;
+    return toDouble(plain);
 }
 
 } // namespace
@@ -266,7 +372,36 @@ QDateTime TextToDate(const QString& text)
 
 QString DateToText(const QDate& value)
 {
-    return QLocale().toString(value, QLocale::ShortFormat);
+    const LocaleInfo& locale = localeInfo();
+    if (locale.shortDate.isEmpty() || !value.isValid() || value.year() < 1 || value.year() > 9999)
+        return locale.locale.toString(value, QLocale::ShortFormat);
+    QChar buffer[32];
+    qsizetype used = 0;
+    auto put = [&](int number, int width) {
+        for (int divisor = width == 4 ? 1000 : 10; divisor > 0; divisor /= 10)
+            if (width > 1 || divisor == 1 || number >= divisor)
+                buffer[used++] = QChar(u'0' + (number / divisor) % 10);
+    };
+    for (const FormatToken& token : locale.shortDate) {
+        switch (token.field) {
+        case 'd':
+            put(value.day(), token.width);
+            break;
+        case 'M':
+            put(value.month(), token.width);
+            break;
+        case 'y':
+            put(token.width == 2 ? value.year() % 100 : value.year(), token.width);
+            break;
+        default:
+            if (used + token.literal.size() > 32)
+                return locale.locale.toString(value, QLocale::ShortFormat);
+            for (QChar c : token.literal)
+                buffer[used++] = c;
+        }
+    }
+    const QString text(buffer, used);
+    return text;
 }
 
 QString DateToText(const QDateTime& value)
@@ -291,27 +426,29 @@ double TextToNumber(const QString& text)
 
 double LeadingNumber(const QString& text)
 {
-    QString normal;
+    const QStringView view(text);
+    const qsizetype n = view.size();
     qsizetype i = 0;
-    const qsizetype n = text.size();
     auto next = [&]() -> QChar {
-        while (i < n && isBlank(text[i]))
+        while (i < n && isBlank(view[i]))
             ++i;
-        return i < n ? text[i] : QChar();
+        return i < n ? view[i] : QChar();
     };
+    std::string plain;
     QChar c = next();
     if (c == u'-' || c == u'+') {
-        normal += c;
+        if (c == u'-')
+            plain += '-';
         ++i;
     }
     bool digits = false, point = false;
     while (true) {
         c = next();
-        if (c >= u'0' && c <= u'9') {
-            normal += c;
+        if (isDigit(c)) {
+            plain += char(c.unicode());
             digits = true;
         } else if (c == u'.' && !point) {
-            normal += c;
+            plain += '.';
             point = true;
         } else {
             break;
@@ -320,36 +457,32 @@ double LeadingNumber(const QString& text)
     }
     if (!digits)
         return 0;
+    if (plain.back() == '.')
+        plain += '0';
+    if (plain[0] == '.' || (plain[0] == '-' && plain[1] == '.'))
+        plain.insert(plain[0] == '-' ? 1 : 0, 1, '0');
     c = next();
     if (c == u'e' || c == u'E' || c == u'd' || c == u'D') {
         const qsizetype save = i;
         ++i;
-        QString exponent = QStringLiteral("e");
+        std::string exponent = "e";
         QChar s = next();
         if (s == u'+' || s == u'-') {
-            exponent += s;
+            exponent += char(s.unicode());
             ++i;
         }
         bool expDigits = false;
-        while (true) {
-            s = next();
-            if (s < u'0' || s > u'9')
-                break;
-            exponent += s;
+        while (isDigit(s = next())) {
+            exponent += char(s.unicode());
             expDigits = true;
             ++i;
         }
         if (expDigits)
-            normal += exponent;
+            plain += exponent;
         else
             i = save;
     }
-    bool ok = false;
-    const double value = normal.toDouble(&ok);
-    if (!ok)
-        return normal.startsWith(u'-') ? -std::numeric_limits<double>::infinity()
-                                       : std::numeric_limits<double>::infinity();
-    return value;
+    return toDouble(plain);
 }
 
 double RoundHalfEven(double value)
@@ -370,6 +503,9 @@ QString PlainNumber(double value)
 {
     if (value == 0)
         return QStringLiteral("0"); // no "-0"
+    // Odometer readings are whole numbers: the integer conversion is much the quicker.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(qint64(value));
     // Shortest text that reads back as the same double, never in exponent form.
     QString text = QString::number(value, 'f', QLocale::FloatingPointShortest);
     return text;

@@ -6,7 +6,7 @@
 
 // Conversions between what the user types and the values the program stores.
 // They read the default QLocale, so main() decides the locale once at start-up.
-// Date-times are "naive" (UTC time spec) so that no daylight-saving rule can shift a typed time.
+// Date-times are "naive" (kept as UTC) so that no daylight-saving rule can shift a typed time.
 
 // Today or any date as a naive date-time at midnight.
 QDateTime AtMidnight(const QDate& date);

@@ -1,0 +1,113 @@
+// Main-window benchmarks: showing a vehicle (details, statistics, both graph loads and the
+// drawing) as its readings grow, and the peak memory with a very long log shown.
+#include "TestEnvironment.h"
+#include "TextConversions.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+namespace {
+
+// Two vehicles with the same number of readings, ending today, filled in one transaction.
+void seed(const QString& path, int readings, const QDate& today)
+{
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
+        db.setDatabaseName(path);
+        db.open();
+        db.transaction();
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO \"Vehicle Details\" VALUES (?, 'Ford', 'Focus', "
+                                 "'Diesel', 1.8, '1900-01-01', '1900-01-01')"));
+        for (const char* registration : {"AAA", "BBB"}) {
+            q.bindValue(0, QString::fromLatin1(registration));
+            q.exec();
+        }
+        q.prepare(QStringLiteral("INSERT INTO Mileage VALUES (?, ?, ?, 45, 1.52)"));
+        for (const char* registration : {"AAA", "BBB"})
+            for (int i = 0; i < readings; ++i) {
+                // Several readings a day for long logs, so that they end today.
+                const qint64 back = qint64(readings - 1 - i) * 3650 / std::max(readings, 3650);
+                q.bindValue(0, QString::fromLatin1(registration));
+                q.bindValue(1, today.addDays(-back).toString(Qt::ISODate));
+                q.bindValue(2, 1000.0 + i * 7);
+                q.exec();
+            }
+        db.commit();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+}
+
+struct ShownWindow
+{
+    explicit ShownWindow(int readings) : env(false)
+    {
+        VehicleLog::Create(env.storePath());
+        seed(env.storePath(), readings, env.clock.today());
+        env.state->OpenStore(env.storePath());
+        env.state->SplashMilliseconds = 0;
+        window = std::make_unique<frmMain>(*env.state);
+        window->Form_Load();
+        window->show();
+        QApplication::processEvents();
+        list = window->findChild<QComboBox*>(QStringLiteral("cmbVehicleReg"));
+    }
+    ~ShownWindow()
+    {
+        window->close();
+        window.reset();
+    }
+    TestPlatform env;
+    std::unique_ptr<frmMain> window;
+    QComboBox* list = nullptr;
+};
+
+void BM_ShowVehicleDetails(benchmark::State& state)
+{
+    ShownWindow shown(int(state.range(0)));
+    int pick = 0;
+    for (auto _ : state) {
+        // A different vehicle each time, as when the user picks one in the list.
+        pick = 1 - pick;
+        shown.list->setCurrentIndex(pick);
+        shown.window->ShowVehicleDetails();
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ShowVehicleDetails)
+    ->Arg(100)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+void BM_PeakMemoryWith100000Readings(benchmark::State& state)
+{
+    ShownWindow shown(100000);
+    for (auto _ : state)
+        shown.window->ShowVehicleDetails();
+    rusage usage = {};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MB"] = double(usage.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_PeakMemoryWith100000Readings)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    PinTestEnvironment();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -7,7 +7,7 @@
 #include <QVector>
 #include <optional>
 
-// The statistics panel of the main window (Part 4.1), in two pure steps:
+// The statistics panel of the main window, in two pure steps:
 // ComputeStatistics turns a vehicle's rows and today's date into figures, and
 // FormatStatistics turns the figures into the texts of the panel's fifteen labels.
 
@@ -66,7 +66,7 @@ struct VehicleStatisticsTexts
     QString lblMilesPerGallonTD, lblMilesPerGallonYR;
 };
 
-// The display forms of Part 4.1, read with the default QLocale. A value that is not finite
+// The panel's display forms, read with the default QLocale. A value that is not finite
 // shows the zero form of its label.
 QString ReadingForm(double value);     // "000000": whole number, at least six digits
 QString CurrencyForm(double value);    // QLocale().toCurrencyString

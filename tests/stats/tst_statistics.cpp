@@ -95,7 +95,7 @@ void TestStatistics::displayForms()
     QCOMPARE(ZeroText(), QStringLiteral("0"));
 }
 
-// Part 4.1's worked example, read back through a temporary store as the panel reads it.
+// The panel's worked example, read back through a temporary store as the panel reads it.
 void TestStatistics::workedExampleFromTheStore()
 {
     TestPlatform env;

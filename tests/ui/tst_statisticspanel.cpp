@@ -36,7 +36,7 @@ void addVehicle(SharedState& state, const QString& registration, QDateTime date,
     state.VehicleDetailsTable->AppendVehicle(v, MileageRow{registration, date, reading, 0, 0});
 }
 
-// Part 4.1's worked example.
+// The panel's worked example.
 void seedWorkedExample(SharedState& state)
 {
     addVehicle(state, Reg, day(2026, 1, 15), 10000);

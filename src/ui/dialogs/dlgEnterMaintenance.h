@@ -10,7 +10,7 @@ namespace Ui {
 class dlgEnterMaintenance;
 }
 
-// Record Maintenance (Part 6.2): one dated maintenance cost with a description, for the vehicle
+// Record Maintenance: one dated maintenance cost with a description, for the vehicle
 // shown in the main window when the dialog opened. Window behaviour as dlgEnterMileage.
 class dlgEnterMaintenance final : public QDialog
 {

@@ -10,7 +10,7 @@ namespace Ui {
 class dlgEnterMileage;
 }
 
-// Record Mileage (Part 6.1): one odometer reading with the fuel bought, for the vehicle shown in
+// Record Mileage: one odometer reading with the fuel bought, for the vehicle shown in
 // the main window when the dialog opened. Shown modelessly, at most once (ShowOnce). OK and
 // Cancel are neither default nor cancel buttons: Enter and Escape do nothing, and the close box
 // does what Cancel does.

@@ -4,7 +4,7 @@
 #include "frmMain.h"
 
 // Both dialogs are modeless and exist at most once: opening an open one brings it to the front
-// with the user's typing intact. Neither refreshes the statistics panel (Part 4.1); the graphs
+// with the user's typing intact. Neither refreshes the statistics panel; the graphs
 // follow when the main window is activated again.
 
 void frmMain::Record_Mileage_Click()

@@ -2,7 +2,7 @@
 #include "frmMain.h"
 #include "ui_frmMain.h"
 
-// Part 4.1: the statistics panel. Reads the vehicle's readings and maintenance rows afresh,
+// The statistics panel. Reads the vehicle's readings and maintenance rows afresh,
 // computes the figures (src/stats) and writes lblCurrentMileage and the fourteen value labels,
 // in the documented order. It touches no caption label, heading or shared state; a store failure
 // passes to the caller with the labels as they were.

@@ -5,7 +5,6 @@
 #include "VehicleLog.h"
 
 #include <QString>
-
 #include <memory>
 
 // The settings value that holds the distance unit word.

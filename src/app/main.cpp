@@ -1,40 +1,6 @@
-#include "Artwork.h"
-#include "ChmHelpViewer.h"
-#include "QtMessages.h"
-#include "Startup.h"
-#include "TerminationHandler.h"
-#include "frmMain.h"
-
-#include <QApplication>
-#include <QIcon>
-#include <QPixmap>
+#include "Program.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kelmot"));
-    QApplication::setOrganizationName(QStringLiteral("Quelb"));
-    QApplication::setApplicationVersion(QStringLiteral(KELMOT_VERSION));
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(GaugeIcon())));
-    SetUpLocale();
-
-    SystemClock clock;
-    QtMessages messages;
-    QtSettingsStore settings;
-    QtFiles files;
-    DesktopLauncher launcher;
-    ChmHelpViewer help;
-    SharedState state(Platform{clock, messages, settings, files, launcher, help});
-
-    TerminationHandler termination;
-    StartupResult started = Main(state);
-    if (!started.window)
-        return started.failureCode == 0 || started.failureCode == WindowUnloadedCode ? 0 : 1;
-    if (termination.requested()) { // asked to end while the splash was up
-        started.window->close();
-        return 0;
-    }
-    const int status = QApplication::exec();
-    state.CloseStore();
-    return status;
+    return RunProgram(argc, argv);
 }

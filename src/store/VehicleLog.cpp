@@ -384,7 +384,7 @@ QVector<MileageRow> VehicleLog::MileageChronological(const QString& registration
 {
     // The main window reads the same vehicle's readings for the statistics and both graphs in
     // one go; the last answer is kept until this or another process writes to the store.
-    const auto stamp = changeStamp();
+    const auto stamp = ChangeStamp();
     if (chronologicalCache_ && chronologicalCache_->registration == registration &&
         chronologicalCache_->stamp == stamp)
         return chronologicalCache_->rows;
@@ -447,7 +447,7 @@ sqlite3_stmt* VehicleLog::chronologicalStatement()
     return chronologicalStatement_;
 }
 
-std::pair<qint64, qint64> VehicleLog::changeStamp()
+std::pair<qint64, qint64> VehicleLog::ChangeStamp()
 {
     // data_version changes when another connection commits; our own writes are counted here.
     QSqlQuery& q = prepared(dataVersion_, "PRAGMA data_version");

@@ -53,6 +53,10 @@ public:
     QVector<MaintenanceRow> MaintenanceByDate(const QString& registration);
     QVector<MaintenanceRow> MaintenanceNewestFirst(const QString& registration);
 
+    // Changes whenever this or another process has written to the store since the last call
+    // that returned the same value; lets readers keep what they made from unchanged data.
+    std::pair<qint64, qint64> ChangeStamp();
+
     // The append cursors, opened once at start-up and kept until the store closes.
     std::unique_ptr<MileageCursor> OpenMileageTable();
     std::unique_ptr<MaintenanceCursor> OpenMaintenanceTable();
@@ -77,7 +81,6 @@ private:
     void insertVehicle(const VehicleRow& vehicle, const MileageRow& firstReading);
     void execute(const QString& sql);
 
-    std::pair<qint64, qint64> changeStamp();
     sqlite3_stmt* chronologicalStatement();
 
     struct ReadingsCache

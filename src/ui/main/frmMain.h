@@ -91,4 +91,6 @@ private:
 
     // The graphs are drawn into this image of the client area; paintEvent copies it.
     QImage graphImage_;
+    // What the image was last drawn from; activation and resizing redraw only when it changed.
+    QString graphSource_;
 };

@@ -1,12 +1,11 @@
-#include "frmMain.h"
-
 #include "GraphData.h"
 #include "GraphDrawing.h"
 #include "ImageCanvas.h"
+#include "frmMain.h"
 
+#include <QDebug>
 #include <QPaintEvent>
 #include <QPainter>
-
 #include <optional>
 
 namespace {
@@ -39,12 +38,30 @@ void frmMain::DrawGraphs()
 
     const std::optional<QRect> details = frameIn(client, DetailsFrameName);
     const std::optional<QRect> statistics = frameIn(client, StatisticsFrameName);
-    const bool drawable = !state_.CurrentRegistration.isEmpty() && state_.StoreOpen() && details && statistics;
+    const bool drawable =
+        !state_.CurrentRegistration.isEmpty() && state_.StoreOpen() && details && statistics;
     const int currentYear = state_.platform.clock.today().year();
+    const QColor foreground = palette().color(QPalette::ButtonText);
+
+    // The window is drawn three times while it opens (load, first size, activation) and again at
+    // every activation: an image drawn from the same readings, geometry and words is kept.
+    QString source;
+    if (drawable) {
+        const auto stamp = state_.LogDatabase->ChangeStamp();
+        QDebug(&source) << state_.CurrentRegistration << stamp.first << stamp.second << *details
+                        << *statistics << frameGeometry().height() << state_.DistanceUnit
+                        << currentYear << background.rgba() << foreground.rgba() << client->size();
+    }
+    if (!source.isEmpty() && source == graphSource_) {
+        update();
+        return;
+    }
+    graphSource_.clear();
     if (drawable) {
         try {
             // One query serves both tables.
-            const QVector<MileageRow> readings = state_.LogDatabase->MileageChronological(state_.CurrentRegistration);
+            const QVector<MileageRow> readings =
+                state_.LogDatabase->MileageChronological(state_.CurrentRegistration);
             LoadGraphPoints(state_.GraphPoints, readings);
             LoadMonthlyTotals(state_.MonthlyTotals, readings, currentYear);
         } catch (...) {
@@ -56,15 +73,17 @@ void frmMain::DrawGraphs()
     }
 
     {
-        ImageCanvas canvas(graphImage_, background, palette().color(QPalette::ButtonText));
+        ImageCanvas canvas(graphImage_, background, foreground);
         if (drawable) {
-            const GraphGeometry geometry{QRectF(*details), QRectF(*statistics), frameGeometry().height() * 15.0};
+            const GraphGeometry geometry{QRectF(*details), QRectF(*statistics),
+                                         frameGeometry().height() * 15.0};
             ::DrawGraphs(canvas, geometry, state_.DistanceUnit, currentYear, state_.GraphPoints,
                          state_.MonthlyTotals);
         } else {
             canvas.clear();
         }
     }
+    graphSource_ = source;
     update();
 }
 

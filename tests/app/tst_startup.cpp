@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QPoint>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestStartup : public QObject
@@ -19,6 +22,7 @@ private slots:
     void distanceUnit();
     void realSettingsOfAnotherTypeGiveMile();
     void missingStoreShowsOnlyItsCode();
+    void foreignStoreShowsItsCodeAndIsLeftAlone_data();
     void foreignStoreShowsItsCodeAndIsLeftAlone();
     void storeWithVehicleShowsTheMainWindow();
 };
@@ -31,8 +35,8 @@ void TestStartup::distanceUnit_data()
     QTest::newRow("Kilometre read whole") << QVariant(QStringLiteral("Kilometre")) << "Kilometre";
     QTest::newRow("Mile") << QVariant(QStringLiteral("Mile")) << "Mile";
     QTest::newRow("number-typed value") << QVariant(42) << "Mile";
-    QTest::newRow("another word is used as it is") << QVariant(QStringLiteral("League"))
-                                                   << "League";
+    QTest::newRow("another word is used as it is")
+        << QVariant(QStringLiteral("League")) << "League";
 }
 
 void TestStartup::distanceUnit()
@@ -57,7 +61,8 @@ void TestStartup::realSettingsOfAnotherTypeGiveMile()
     }
     QCOMPARE(ReadDistanceUnit(store), QStringLiteral("Mile"));
     QVERIFY(store.openForWriting());
-    QVERIFY(store.setString(QString::fromLatin1(DistanceMeasurementKey), QStringLiteral("Kilometre")));
+    QVERIFY(
+        store.setString(QString::fromLatin1(DistanceMeasurementKey), QStringLiteral("Kilometre")));
     QCOMPARE(ReadDistanceUnit(store), QStringLiteral("Kilometre"));
     QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quelb"),
               QStringLiteral("Kelmot"))
@@ -76,14 +81,35 @@ void TestStartup::missingStoreShowsOnlyItsCode()
     QVERIFY(!QFile::exists(env.storePath()));
 }
 
+void TestStartup::foreignStoreShowsItsCodeAndIsLeftAlone_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("garbage") << QByteArray("garbage, not a store\n").repeated(100);
+    QTest::newRow("empty file") << QByteArray();
+    // A real SQLite database, but another program's: none of the vehicle log's tables.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.db"));
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery(db).exec(QStringLiteral("CREATE TABLE Recipes (Name TEXT)"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    QFile other(path);
+    other.open(QIODevice::ReadOnly);
+    QTest::newRow("tables missing") << other.readAll();
+}
+
 void TestStartup::foreignStoreShowsItsCodeAndIsLeftAlone()
 {
+    QFETCH(QByteArray, content);
     TestPlatform env(false);
-    const QByteArray garbage = QByteArray("garbage, not a store\n").repeated(100);
     {
         QFile f(env.storePath());
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(garbage);
+        f.write(content);
     }
     const StartupResult result = Main(*env.state);
     QVERIFY(!result.window);
@@ -91,9 +117,10 @@ void TestStartup::foreignStoreShowsItsCodeAndIsLeftAlone()
     bool numeric = false;
     QVERIFY(env.messages.shown[0].text.toInt(&numeric) > 0);
     QVERIFY(numeric);
+    QCOMPARE(env.messages.shown[0].title, QStringLiteral("Kelmot"));
     QFile f(env.storePath());
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), garbage);
+    QCOMPARE(f.readAll(), content);
 }
 
 void TestStartup::storeWithVehicleShowsTheMainWindow()
@@ -107,6 +134,7 @@ void TestStartup::storeWithVehicleShowsTheMainWindow()
         v, MileageRow{v.Registration, AtMidnight(env.clock.today()), 100, 0, 0});
     env.state->CloseStore();
     env.settings.values[QString::fromLatin1(DistanceMeasurementKey)] = QStringLiteral("Kilometre");
+    env.state->SplashMilliseconds = 0;
 
     const StartupResult result = Main(*env.state);
     QVERIFY(result.window);

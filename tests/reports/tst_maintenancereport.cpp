@@ -47,6 +47,8 @@ private slots:
     void multiLineDescriptionStaysInsideOnePairOfQuotes();
     void longDescriptionAndQuotesWrittenUnchanged();
     void secondRunOverwritesTheFirst();
+    void oddTextRoundTripsThroughStoreAndFile_data();
+    void oddTextRoundTripsThroughStoreAndFile();
     void unwritableReportShowsAMessageAndLeavesTheProgramRunning();
     void viewerThatCannotStartShowsAMessage();
 
@@ -221,6 +223,32 @@ void TestMaintenanceReport::longDescriptionAndQuotesWrittenUnchanged()
     const QString text = MaintenanceReportText({Row(Day(2002, 3, 5), 1, description)});
     QCOMPARE(text.split(QStringLiteral("\r\n"))[3],
              QStringLiteral("\"       05/03/2002          £1.00     ") + description + u'"');
+}
+
+void TestMaintenanceReport::oddTextRoundTripsThroughStoreAndFile_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("quotes and SQL") << QStringLiteral("AB\"1'; DROP TABLE Maintenance;--");
+    QTest::newRow("line breaks") << QStringLiteral("Front pads\nand discs\r\nreplaced");
+    QTest::newRow("non-Latin letters") << QStringLiteral("Замена масла ΩΨ 油");
+    QTest::newRow("ten thousand characters") << QString(10000, QLatin1Char('x'));
+}
+
+// The same odd text as registration and description: stored, read back by registration, and
+// written whole into the report file.
+void TestMaintenanceReport::oddTextRoundTripsThroughStoreAndFile()
+{
+    QFETCH(QString, text);
+    TestPlatform env;
+    AddVehicle(env, text);
+    MaintenanceRow row = Row(Day(2002, 3, 5), 120, text);
+    row.Registration = text;
+    env.state->MaintenanceTable->AppendMaintenance(row);
+
+    MaintenanceReport(*env.state, text);
+    const QString written = QString::fromUtf8(ReadReport(env));
+    QVERIFY(written.contains(QStringLiteral("     ") + text + QStringLiteral("\"\r\n")));
+    QCOMPARE(env.state->LogDatabase->MaintenanceByDate(text).at(0).Description, text);
 }
 
 void TestMaintenanceReport::secondRunOverwritesTheFirst()

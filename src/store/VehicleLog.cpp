@@ -366,18 +366,25 @@ void VehicleLog::EditVehicle(const QString& registration, const VehicleRow& valu
                          QStringLiteral("No vehicle is stored under %1.").arg(registration));
 }
 
+// One vehicle's rows of a prepared query whose only parameter is the registration.
+template <typename Row, typename Reader>
+QVector<Row> VehicleLog::selectRows(QSqlQuery& q, const QString& registration, Reader read)
+{
+    q.bindValue(0, registration);
+    run(q);
+    QVector<Row> rows;
+    while (q.next())
+        rows.append(read(q));
+    q.finish();
+    return rows;
+}
+
 QVector<MileageRow> VehicleLog::MileageNewestFirst(const QString& registration)
 {
     QSqlQuery& q = prepared(newestMileage_, R"(SELECT "Registration", "Date", "Current Mileage",
         "Amount", "Price Per" FROM "Mileage" WHERE "Registration" = ?
         ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC)");
-    q.bindValue(0, registration);
-    run(q);
-    QVector<MileageRow> rows;
-    while (q.next())
-        rows.append(readMileage(q));
-    q.finish();
-    return rows;
+    return selectRows<MileageRow>(q, registration, readMileage);
 }
 
 QVector<MileageRow> VehicleLog::MileageChronological(const QString& registration)
@@ -461,13 +468,7 @@ QVector<MaintenanceRow> VehicleLog::MaintenanceByDate(const QString& registratio
 {
     QSqlQuery& q = prepared(maintenanceByDate_, R"(SELECT "Registration", "Date", "Cost",
         "Description" FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date", rowid)");
-    q.bindValue(0, registration);
-    run(q);
-    QVector<MaintenanceRow> rows;
-    while (q.next())
-        rows.append(readMaintenance(q));
-    q.finish();
-    return rows;
+    return selectRows<MaintenanceRow>(q, registration, readMaintenance);
 }
 
 QVector<MaintenanceRow> VehicleLog::MaintenanceNewestFirst(const QString& registration)
@@ -475,13 +476,7 @@ QVector<MaintenanceRow> VehicleLog::MaintenanceNewestFirst(const QString& regist
     QSqlQuery& q = prepared(newestMaintenance_, R"(SELECT "Registration", "Date", "Cost",
         "Description" FROM "Maintenance" WHERE "Registration" = ?
         ORDER BY "Date" DESC, rowid DESC)");
-    q.bindValue(0, registration);
-    run(q);
-    QVector<MaintenanceRow> rows;
-    while (q.next())
-        rows.append(readMaintenance(q));
-    q.finish();
-    return rows;
+    return selectRows<MaintenanceRow>(q, registration, readMaintenance);
 }
 
 std::unique_ptr<MileageCursor> VehicleLog::OpenMileageTable()

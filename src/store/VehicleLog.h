@@ -72,6 +72,8 @@ private:
     void requireOpen() const;
     QSqlQuery& prepared(std::unique_ptr<QSqlQuery>& slot, const char* sql);
     void run(QSqlQuery& query);
+    template <typename Row, typename Reader>
+    QVector<Row> selectRows(QSqlQuery& q, const QString& registration, Reader read);
     QSqlQuery& mileageInsert();
     void bindMileage(QSqlQuery& q, const MileageRow& row);
     void writeTransaction(const std::function<void()>& body);

@@ -14,6 +14,7 @@ options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 cmake -S "$here" -B "$build" "${options[@]}"
 cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
+[ "$sanitize" = 1 ] && export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp"
 (cd "$build" && ctest --output-on-failure -j"$(nproc)")
 
 # The fuzzers: clang with libFuzzer, ASan and UBSan, a short bounded run of each.

@@ -1,6 +1,5 @@
 #include "AddVehicleForm.h"
 
-#include "Artwork.h"
 #include "SharedState.h"
 #include "StoreError.h"
 #include "TextConversions.h"
@@ -9,7 +8,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 
 AddVehicleForm::AddVehicleForm(SharedState& state, std::function<void()> onAdded, QWidget* parent)
@@ -20,7 +18,6 @@ AddVehicleForm::AddVehicleForm(SharedState& state, std::function<void()> onAdded
 void AddVehicleForm::Form_Load(const Controls& controls)
 {
     c_ = controls;
-    setWindowIcon(QIcon(QPixmap::fromImage(GaugeIcon())));
     connect(c_.OKButton, &QPushButton::clicked, this,
             [this] { Guarded(state_.platform.messages, [this] { OKButton_Click(); }); });
     connect(c_.CancelButton, &QPushButton::clicked, this, &AddVehicleForm::CancelButton_Click);

@@ -1,9 +1,12 @@
 #include "WindowSupport.h"
 
+#include "Artwork.h"
 #include "Messages.h"
 #include "StoreError.h"
 
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QScreen>
 
 QWidget* ShowOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make)
@@ -18,8 +21,16 @@ QWidget* ShowOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make
     return slot;
 }
 
+QIcon ProgramIcon()
+{
+    // Drawn once: the gauge is painted at full size and scaled down.
+    static const QIcon icon(QPixmap::fromImage(GaugeIcon()));
+    return icon;
+}
+
 void ApplyDialogFrame(QWidget* dialog, int leftTwips, int topTwips)
 {
+    dialog->setWindowIcon(ProgramIcon());
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint);
     dialog->setFixedSize(dialog->size());

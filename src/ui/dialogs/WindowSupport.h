@@ -2,10 +2,13 @@
 
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 
 class Messages;
+class QIcon;
+
+// The program's icon, the small gauge, for every window that shows one.
+QIcon ProgramIcon();
 
 // Layouts are given in twips; 15 twips make a pixel at 96 dots per inch.
 constexpr int TwipsToPixels(int twips)
@@ -17,8 +20,9 @@ constexpr int TwipsToPixels(int twips)
 // brought to the front unchanged; a closed one is deleted, so the next opening loads afresh.
 QWidget* ShowOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make);
 
-// The dialog frame: title and close box only, fixed size, no task bar entry of its own (it is
-// owned by the main window), placed at a fixed position on the screen given in twips.
+// The dialog frame: the program's icon, title and close box only, fixed size, no task bar entry of
+// its own (it is owned by the main window), placed at a fixed position on the screen given in
+// twips.
 void ApplyDialogFrame(QWidget* dialog, int leftTwips, int topTwips);
 
 // An event handler boundary: a failure that the handler does not deal with itself is shown in

@@ -1,14 +1,11 @@
 #include "dlgEnterMaintenance.h"
 
-#include "Artwork.h"
 #include "SharedState.h"
 #include "TextConversions.h"
 #include "WindowSupport.h"
 #include "ui_dlgEnterMaintenance.h"
 
-#include <QIcon>
 #include <QKeyEvent>
-#include <QPixmap>
 
 namespace {
 const QString InvalidEntry = QStringLiteral("Invalid Entry");
@@ -18,7 +15,6 @@ dlgEnterMaintenance::dlgEnterMaintenance(SharedState& state, QWidget* parent)
     : QDialog(parent), state_(state), ui(std::make_unique<Ui::dlgEnterMaintenance>())
 {
     ui->setupUi(this);
-    setWindowIcon(QIcon(QPixmap::fromImage(GaugeIcon())));
     ApplyDialogFrame(this, 2400, 1275);
     connect(ui->OKButton, &QPushButton::clicked, this, &dlgEnterMaintenance::OKButton_Click);
     connect(ui->CancelButton, &QPushButton::clicked, this,

@@ -1,14 +1,11 @@
 #include "dlgEnterMileage.h"
 
-#include "Artwork.h"
 #include "SharedState.h"
 #include "TextConversions.h"
 #include "WindowSupport.h"
 #include "ui_dlgEnterMileage.h"
 
-#include <QIcon>
 #include <QKeyEvent>
-#include <QPixmap>
 
 namespace {
 const QString InvalidEntry = QStringLiteral("Invalid Entry");
@@ -18,7 +15,6 @@ dlgEnterMileage::dlgEnterMileage(SharedState& state, QWidget* parent)
     : QDialog(parent), state_(state), ui(std::make_unique<Ui::dlgEnterMileage>())
 {
     ui->setupUi(this);
-    setWindowIcon(QIcon(QPixmap::fromImage(GaugeIcon())));
     ApplyDialogFrame(this, 3075, 1275);
     connect(ui->OKButton, &QPushButton::clicked, this, &dlgEnterMileage::OKButton_Click);
     connect(ui->CancelButton, &QPushButton::clicked, this, &dlgEnterMileage::CancelButton_Click);

@@ -32,7 +32,7 @@ frmMain::frmMain(SharedState& state, QWidget* parent)
 {
     SubstituteWindowsFaces();
     ui->setupUi(this);
-    setWindowIcon(QIcon(QPixmap::fromImage(GaugeIcon())));
+    setWindowIcon(ProgramIcon());
 
     QFont captionFont(QStringLiteral("MS Sans Serif"));
     captionFont.setPointSizeF(9.75);

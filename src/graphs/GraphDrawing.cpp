@@ -1,6 +1,7 @@
 #include "GraphDrawing.h"
 
 #include "TextConversions.h"
+#include "UnitWording.h"
 
 #include <cmath>
 #include <vector>
@@ -44,7 +45,8 @@ CanvasFont valueFont(const PlotFrame& plot)
 
 void drawPlotBox(Canvas& surface, const PlotFrame& plot)
 {
-    surface.box(QPoint(plot.PlotLeft, plot.PlotTop), QPoint(plot.PlotRight(), plot.PlotBottom()), Black);
+    surface.box(QPoint(plot.PlotLeft, plot.PlotTop), QPoint(plot.PlotRight(), plot.PlotBottom()),
+                Black);
 }
 
 // The vertical caption above the top-left corner, the horizontal one (the table's header of the
@@ -54,16 +56,18 @@ void drawAxisCaptions(Canvas& surface, const PlotFrame& plot, const GraphTable& 
 {
     const CanvasFont font = captionFont(plot);
     surface.text(QPoint(plot.PlotLeft, plot.PlotTop - 5), TextAlign::BottomLeft, font,
-                 QStringLiteral("Current ") + distanceUnit + QStringLiteral("s"));
+                 CurrentUnitsCaption(distanceUnit));
     const QString across = table.isEmpty() ? QString() : table[0].XText.trimmed();
-    surface.text(QPoint(plot.PlotRight() + 5, plot.PlotBottom()), TextAlign::BottomLeft, font, across);
+    surface.text(QPoint(plot.PlotRight() + 5, plot.PlotBottom()), TextAlign::BottomLeft, font,
+                 across);
 }
 
 // Centred above the plot, by PlotArea / 3000 without the cap of the title's font size.
 void drawTitle(Canvas& surface, const PlotFrame& plot, const QString& title)
 {
-    const QPoint at(whole(plot.PlotWidth / 2.0 + plot.PlotLeft),
-                    whole(plot.PlotTop - static_cast<double>(plot.PlotHeight) * plot.PlotWidth / 3000));
+    const QPoint at(
+        whole(plot.PlotWidth / 2.0 + plot.PlotLeft),
+        whole(plot.PlotTop - static_cast<double>(plot.PlotHeight) * plot.PlotWidth / 3000));
     surface.text(at, TextAlign::BottomCentre, titleFont(plot), title);
 }
 
@@ -107,7 +111,8 @@ void drawDateLabels(Canvas& surface, const PlotFrame& plot, qint64 minDay, qint6
         label(0, plot.PlotLeft);
         label(daySpan, plot.PlotRight());
         if (daySpan >= 2)
-            label(static_cast<qint64>(RoundHalfEven(daySpan / 2.0)), whole(plot.PlotWidth / 2.0 + plot.PlotLeft));
+            label(static_cast<qint64>(RoundHalfEven(daySpan / 2.0)),
+                  whole(plot.PlotWidth / 2.0 + plot.PlotLeft));
         return;
     }
     const int steps = daySpan <= 9 ? 5 : 10;
@@ -127,7 +132,8 @@ void drawReadingLabels(Canvas& surface, const PlotFrame& plot, double minReading
         label(minReading, plot.PlotBottom());
         label(maxReading, plot.PlotTop);
         if (range >= 2)
-            label(RoundHalfEven(range / 2) + minReading, whole(plot.PlotHeight / 2.0 + plot.PlotTop));
+            label(RoundHalfEven(range / 2) + minReading,
+                  whole(plot.PlotHeight / 2.0 + plot.PlotTop));
         return;
     }
     const int steps = range <= 9 ? 5 : 10;
@@ -272,8 +278,9 @@ void DrawMonthGraph(Canvas& surface, const GraphArea& area, const GraphTable& ta
     surface.text(QPoint(plot.PlotLeft, plot.PlotBottom()), TextAlign::BottomRight, values,
                  QStringLiteral("0"));
     for (qsizetype i = 1; i <= barCount; ++i)
-        surface.text(QPoint(plot.PlotLeft, whole(plot.PlotBottom() - step * i)), TextAlign::BottomRight,
-                     values, PlainNumber(RoundHalfAway(maxTotal / barCount * i)));
+        surface.text(QPoint(plot.PlotLeft, whole(plot.PlotBottom() - step * i)),
+                     TextAlign::BottomRight, values,
+                     PlainNumber(RoundHalfAway(maxTotal / barCount * i)));
 
     const int bottom = plot.PlotBottom() - 1;
     for (qsizetype i = 1; i <= barCount; ++i) {
@@ -291,10 +298,11 @@ void DrawMonthGraph(Canvas& surface, const GraphArea& area, const GraphTable& ta
 void DrawGraphs(Canvas& surface, const GraphGeometry& geometry, const QString& distanceUnit,
                 int currentYear, const GraphTable& graphPoints, const GraphTable& monthlyTotals)
 {
-    const GraphArea dates = GraphAreaBelow(geometry.detailsFrame, geometry.detailsFrame,
-                                           geometry.outerHeightTwips);
+    const GraphArea dates =
+        GraphAreaBelow(geometry.detailsFrame, geometry.detailsFrame, geometry.outerHeightTwips);
     DrawDateGraph(surface, dates, graphPoints, distanceUnit, DateGraphTitle(distanceUnit));
-    const GraphArea months = GraphAreaBelow(geometry.statisticsFrame, geometry.detailsFrame,
-                                            geometry.outerHeightTwips);
-    DrawMonthGraph(surface, months, monthlyTotals, distanceUnit, MonthGraphTitle(distanceUnit, currentYear));
+    const GraphArea months =
+        GraphAreaBelow(geometry.statisticsFrame, geometry.detailsFrame, geometry.outerHeightTwips);
+    DrawMonthGraph(surface, months, monthlyTotals, distanceUnit,
+                   MonthGraphTitle(distanceUnit, currentYear));
 }

@@ -3,6 +3,7 @@
 #include "SharedState.h"
 #include "StoreError.h"
 #include "TextConversions.h"
+#include "UnitWording.h"
 #include "WindowSupport.h"
 
 #include <QKeyEvent>
@@ -27,8 +28,7 @@ void AddVehicleForm::Form_Load(const Controls& controls)
     for (QLineEdit* box : {c_.txtRegistrationDate, c_.txtPurchaseDate, c_.txtMake, c_.txtModel,
                            c_.txtEngineCapacity, c_.txtFuel})
         box->clear();
-    c_.lblCurrentMileage->setText(QStringLiteral("Current ") + state_.DistanceUnit +
-                                  QStringLiteral("s"));
+    c_.lblCurrentMileage->setText(CurrentUnitsCaption(state_.DistanceUnit));
 }
 
 void AddVehicleForm::keyPressEvent(QKeyEvent* event)
@@ -135,7 +135,8 @@ void AddVehicleForm::OKButton_Click()
         // The store's other failures end the OK handling without a message; the dialog stays.
         if (e.code() == StoreError::ConversionFailure)
             state_.platform.messages.show(
-                QStringLiteral("The Data Format is incorrect, please check your entry and try again"),
+                QStringLiteral(
+                    "The Data Format is incorrect, please check your entry and try again"),
                 QStringLiteral("Date Entry Error"), Messages::Icon::Exclamation);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "SharedState.h"
 #include "TextConversions.h"
+#include "UnitWording.h"
 #include "WindowSupport.h"
 #include "ui_dlgEnterMileage.h"
 
@@ -31,8 +32,7 @@ void dlgEnterMileage::Form_Load()
     ui->txtCurrentMileage->setText(QStringLiteral("00000"));
     ui->txtAmount->setText(QStringLiteral("0.00"));
     ui->txtPricePer->setText(QStringLiteral("0.00"));
-    ui->lblCurrentMileage->setText(QStringLiteral("Current ") + state_.DistanceUnit +
-                                   QStringLiteral("s"));
+    ui->lblCurrentMileage->setText(CurrentUnitsCaption(state_.DistanceUnit));
     ui->txtDate->setFocus();
 }
 

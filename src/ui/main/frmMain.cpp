@@ -2,6 +2,7 @@
 
 #include "Artwork.h"
 #include "TextConversions.h"
+#include "UnitWording.h"
 #include "WindowSupport.h"
 #include "dlgAddVehicle.h"
 #include "dlgAddVehicleFIRST.h"
@@ -150,8 +151,8 @@ void frmMain::ShowVehicleDetails()
     ui->txtMake->setText(vehicle->Make);
     ui->txtModel->setText(vehicle->Model);
     ui->txtFuel->setText(vehicle->Fuel);
-    ui->txtEngineCapacity->setText(vehicle->EngineCapacity == 0 ? QString()
-                                                                 : PlainNumber(vehicle->EngineCapacity));
+    ui->txtEngineCapacity->setText(
+        vehicle->EngineCapacity == 0 ? QString() : PlainNumber(vehicle->EngineCapacity));
     ui->txtRegistrationDate->setText(dateText(vehicle->RegistrationDate));
     ui->txtPurchaseDate->setText(dateText(vehicle->PurchaseDate));
     ShowConfirmChanges(false);
@@ -171,7 +172,7 @@ void frmMain::RelabelDistanceUnit()
     const QString unit = state_.DistanceUnit;
     ui->lblMilesL->setText(unit + QStringLiteral("s Travelled"));
     ui->lblCostPerL->setText(QStringLiteral("Cost per ") + unit);
-    ui->Label1->setText(QStringLiteral("Current ") + unit + QStringLiteral("s"));
+    ui->Label1->setText(CurrentUnitsCaption(unit));
 }
 
 void frmMain::Exit_Click()
@@ -224,7 +225,8 @@ void frmMain::cmdConfirm_Click()
     };
     VehicleRow values;
     for (auto [box, field, date] :
-         {std::tuple{ui->txtRegistrationDate, QStringLiteral("Registration Date"), &values.RegistrationDate},
+         {std::tuple{ui->txtRegistrationDate, QStringLiteral("Registration Date"),
+                     &values.RegistrationDate},
           std::tuple{ui->txtPurchaseDate, QStringLiteral("Purchase Date"), &values.PurchaseDate}}) {
         const QString text = box->text();
         if (text.isEmpty()) {
@@ -232,7 +234,8 @@ void frmMain::cmdConfirm_Click()
         } else if (IsDateText(text)) {
             *date = TextToDate(text);
         } else {
-            return entryError(QStringLiteral("The entry for '%1' must be in date format").arg(field));
+            return entryError(
+                QStringLiteral("The entry for '%1' must be in date format").arg(field));
         }
     }
     const QString capacity = ui->txtEngineCapacity->text();

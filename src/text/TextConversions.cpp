@@ -487,7 +487,11 @@ double LeadingNumber(const QString& text)
 
 double RoundHalfEven(double value)
 {
+    // The graphs round every point: switch the rounding mode only in the rare case it is not
+    // already to-nearest (ties to even), which is how nearbyint then rounds.
     const int saved = std::fegetround();
+    if (saved == FE_TONEAREST)
+        return std::nearbyint(value);
     std::fesetround(FE_TONEAREST);
     const double result = std::nearbyint(value);
     std::fesetround(saved);

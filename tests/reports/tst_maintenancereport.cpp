@@ -57,6 +57,7 @@ private slots:
     void unwritableReportShowsAMessageAndLeavesTheProgramRunning();
     void viewerThatCannotStartShowsAMessage();
     void viewerThatFailsLaterShowsAMessage();
+    void missingTemporaryFolderIsReportedNotReplaced_data();
     void missingTemporaryFolderIsReportedNotReplaced();
     void missingTmpdirFallsBackToTheSystemFolder();
     void somethingInTheWayIsLeftAlone_data();
@@ -341,13 +342,22 @@ void TestMaintenanceReport::viewerThatFailsLaterShowsAMessage()
 }
 
 // Never in the working folder: a temporary folder that is not there is a failure told.
+void TestMaintenanceReport::missingTemporaryFolderIsReportedNotReplaced_data()
+{
+    QTest::addColumn<bool>("empty");
+    QTest::newRow("folder gone") << false;
+    // What QDir::tempPath() gives when TMPDIR names a missing folder.
+    QTest::newRow("empty path") << true;
+}
+
 void TestMaintenanceReport::missingTemporaryFolderIsReportedNotReplaced()
 {
+    QFETCH(bool, empty);
     TestPlatform env;
     AddVehicle(env, Reg);
     const QString working = QDir::currentPath();
     QVERIFY(QDir::setCurrent(env.folder.path()));
-    env.files.temp = QDir(env.temp.path()).filePath(QStringLiteral("gone"));
+    env.files.temp = empty ? QString() : QDir(env.temp.path()).filePath(QStringLiteral("gone"));
     MaintenanceReport(*env.state, Reg);
     QDir::setCurrent(working);
     QCOMPARE(env.messages.shown.size(), 1);

@@ -24,12 +24,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const double number = TextToNumber(text);
     if (IsNumericText(text) == std::isnan(number))
         std::abort();
+    if (IsNumericText(text) && !std::isfinite(number))
+        std::abort(); // only finite values are numbers
 
     const double leading = LeadingNumber(text);
     if (std::isnan(leading))
         std::abort();
     if (std::isfinite(leading)) {
-        if (LeadingNumber(PlainNumber(leading)) != leading && leading != 0)
+        // Fifteen significant digits: read back to within the last of them.
+        const double back = LeadingNumber(PlainNumber(leading));
+        // (The largest doubles round up past the largest double.)
+        const bool near = std::isfinite(back)
+                              ? std::fabs(back - leading) <= std::fabs(leading) * 1e-14
+                              : std::fabs(leading) > 1.7976931348623e308;
+        if (!near)
             std::abort();
         const double rounded = RoundHalfEven(leading);
         if (std::fabs(rounded - leading) > 0.5)

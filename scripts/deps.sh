@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool
+  xdg-utils
 )
 
 missing=()

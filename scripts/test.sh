@@ -9,7 +9,7 @@ build="${KELMOT_BUILD_DIR:-$here/build-test}"
 
 "$here/scripts/deps.sh"
 rm -rf "$build"
-options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMOT_WERROR=ON)
 [ "$sanitize" = 1 ] && options+=(-DKELMOT_SANITIZE=ON)
 cmake -S "$here" -B "$build" "${options[@]}"
 cmake --build "$build" -j"$(nproc)"
@@ -20,7 +20,7 @@ export QT_QPA_PLATFORM=offscreen
 # The fuzzers: clang with libFuzzer, ASan and UBSan, a short bounded run of each.
 fuzz="${build}-fuzz"
 rm -rf "$fuzz"
-CXX=clang++ cmake -S "$here" -B "$fuzz" -DKELMOT_FUZZ=ON -DKELMOT_BUILD_TESTS=OFF \
+CXX=clang++ cmake -S "$here" -B "$fuzz" -DKELMOT_FUZZ=ON -DKELMOT_WERROR=ON -DKELMOT_BUILD_TESTS=OFF \
   -DKELMOT_BUILD_BENCH=OFF -DFUZZ_SECONDS="${KELMOT_FUZZ_SECONDS:-20}"
 cmake --build "$fuzz" -j"$(nproc)" --target kelmot_fuzzers
 (cd "$fuzz" && ctest --output-on-failure)

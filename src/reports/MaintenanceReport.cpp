@@ -1,5 +1,6 @@
 #include "MaintenanceReport.h"
 
+#include "ReportFile.h"
 #include "SharedState.h"
 #include "TextConversions.h"
 
@@ -16,12 +17,21 @@ QString Quoted(const QString& line)
     return u'"' + line + QStringLiteral("\"\r\n");
 }
 
+// The file has one kind of line end: a description's own breaks, however stored, become CR LF.
+QString WithFileLineEnds(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return text;
+}
+
 QString RowLine(const MaintenanceRow& row)
 {
     const QString cost = QLocale().toCurrencyString(row.Cost);
     return QString(7, u' ') + DateToText(row.Date) +
            QString(qMax<qsizetype>(0, CostColumnWidth - cost.size()), u' ') + cost +
-           QString(5, u' ') + row.Description; // as stored, line breaks and quotes included
+           QString(5, u' ') + WithFileLineEnds(row.Description); // quotes as stored
 }
 
 } // namespace
@@ -41,28 +51,31 @@ void MaintenanceReport(SharedState& state, const QString& registration)
 {
     const QString folder = state.platform.files.tempFolder();
     state.LastCallResult = static_cast<qint32>(folder.size());
-    const QString path = QDir(folder).filePath(QString::fromLatin1(MaintenanceReportFileName));
 
     const QString text = MaintenanceReportText(state.LogDatabase->MaintenanceByDate(registration));
-
-    QFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
+    const ReportFileResult file =
+        WriteReportFile(folder, state.platform.files.privateFolder(),
+                        QString::fromLatin1(MaintenanceReportFileName), text.toUtf8());
+    if (!file.written) {
         state.platform.messages.show(
             QStringLiteral("The maintenance report could not be written to %1: %2")
-                .arg(QDir::toNativeSeparators(path), file.errorString()),
+                .arg(QDir::toNativeSeparators(file.path), file.error),
             QStringLiteral("Kelmot"), Messages::Icon::Exclamation);
         return;
     }
-    file.close();
 
-    const bool opened = state.platform.launcher.open(path);
-    state.LastCallResult = opened ? 1 : 0;
-    if (!opened)
-        state.platform.messages.show(
+    // A viewer may start and then fail: that is told the same way, once it is known.
+    Messages& messages = state.platform.messages;
+    const QString path = file.path;
+    const auto viewerFailed = [&messages, path] {
+        messages.show(
             QStringLiteral("The maintenance report was written to %1, but no text viewer could be "
                            "started to show it.")
                 .arg(QDir::toNativeSeparators(path)),
             QStringLiteral("Kelmot"), Messages::Icon::Exclamation);
+    };
+    const bool opened = state.platform.launcher.open(path, viewerFailed);
+    state.LastCallResult = opened ? 1 : 0;
+    if (!opened)
+        viewerFailed();
 }

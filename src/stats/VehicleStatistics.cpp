@@ -119,9 +119,11 @@ QString TwoDecimalsForm(double value)
 
 namespace {
 
-QString plainForm(double value)
+// A distance is a difference of readings: its digits count from the readings' size.
+QString distanceForm(double value, const VehicleStatisticsFigures& f)
 {
-    return std::isfinite(value) ? PlainNumber(value) : ZeroText();
+    const double scale = std::fmax(std::fabs(f.FirstReading), std::fabs(f.LatestReading));
+    return std::isfinite(value) ? PlainNumber(value, scale) : ZeroText();
 }
 
 QString costPerForm(const std::optional<double>& value)
@@ -140,8 +142,8 @@ VehicleStatisticsTexts FormatStatistics(const VehicleStatisticsFigures& f)
 {
     VehicleStatisticsTexts t;
     t.lblCurrentMileage = ReadingForm(f.LatestReading);
-    t.lblMiles = plainForm(f.ToDate.Distance);
-    t.lblMilesDate = plainForm(f.CurrentYear.Distance);
+    t.lblMiles = distanceForm(f.ToDate.Distance, f);
+    t.lblMilesDate = distanceForm(f.CurrentYear.Distance, f);
     t.lblCost = CurrencyForm(f.ToDate.FuelCost);
     t.lblCostDate = CurrencyForm(f.CurrentYear.FuelCost);
     t.lblCostinc = CurrencyForm(f.ToDate.CostIncMaintenance);

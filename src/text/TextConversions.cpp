@@ -290,20 +290,31 @@ std::optional<double> parseNumber(const QString& text)
     } else if (startsWith(view, i, locale.plus) || (i < n && view[i] == u'+')) {
         i += startsWith(view, i, locale.plus) ? locale.plus.size() : 1;
     }
+    // Whole part: group separators only between groups of three digits, the first group one
+    // to three digits long ("1,234", "11,000"); "40,00", "1,6" and "1234,567" are not numbers.
     bool digits = false;
+    int groupDigits = 0; // digits since the start or since the last separator
+    bool grouped = false;
     while (i < n) {
         const QChar c = view[i];
         if (isDigit(c)) {
             plain += char(c.unicode());
             digits = true;
+            ++groupDigits;
             ++i;
-        } else if (digits && startsWith(view, i, locale.group) && i + locale.group.size() < n &&
+        } else if (startsWith(view, i, locale.group) && i + locale.group.size() < n &&
                    isDigit(view[i + locale.group.size()])) {
+            if (groupDigits == 0 || groupDigits > 3 || (grouped && groupDigits != 3))
+                return std::nullopt;
+            grouped = true;
+            groupDigits = 0;
             i += locale.group.size();
         } else {
             break;
         }
     }
+    if (grouped && groupDigits != 3)
+        return std::nullopt;
     if (startsWith(view, i, locale.decimal)) {
         i += locale.decimal.size();
         plain += '.';
@@ -337,7 +348,11 @@ std::optional<double> parseNumber(const QString& text)
     skipBlanks();
     if (i != n)
         return std::nullopt;
-    return toDouble(plain);
+    // "1e400" reads as infinity: a value no field can hold is no number.
+    const double value = toDouble(plain);
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -503,14 +518,32 @@ double RoundHalfAway(double value)
     return std::round(value);
 }
 
-QString PlainNumber(double value)
+QString PlainNumber(double value, double scale)
 {
-    if (value == 0)
+    if (value == 0 || !std::isfinite(value))
         return QStringLiteral("0"); // no "-0"
     // Odometer readings are whole numbers: the integer conversion is much the quicker.
     if (std::fabs(value) < 1e15 && value == std::trunc(value))
         return QString::number(qint64(value));
-    // Shortest text that reads back as the same double, never in exponent form.
-    QString text = QString::number(value, 'f', QLocale::FloatingPointShortest);
+    // Fifteen significant digits, counted from the larger of the value and the scale of the
+    // figures it was worked out from, as a decimal calculator holds them: so 10400.3 - 10000.1
+    // shows 400.2, not its binary neighbour 400.19999999999891. Never in exponent form.
+    const double magnitude =
+        std::fmax(std::fabs(value), std::isfinite(scale) ? std::fabs(scale) : 0);
+    const int wholeDigits = int(std::floor(std::log10(magnitude))) + 1;
+    QString text;
+    if (wholeDigits >= 15) {
+        text = QString::number(RoundHalfEven(value / std::pow(10.0, wholeDigits - 15)), 'f', 0);
+        if (text != QLatin1String("0") && text != QLatin1String("-0"))
+            text += QString(wholeDigits - 15, u'0');
+    } else {
+        text = QString::number(value, 'f', 15 - wholeDigits);
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    if (text == QLatin1String("-0") || text.isEmpty())
+        return QStringLiteral("0");
     return text;
 }

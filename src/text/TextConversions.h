@@ -33,5 +33,7 @@ double RoundHalfEven(double value);
 // Nearest whole number, halves away from zero (62.5 -> 63).
 double RoundHalfAway(double value);
 
-// A number as plain decimal text: no grouping, "-" when negative, as many decimals as it has.
-QString PlainNumber(double value);
+// A number as plain decimal text: no grouping, "-" when negative, as many decimals as it has up
+// to fifteen significant digits, never an exponent. A value worked out from larger figures (a
+// difference of readings) passes their size as scale, so that the digits are counted from it.
+QString PlainNumber(double value, double scale = 0);

@@ -42,7 +42,8 @@ GraphTable monthsTable(const QStringList& values)
 RecordingCanvas drawDates(const GraphTable& table, const GraphArea& area = DateArea)
 {
     RecordingCanvas canvas;
-    DrawDateGraph(canvas, area, table, QStringLiteral("Mile"), DateGraphTitle(QStringLiteral("Mile")));
+    DrawDateGraph(canvas, area, table, QStringLiteral("Mile"),
+                  DateGraphTitle(QStringLiteral("Mile")));
     return canvas;
 }
 
@@ -85,7 +86,11 @@ QString dayText(int days)
 
 QString lineText(const CanvasOp& op)
 {
-    return QStringLiteral("(%1, %2)-(%3, %4)").arg(op.a.x()).arg(op.a.y()).arg(op.b.x()).arg(op.b.y());
+    return QStringLiteral("(%1, %2)-(%3, %4)")
+        .arg(op.a.x())
+        .arg(op.a.y())
+        .arg(op.b.x())
+        .arg(op.b.y());
 }
 
 } // namespace
@@ -116,6 +121,10 @@ private slots:
     void timeOfDayIsDropped();
     void everyReadingIsJoinedBeyond99();
     void longSpansDoNotOverflow();
+    void labelBandEdges_data();
+    void labelBandEdges();
+    void fontSizes_data();
+    void fontSizes();
 
     void monthGraphExample();
     void monthGraphWithoutDistance();
@@ -194,7 +203,8 @@ void TestGraphDrawing::kilometreWording()
     DrawGraphs(canvas, exampleGeometry(), QStringLiteral("Kilometre"), 2031,
                pointsTable({{Start, 1}}), monthsTable({}));
     QStringList words;
-    for (const CanvasOp& op : canvas.where([](const CanvasOp& op) { return op.font.weight == 800; }))
+    for (const CanvasOp& op :
+         canvas.where([](const CanvasOp& op) { return op.font.weight == 800; }))
         words << op.text;
     QCOMPARE(words, (QStringList{"Current Kilometres", "Date", "Graph of Kilometres Against Time",
                                  "Current Kilometres", "Date",
@@ -205,7 +215,8 @@ void TestGraphDrawing::tallerWindowGivesTallerArea()
 {
     const GraphGeometry g = exampleGeometry();
     // Four more pixels of outer height (60 twips) add 3 to the area's height; nothing else moves.
-    const GraphArea taller = GraphAreaBelow(g.detailsFrame, g.detailsFrame, g.outerHeightTwips + 60);
+    const GraphArea taller =
+        GraphAreaBelow(g.detailsFrame, g.detailsFrame, g.outerHeightTwips + 60);
     QCOMPARE(taller, (GraphArea{61, 257, 345, 205}));
     // 9190 twips: 459.5 - 257 = 202.5, which rounds to the even 202.
     QCOMPARE(GraphAreaBelow(g.detailsFrame, g.detailsFrame, 9190).AreaHeight, 202);
@@ -244,7 +255,8 @@ void TestGraphDrawing::smallPlotsNeverGetNegativeFonts()
             QVERIFY2(op.font.pixelSize >= 0, qPrintable(QString::number(pixels)));
         // Nothing but text reaches above the plot, and the plot lies below the frames.
         for (const CanvasOp& op : canvas.where([](const CanvasOp& op) {
-                 return op.kind == CanvasOp::Line || op.kind == CanvasOp::Box || op.kind == CanvasOp::FilledBox;
+                 return op.kind == CanvasOp::Line || op.kind == CanvasOp::Box ||
+                        op.kind == CanvasOp::FilledBox;
              }))
             QVERIFY2(op.a.y() >= 257 && op.b.y() >= 257, qPrintable(QString::number(pixels)));
     }
@@ -252,13 +264,15 @@ void TestGraphDrawing::smallPlotsNeverGetNegativeFonts()
 
 void TestGraphDrawing::dateGraphExample()
 {
-    const RecordingCanvas canvas = drawDates(pointsTable({{Start, 1000}, {Start.addDays(7), 1300}}));
+    const RecordingCanvas canvas =
+        drawDates(pointsTable({{Start, 1000}, {Start.addDays(7), 1300}}));
     QCOMPARE(bottomLabels(canvas),
              (QStringList{"61 " + dayText(0), "119 " + dayText(1), "176 " + dayText(3),
                           "234 " + dayText(4), "291 " + dayText(6), "349 " + dayText(7)}));
-    QCOMPARE(leftLabels(canvas, 61),
-             (QStringList{"481  1000", "464  1030", "447  1060", "431  1090", "414  1120", "397  1150",
-                          "380  1180", "363  1210", "347  1240", "330  1270", "313  1300"}));
+    QCOMPARE(
+        leftLabels(canvas, 61),
+        (QStringList{"481  1000", "464  1030", "447  1060", "431  1090", "414  1120", "397  1150",
+                     "380  1180", "363  1210", "347  1240", "330  1270", "313  1300"}));
     const QVector<CanvasOp> red = canvas.redLines();
     QCOMPARE(red.size(), 1);
     QCOMPARE(lineText(red[0]), QStringLiteral("(61, 481)-(349, 313)"));
@@ -266,14 +280,15 @@ void TestGraphDrawing::dateGraphExample()
 
 void TestGraphDrawing::dateGraphGridAndOrder()
 {
-    const RecordingCanvas canvas = drawDates(pointsTable({{Start, 1000}, {Start.addDays(7), 1300}}));
+    const RecordingCanvas canvas =
+        drawDates(pointsTable({{Start, 1000}, {Start.addDays(7), 1300}}));
     QVector<CanvasOp::Kind> kinds;
     for (const CanvasOp& op : canvas.ops)
         if (kinds.isEmpty() || kinds.last() != op.kind)
             kinds << op.kind;
     // Clear, frame, grid, captions and labels, title, red line.
-    QCOMPARE(kinds, (QVector<CanvasOp::Kind>{CanvasOp::Clear, CanvasOp::Box, CanvasOp::Line, CanvasOp::Text,
-                                             CanvasOp::Line}));
+    QCOMPARE(kinds, (QVector<CanvasOp::Kind>{CanvasOp::Clear, CanvasOp::Box, CanvasOp::Line,
+                                             CanvasOp::Text, CanvasOp::Line}));
     const QVector<CanvasOp> grid =
         canvas.where([](const CanvasOp& op) { return op.kind == CanvasOp::Line && !op.colour; });
     QCOMPARE(grid.size(), 20);
@@ -301,7 +316,8 @@ void TestGraphDrawing::twoReadingsOnOneDay()
 
 void TestGraphDrawing::equalReadings()
 {
-    const RecordingCanvas canvas = drawDates(pointsTable({{Start, 1000}, {Start.addDays(30), 1000}}));
+    const RecordingCanvas canvas =
+        drawDates(pointsTable({{Start, 1000}, {Start.addDays(30), 1000}}));
     QCOMPARE(leftLabels(canvas, 61), (QStringList{"481  1000", "313  1000"}));
     QCOMPARE(lineText(canvas.redLines().value(0)), QStringLiteral("(61, 481)-(349, 481)"));
 }
@@ -310,7 +326,8 @@ void TestGraphDrawing::daySpanThree()
 {
     const RecordingCanvas canvas =
         drawDates(pointsTable({{Start, 1000}, {Start.addDays(1), 1001}, {Start.addDays(3), 1003}}));
-    QCOMPARE(bottomLabels(canvas), (QStringList{"61 " + dayText(0), "349 " + dayText(3), "205 " + dayText(2)}));
+    QCOMPARE(bottomLabels(canvas),
+             (QStringList{"61 " + dayText(0), "349 " + dayText(3), "205 " + dayText(2)}));
     // ReadingRange 3: both ends, then the middle, 1.5 rounded to 2.
     QCOMPARE(leftLabels(canvas, 61), (QStringList{"481  1000", "313  1003", "397  1002"}));
     const QVector<CanvasOp> red = canvas.redLines();
@@ -325,7 +342,8 @@ void TestGraphDrawing::readingRange25()
     QStringList values;
     for (const QString& label : leftLabels(canvas, 61))
         values << label.section(QLatin1Char(' '), 2);
-    QCOMPARE(values, (QStringList{"500", "502", "505", "508", "510", "512", "515", "518", "520", "522", "525"}));
+    QCOMPARE(values, (QStringList{"500", "502", "505", "508", "510", "512", "515", "518", "520",
+                                  "522", "525"}));
 }
 
 void TestGraphDrawing::readingRange7()
@@ -333,6 +351,73 @@ void TestGraphDrawing::readingRange7()
     const RecordingCanvas canvas = drawDates(pointsTable({{Start, 100}, {Start.addDays(12), 107}}));
     QCOMPARE(leftLabels(canvas, 61),
              (QStringList{"481  100", "447  101", "414  103", "380  104", "347  106", "313  107"}));
+}
+
+// The day span and the reading range choose how many labels the axes get: 2 to 4 give three,
+// 5 to 9 six, 10 and more eleven. Both axes of one drawing, at each edge of a band.
+void TestGraphDrawing::labelBandEdges_data()
+{
+    QTest::addColumn<int>("span");
+    QTest::addColumn<QVector<int>>("offsets"); // from the minimum, in drawing order
+    QTest::newRow("2") << 2 << QVector<int>{0, 2, 1};
+    QTest::newRow("4") << 4 << QVector<int>{0, 4, 2};
+    QTest::newRow("5") << 5 << QVector<int>{0, 1, 2, 3, 4, 5};
+    QTest::newRow("9") << 9 << QVector<int>{0, 2, 4, 5, 7, 9};
+    QTest::newRow("10") << 10 << QVector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+}
+
+void TestGraphDrawing::labelBandEdges()
+{
+    QFETCH(int, span);
+    QFETCH(QVector<int>, offsets);
+    const RecordingCanvas canvas =
+        drawDates(pointsTable({{Start, 1000}, {Start.addDays(span), 1000.0 + span}}));
+    QStringList dates, readings;
+    for (const QString& label : bottomLabels(canvas))
+        dates << label.section(QLatin1Char(' '), 1);
+    for (const QString& label : leftLabels(canvas, 61))
+        readings << label.section(QLatin1Char(' '), 2);
+    QStringList expectedDates, expectedReadings;
+    for (int offset : offsets) {
+        expectedDates << dayText(offset);
+        expectedReadings << QString::number(1000 + offset);
+    }
+    QCOMPARE(dates, expectedDates);
+    QCOMPARE(readings, expectedReadings);
+}
+
+// Each font's size is the plot area over its divisor, held at its cap.
+void TestGraphDrawing::fontSizes_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QVector<int>>("sizes"); // caption, slant, title, value
+    QTest::newRow("worked example") << 345 << 202 << QVector<int>{14, 10, 16, 11};
+    QTest::newRow("large enough for every cap") << 1200 << 700 << QVector<int>{18, 14, 22, 16};
+}
+
+void TestGraphDrawing::fontSizes()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QVector<int>, sizes);
+    const GraphArea area{61, 257, width, height};
+    const PlotFrame plot = PlotFrameOf(area);
+    QCOMPARE((QVector<int>{plot.CaptionSize, plot.SlantSize, plot.TitleSize, plot.ValueSize}),
+             sizes);
+    // And the drawn texts carry them.
+    const RecordingCanvas canvas =
+        drawDates(pointsTable({{Start, 1000}, {Start.addDays(7), 1300}}), area);
+    for (const CanvasOp& op : canvas.ofKind(CanvasOp::Text)) {
+        int expected = sizes[3];
+        if (op.text == QLatin1String("Current Miles") || op.text == QLatin1String("Date"))
+            expected = sizes[0];
+        else if (op.font.turn != 0)
+            expected = sizes[1];
+        else if (op.text == DateGraphTitle(QStringLiteral("Mile")))
+            expected = sizes[2];
+        QVERIFY2(op.font.pixelSize == expected, qPrintable(op.text));
+    }
 }
 
 void TestGraphDrawing::timeOfDayIsDropped()
@@ -362,8 +447,9 @@ void TestGraphDrawing::everyReadingIsJoinedBeyond99()
 void TestGraphDrawing::longSpansDoNotOverflow()
 {
     // 73,049 days and a range beyond 32-bit readings.
-    const RecordingCanvas canvas = drawDates(
-        pointsTable({{QDate(1900, 1, 2), 1}, {QDate(2000, 1, 1), 2500000000.0}, {QDate(2100, 1, 1), 5000000001.0}}));
+    const RecordingCanvas canvas = drawDates(pointsTable({{QDate(1900, 1, 2), 1},
+                                                          {QDate(2000, 1, 1), 2500000000.0},
+                                                          {QDate(2100, 1, 1), 5000000001.0}}));
     QCOMPARE(bottomLabels(canvas).size(), 11);
     QCOMPARE(bottomLabels(canvas).last(), QStringLiteral("349 01/01/2100"));
     QCOMPARE(leftLabels(canvas, 61).last(), QStringLiteral("313  5000000001"));
@@ -378,8 +464,8 @@ void TestGraphDrawing::monthGraphExample()
     const RecordingCanvas canvas = drawMonths(monthsTable({"300", "600", "0"}));
     QVERIFY(canvas.ofKind(CanvasOp::Clear).isEmpty());
 
-    const QStringList months{"January", "February", "March", "April", "May", "June",
-                             "July", "August", "September", "October", "November", "December"};
+    const QStringList months{"January", "February", "March",     "April",   "May",      "June",
+                             "July",    "August",   "September", "October", "November", "December"};
     QStringList names;
     for (int i = 0; i < 12; ++i)
         names << QStringLiteral("%1 %2").arg(433 + 24 * i).arg(months[i]);
@@ -424,15 +510,15 @@ void TestGraphDrawing::onlyMarch250()
     QStringList values;
     for (const QString& label : leftLabels(canvas, 421))
         values << label.section(QLatin1Char(' '), 1);
-    QCOMPARE(values, (QStringList{"0", "21", "42", "63", "83", "104", "125", "146", "167", "188", "208", "229",
-                                  "250"}));
+    QCOMPARE(values, (QStringList{"0", "21", "42", "63", "83", "104", "125", "146", "167", "188",
+                                  "208", "229", "250"}));
     QCOMPARE(canvas.ofKind(CanvasOp::FilledBox)[2].b.y(), PlotTop);
 }
 
 void TestGraphDrawing::everyMonthStaysInsideThePlot()
 {
-    const RecordingCanvas canvas = drawMonths(
-        monthsTable({"120", "340", "75", "410", "230", "1", "333", "299", "412", "18", "250", "405"}));
+    const RecordingCanvas canvas = drawMonths(monthsTable(
+        {"120", "340", "75", "410", "230", "1", "333", "299", "412", "18", "250", "405"}));
     const QVector<CanvasOp> bars = canvas.ofKind(CanvasOp::FilledBox);
     for (const CanvasOp& bar : bars) {
         QVERIFY(bar.b.y() >= PlotTop && bar.b.y() <= PlotBottom);

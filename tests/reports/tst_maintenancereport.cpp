@@ -6,6 +6,11 @@
 #include <QFile>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 const QString Reg = QStringLiteral("AB12 CDE");
@@ -51,6 +56,13 @@ private slots:
     void oddTextRoundTripsThroughStoreAndFile();
     void unwritableReportShowsAMessageAndLeavesTheProgramRunning();
     void viewerThatCannotStartShowsAMessage();
+    void viewerThatFailsLaterShowsAMessage();
+    void missingTemporaryFolderIsReportedNotReplaced_data();
+    void missingTemporaryFolderIsReportedNotReplaced();
+    void missingTmpdirFallsBackToTheSystemFolder();
+    void somethingInTheWayIsLeftAlone_data();
+    void somethingInTheWayIsLeftAlone();
+    void ownFileIsEmptiedAndRewritten();
 
 private:
     static QString ReportPath(TestPlatform& env)
@@ -207,9 +219,9 @@ void TestMaintenanceReport::multiLineDescriptionStaysInsideOnePairOfQuotes()
 
     MaintenanceReport(*env.state, Reg);
 
-    // The description's own line breaks are written as they were stored.
+    // The description's own line breaks are written as the file's, CR LF, however stored.
     const QByteArray expected = Heading + "\"       05/03/2002        \xC2\xA3"
-                                          "120.00     Full service\n"
+                                          "120.00     Full service\r\n"
                                           "New tyres\r\n"
                                           "Wipers\"\r\n"
                                           "\"       06/03/2002          \xC2\xA3"
@@ -247,7 +259,10 @@ void TestMaintenanceReport::oddTextRoundTripsThroughStoreAndFile()
 
     MaintenanceReport(*env.state, text);
     const QString written = QString::fromUtf8(ReadReport(env));
-    QVERIFY(written.contains(QStringLiteral("     ") + text + QStringLiteral("\"\r\n")));
+    QString inFile = text;
+    inFile.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    inFile.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    QVERIFY(written.contains(QStringLiteral("     ") + inFile + QStringLiteral("\"\r\n")));
     QCOMPARE(env.state->LogDatabase->MaintenanceByDate(text).at(0).Description, text);
 }
 
@@ -273,8 +288,12 @@ void TestMaintenanceReport::unwritableReportShowsAMessageAndLeavesTheProgramRunn
     TestPlatform env;
     AddVehicle(env, Reg);
     env.state->MaintenanceTable->AppendMaintenance(Row(Day(2002, 3, 5), 120, "Service"));
-    // A folder in the report's place cannot be opened as a file, not even by root.
+    // A folder in the report's place cannot be opened as a file, not even by root, and a file
+    // where the private folder should be leaves nowhere else to write.
     QVERIFY(QDir(env.temp.path()).mkdir(QStringLiteral("Maint_Rep.txt")));
+    QFile blocker(env.files.privateFolder());
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
 
     MaintenanceReport(*env.state, Reg);
 
@@ -288,6 +307,7 @@ void TestMaintenanceReport::unwritableReportShowsAMessageAndLeavesTheProgramRunn
 
     // The program goes on: once the place is free, the next run writes the report.
     QVERIFY(QDir(env.temp.path()).rmdir(QStringLiteral("Maint_Rep.txt")));
+    QVERIFY(QFile::remove(env.files.privateFolder()));
     MaintenanceReport(*env.state, Reg);
     QVERIFY(ReadReport(env).startsWith(Heading));
     QCOMPARE(env.launcher.opened.size(), 1);
@@ -306,6 +326,150 @@ void TestMaintenanceReport::viewerThatCannotStartShowsAMessage()
     QCOMPARE(env.messages.shown.size(), 1);
     QVERIFY(env.messages.lastText().contains(QStringLiteral("no text viewer could be started")));
     QCOMPARE(env.state->LastCallResult, 0);
+}
+
+void TestMaintenanceReport::viewerThatFailsLaterShowsAMessage()
+{
+    TestPlatform env;
+    AddVehicle(env, Reg);
+    MaintenanceReport(*env.state, Reg);
+    QVERIFY(env.messages.shown.isEmpty());
+    QVERIFY(env.launcher.laterFailure);
+    env.launcher.laterFailure(); // the viewer started, then said it could not show the file
+    QCOMPARE(env.messages.shown.size(), 1);
+    QCOMPARE(env.messages.shown[0].title, QStringLiteral("Kelmot"));
+    QVERIFY(env.messages.lastText().contains(QStringLiteral("no text viewer could be started")));
+}
+
+// Never in the working folder: a temporary folder that is not there is a failure told.
+void TestMaintenanceReport::missingTemporaryFolderIsReportedNotReplaced_data()
+{
+    QTest::addColumn<bool>("empty");
+    QTest::newRow("folder gone") << false;
+    // What QDir::tempPath() gives when TMPDIR names a missing folder.
+    QTest::newRow("empty path") << true;
+}
+
+void TestMaintenanceReport::missingTemporaryFolderIsReportedNotReplaced()
+{
+    QFETCH(bool, empty);
+    TestPlatform env;
+    AddVehicle(env, Reg);
+    const QString working = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(env.folder.path()));
+    env.files.temp = empty ? QString() : QDir(env.temp.path()).filePath(QStringLiteral("gone"));
+    MaintenanceReport(*env.state, Reg);
+    QDir::setCurrent(working);
+    QCOMPARE(env.messages.shown.size(), 1);
+    QVERIFY(env.messages.lastText().startsWith(
+        QStringLiteral("The maintenance report could not be written to ")));
+    QVERIFY(!QFile::exists(QDir(env.folder.path()).filePath(QStringLiteral("Maint_Rep.txt"))));
+    QVERIFY(!QFile::exists(QDir(env.files.temp).filePath(QStringLiteral("Maint_Rep.txt"))));
+    QVERIFY(env.launcher.opened.isEmpty());
+}
+
+void TestMaintenanceReport::missingTmpdirFallsBackToTheSystemFolder()
+{
+#ifdef Q_OS_UNIX
+    const QByteArray saved = qgetenv("TMPDIR");
+    QTemporaryDir scratch;
+    qputenv("TMPDIR", QDir(scratch.path()).filePath(QStringLiteral("missing")).toLocal8Bit());
+    const QString folder = QtFiles().tempFolder();
+    qputenv("TMPDIR", scratch.path().toLocal8Bit());
+    const QString present = QtFiles().tempFolder();
+    if (saved.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", saved);
+    QCOMPARE(folder, QStringLiteral("/tmp"));
+    QCOMPARE(present, scratch.path());
+#else
+    QSKIP("TMPDIR is a POSIX setting");
+#endif
+}
+
+void TestMaintenanceReport::somethingInTheWayIsLeftAlone_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("link to a file of the user's") << "link";
+    QTest::newRow("dangling link") << "dangling";
+    QTest::newRow("folder") << "folder";
+#ifdef Q_OS_UNIX
+    QTest::newRow("named pipe") << "pipe";
+    QTest::newRow("second name of another file") << "hardlink";
+    QTest::newRow("another user's file") << "foreign";
+#endif
+}
+
+// Another local user may plant Maint_Rep.txt in a shared temporary folder: whatever is there is
+// not followed, emptied or written; the report goes into the user's own folder instead.
+void TestMaintenanceReport::somethingInTheWayIsLeftAlone()
+{
+    QFETCH(QString, kind);
+    TestPlatform env;
+    AddVehicle(env, Reg);
+    const QString planted = ReportPath(env);
+    const QString victim = QDir(env.folder.path()).filePath(QStringLiteral("precious.txt"));
+    QFile file(victim);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+    if (kind == QLatin1String("link")) {
+        QVERIFY(QFile::link(victim, planted));
+    } else if (kind == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(victim + QStringLiteral(".new"), planted));
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(planted));
+    }
+#ifdef Q_OS_UNIX
+    else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(planted).constData(), 0600), 0);
+    } else if (kind == QLatin1String("hardlink")) {
+        QCOMPARE(
+            ::link(QFile::encodeName(victim).constData(), QFile::encodeName(planted).constData()),
+            0);
+    } else if (kind == QLatin1String("foreign")) {
+        if (::geteuid() != 0)
+            QSKIP("only root can hand a file to another user");
+        QFile theirs(planted);
+        QVERIFY(theirs.open(QIODevice::WriteOnly));
+        theirs.write("theirs");
+        theirs.close();
+        QCOMPARE(::chown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
+    }
+#endif
+
+    MaintenanceReport(*env.state, Reg);
+
+    QVERIFY2(env.messages.shown.isEmpty(), qPrintable(env.messages.lastText()));
+    const QString own = QDir(env.files.privateFolder()).filePath(QStringLiteral("Maint_Rep.txt"));
+    QCOMPARE(env.launcher.opened, QStringList{own});
+    QFile report(own);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QCOMPARE(report.readAll(), Heading);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep me"));
+    QVERIFY(!QFile::exists(victim + QStringLiteral(".new")));
+    if (kind == QLatin1String("foreign")) {
+        QFile theirs(planted);
+        QVERIFY(theirs.open(QIODevice::ReadOnly));
+        QCOMPARE(theirs.readAll(), QByteArray("theirs"));
+    }
+    QCOMPARE(QFileInfo(env.files.privateFolder()).permissions() & 0x0077,
+             QFileDevice::Permissions());
+}
+
+void TestMaintenanceReport::ownFileIsEmptiedAndRewritten()
+{
+    TestPlatform env;
+    AddVehicle(env, Reg);
+    QFile old(ReportPath(env));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(5000, 'x'));
+    old.close();
+    MaintenanceReport(*env.state, Reg);
+    QCOMPARE(ReadReport(env), Heading);
+    QCOMPARE(env.launcher.opened, QStringList{ReportPath(env)});
 }
 
 QTEST_GUILESS_MAIN(TestMaintenanceReport)

@@ -72,6 +72,7 @@ private slots:
     void decreasingReadingsGiveZeroForms();
     void noReadingsAtAll();
     void extremeValuesNeverShowInfOrNan();
+    void decimalReadingsShowTheDistanceAsTyped();
 };
 
 void TestStatistics::displayForms()
@@ -324,6 +325,18 @@ void TestStatistics::extremeValuesNeverShowInfOrNan()
         {reading(day(2026, 1, 10), 0), reading(day(2026, 2, 10), 1e-300, 1e-300, 1e300)}, {},
         QDate(2026, 6, 15));
     verifyNoInfOrNan(FormatStatistics(tiny));
+}
+
+// 10400.3 - 10000.1 is 400.19999999999891 in binary: the panel shows 400.2.
+void TestStatistics::decimalReadingsShowTheDistanceAsTyped()
+{
+    const auto f = ComputeStatistics({reading(day(2025, 12, 1), 10000.1),
+                                      reading(day(2026, 1, 10), 10000.1),
+                                      reading(day(2026, 3, 1), 10400.3)},
+                                     {}, QDate(2026, 6, 15));
+    const VehicleStatisticsTexts t = FormatStatistics(f);
+    QCOMPARE(t.lblMiles, QStringLiteral("400.2"));
+    QCOMPARE(t.lblMilesDate, QStringLiteral("400.2"));
 }
 
 QTEST_MAIN(TestStatistics)

@@ -67,20 +67,28 @@ public:
     FakeFiles(QString program, QString temp) : program(std::move(program)), temp(std::move(temp)) {}
     QString programFolder() const override { return program; }
     QString tempFolder() const override { return temp; }
+    // A folder of the user's own beside the program folder, made when first written to.
+    QString privateFolder() const override
+    {
+        return privateDir.isEmpty() ? program + QStringLiteral("/cache") : privateDir;
+    }
     QString program;
     QString temp;
+    QString privateDir;
 };
 
 class FakeLauncher final : public Launcher
 {
 public:
-    bool open(const QString& path) override
+    bool open(const QString& path, std::function<void()> failedLater) override
     {
         opened << path;
+        laterFailure = std::move(failedLater);
         return succeed;
     }
     QStringList opened;
     bool succeed = true;
+    std::function<void()> laterFailure; // the last viewer's, for a test to call
 };
 
 class FakeHelpViewer final : public HelpViewer

@@ -2,7 +2,6 @@
 #include "TextConversions.h"
 
 #include <QtTest>
-
 #include <cmath>
 
 class TestTextConversions : public QObject
@@ -24,6 +23,10 @@ private slots:
     void rounding();
     void plainNumber_data();
     void plainNumber();
+    void plainNumberOfADifference_data();
+    void plainNumberOfADifference();
+    void germanSeparators_data();
+    void germanSeparators();
     void noDateIsFirstJanuary1900();
     void monthFirstLocaleReadsMonthFirst();
 };
@@ -44,8 +47,8 @@ void TestTextConversions::dates_data()
     QTest::newRow("two-digit year 30 is 1930") << "1/1/30" << true << at(1930, 1, 1);
     QTest::newRow("two-digit year 00 is 2000") << "31/12/00" << true << at(2000, 12, 31);
     QTest::newRow("ISO date") << "2002-03-05" << true << at(2002, 3, 5);
-    QTest::newRow("ISO date-time as stored") << "2002-03-05T14:30:00" << true
-                                            << at(2002, 3, 5, 14, 30);
+    QTest::newRow("ISO date-time as stored")
+        << "2002-03-05T14:30:00" << true << at(2002, 3, 5, 14, 30);
     QTest::newRow("time H:mm") << "05/03/2002 9:05" << true << at(2002, 3, 5, 9, 5);
     QTest::newRow("time H:mm:ss") << "05/03/2002 23:59:59" << true << at(2002, 3, 5, 23, 59, 59);
     QTest::newRow("surrounding blanks") << "  05/03/2002  " << true << at(2002, 3, 5);
@@ -79,8 +82,8 @@ void TestTextConversions::dateToText_data()
     QTest::addColumn<QDateTime>("value");
     QTest::addColumn<QString>("text");
     QTest::newRow("short date") << AtMidnight(QDate(2002, 3, 5)) << "05/03/2002";
-    QTest::newRow("time of day shown") << QDateTime(QDate(2002, 3, 5), QTime(14, 30), Qt::UTC)
-                                       << "05/03/2002 14:30:00";
+    QTest::newRow("time of day shown")
+        << QDateTime(QDate(2002, 3, 5), QTime(14, 30), Qt::UTC) << "05/03/2002 14:30:00";
     QTest::newRow("no date") << NoDate() << "01/01/1900";
 }
 
@@ -116,6 +119,22 @@ void TestTextConversions::numbers_data()
     QTest::newRow("dangling exponent") << "1e" << false << qQNaN();
     QTest::newRow("leading separator") << ",123" << false << qQNaN();
     QTest::newRow("blank inside") << "1 234" << false << qQNaN();
+    QTest::newRow("groups of three") << "11,000" << true << 11000.0;
+    QTest::newRow("two separators") << "1,234,567" << true << 1234567.0;
+    QTest::newRow("grouped money") << "1,040.00" << true << 1040.0;
+    QTest::newRow("negative grouped") << "-1,234" << true << -1234.0;
+    QTest::newRow("comma as decimal point refused") << "40,00" << false << qQNaN();
+    QTest::newRow("one digit after separator refused") << "1,6" << false << qQNaN();
+    QTest::newRow("two digits after separator refused") << "1,23" << false << qQNaN();
+    QTest::newRow("four digits after separator refused") << "1,2345" << false << qQNaN();
+    QTest::newRow("uneven groups refused") << "12,5,0" << false << qQNaN();
+    QTest::newRow("four digits before separator refused") << "1234,567" << false << qQNaN();
+    QTest::newRow("separator in the decimals refused") << "1.234,5" << false << qQNaN();
+    QTest::newRow("separator before the point refused") << "12,.5" << false << qQNaN();
+    QTest::newRow("overflow to infinity refused") << "1e400" << false << qQNaN();
+    QTest::newRow("negative overflow refused") << "-1e400" << false << qQNaN();
+    QTest::newRow("largest double") << "1.7976931348623157e308" << true << 1.7976931348623157e308;
+    QTest::newRow("underflow reads as zero") << "1e-400" << true << 0.0;
 }
 
 void TestTextConversions::numbers()
@@ -186,6 +205,12 @@ void TestTextConversions::plainNumber_data()
     QTest::newRow("zero") << 0.0 << "0";
     QTest::newRow("negative zero") << -0.0 << "0";
     QTest::newRow("large, no exponent") << 1e22 << "10000000000000000000000";
+    QTest::newRow("sum of tenths") << 0.1 + 0.2 << "0.3";
+    QTest::newRow("small, no exponent") << 0.0000125 << "0.0000125";
+    QTest::newRow("fifteen digits kept") << 1234567.89012345 << "1234567.89012345";
+    QTest::newRow("sixteenth digit rounded") << 0.1234567890123456 << "0.123456789012346";
+    QTest::newRow("rounds up to a whole") << 999.9999999999999 << "1000";
+    QTest::newRow("tiny negative is not -0") << -1e-20 << "-0.00000000000000000001";
 }
 
 void TestTextConversions::plainNumber()
@@ -193,7 +218,58 @@ void TestTextConversions::plainNumber()
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(PlainNumber(value), text);
-    QCOMPARE(LeadingNumber(text), value == 0 ? 0.0 : value);
+    QVERIFY(!text.contains(u'e'));
+    // Reads back as the value to within the 15 digits written.
+    QVERIFY(std::fabs(LeadingNumber(text) - value) <= std::fabs(value) * 1e-14);
+}
+
+void TestTextConversions::plainNumberOfADifference_data()
+{
+    QTest::addColumn<double>("larger");
+    QTest::addColumn<double>("smaller");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("decimal readings") << 10400.3 << 10000.1 << "400.2";
+    QTest::newRow("six-figure readings") << 123456.7 << 123000.1 << "456.6";
+    QTest::newRow("reversed") << 10000.1 << 10400.3 << "-400.2";
+    QTest::newRow("equal") << 10400.3 << 10400.3 << "0";
+    QTest::newRow("hundredths") << 99999.99 << 99000.01 << "999.98";
+}
+
+// A difference of readings shows as a decimal calculator would give it.
+void TestTextConversions::plainNumberOfADifference()
+{
+    QFETCH(double, larger);
+    QFETCH(double, smaller);
+    QFETCH(QString, text);
+    QCOMPARE(PlainNumber(larger - smaller, std::fmax(larger, smaller)), text);
+}
+
+void TestTextConversions::germanSeparators_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("numeric");
+    QTest::addColumn<double>("value");
+    QTest::newRow("decimal comma") << "12,50" << true << 12.5;
+    QTest::newRow("grouped with decimals") << "1.234,5" << true << 1234.5;
+    QTest::newRow("point as decimal point refused") << "12.50" << false << qQNaN();
+    QTest::newRow("short group refused") << "1.6" << false << qQNaN();
+}
+
+void TestTextConversions::germanSeparators()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, numeric);
+    QFETCH(double, value);
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const bool got = IsNumericText(text);
+    const double number = TextToNumber(text);
+    QLocale::setDefault(saved);
+    QCOMPARE(got, numeric);
+    if (numeric)
+        QCOMPARE(number, value);
+    else
+        QVERIFY(std::isnan(number));
 }
 
 void TestTextConversions::noDateIsFirstJanuary1900()

@@ -8,16 +8,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
-
 #include <memory>
 
 namespace {
 
 const char* const Variants[] = {"dlgAddVehicle", "dlgAddVehicleFIRST"};
 
-const char* const Boxes[] = {"txtVehicleReg", "txtCurrentMileage", "txtRegistrationDate",
-                             "txtPurchaseDate", "txtMake", "txtModel", "txtEngineCapacity",
-                             "txtFuel"};
+const char* const Boxes[] = {
+    "txtVehicleReg", "txtCurrentMileage", "txtRegistrationDate", "txtPurchaseDate",
+    "txtMake",       "txtModel",          "txtEngineCapacity",   "txtFuel"};
 
 template <typename T> T* child(QObject* parent, const char* name)
 {
@@ -100,9 +99,12 @@ private slots:
     void emptyOptionalBoxesStoreNotGiven();
     void datesStayAsTypedAfterAFailedCheck_data() { variants_data(); }
     void datesStayAsTypedAfterAFailedCheck();
-    void unconvertibleValueGivesTheDateEntryError_data() { variants_data(); }
-    void unconvertibleValueGivesTheDateEntryError();
-    void otherStoreFailureEndsWithoutMessage();
+    void valueBeyondRangeGetsTheDialogsMessage_data() { variants_data(); }
+    void valueBeyondRangeGetsTheDialogsMessage();
+    void storeFailureShowsTheKelmotBox_data();
+    void storeFailureShowsTheKelmotBox();
+    void longTextsStoredWhole_data();
+    void longTextsStoredWhole();
 };
 
 void TestAddVehicle::variants_data()
@@ -119,10 +121,11 @@ void TestAddVehicle::opensWithItsInitialTexts()
     QCOMPARE(f.dialog->objectName(), variant);
     QVERIFY(!f.dialog->windowIcon().isNull());
     for (const char* name : Boxes)
-        QCOMPARE(f.box(name)->text(),
-                 QLatin1String(name) == QLatin1String("txtCurrentMileage") ? QStringLiteral("00000")
-                                                                           : QString());
-    QCOMPARE(child<QLabel>(f.dialog.get(), "lblCurrentMileage")->text(), QStringLiteral("Current Miles"));
+        QCOMPARE(f.box(name)->text(), QLatin1String(name) == QLatin1String("txtCurrentMileage")
+                                          ? QStringLiteral("00000")
+                                          : QString());
+    QCOMPARE(child<QLabel>(f.dialog.get(), "lblCurrentMileage")->text(),
+             QStringLiteral("Current Miles"));
     QVERIFY(QTest::qWaitForWindowActive(f.dialog.get()));
     QCOMPARE(QApplication::focusWidget(), f.box("txtVehicleReg"));
 }
@@ -170,7 +173,8 @@ void TestAddVehicle::entryAreaLayout()
         QCOMPARE(label->pos(), twips(labelLeft, top, 0, 0).topLeft());
         QCOMPARE(box->geometry(), twips(boxLeft, top, 1215, 285));
         QCOMPARE(label->buddy(), box);
-        QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name), label->text());
+        QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name),
+                 label->text());
         const QColor colour = label->palette().color(QPalette::WindowText);
         if (rows[i].red)
             QCOMPARE(colour, QColor(255, 0, 0));
@@ -202,7 +206,8 @@ void TestAddVehicle::dialogFrame()
         const bool first = QLatin1String(variant) == QLatin1String("dlgAddVehicleFIRST");
         QCOMPARE(f.dialog->size(), twips(0, 0, first ? 7245 : 3720, 4935).size());
         QCOMPARE(f.dialog->minimumSize(), f.dialog->maximumSize());
-        QCOMPARE(f.dialog->pos(), first ? twips(1230, 780, 0, 0).topLeft() : twips(3420, 1455, 0, 0).topLeft());
+        QCOMPARE(f.dialog->pos(),
+                 first ? twips(1230, 780, 0, 0).topLeft() : twips(3420, 1455, 0, 0).topLeft());
         const Qt::WindowFlags flags = f.dialog->windowFlags();
         QVERIFY(flags & Qt::WindowCloseButtonHint);
         QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
@@ -225,11 +230,12 @@ void TestAddVehicle::firstRunExtras()
     QCOMPARE(name->font().weight(), QFont::Bold);
     QCOMPARE(name->size(), name->sizeHint());
     auto* welcome = child<QLabel>(f.dialog.get(), "Label1");
-    QCOMPARE(welcome->text(),
-             QStringLiteral("Thank you for installing Kelmot.  There are currently no vehicles in the "
-                            "database, please enter your first vehicle's details now before "
-                            "proceeding.  'Vehicle Registration' and 'Current Mileage' are "
-                            "compulsory, 'Current Mileage' is taken from the current date."));
+    QCOMPARE(
+        welcome->text(),
+        QStringLiteral("Thank you for installing Kelmot.  There are currently no vehicles in the "
+                       "database, please enter your first vehicle's details now before "
+                       "proceeding.  'Vehicle Registration' and 'Current Mileage' are "
+                       "compulsory, 'Current Mileage' is taken from the current date."));
     QVERIFY(welcome->wordWrap());
     QCOMPARE(welcome->geometry(), twips(240, 2520, 3735, 1335));
     QCOMPARE(welcome->font(), f.dialog->font());
@@ -298,9 +304,11 @@ void TestAddVehicle::checksInOrder_data()
         {"existing in another case",
          {"txtVehicleReg=ab12 cde", "txtCurrentMileage=-1", "txtRegistrationDate=x"},
          QStringLiteral("An entry for this 'Vehicle Registration' already exists")},
-        {"mileage -1", {"txtVehicleReg=NEW 1", "txtCurrentMileage=-1", "txtRegistrationDate=x"},
+        {"mileage -1",
+         {"txtVehicleReg=NEW 1", "txtCurrentMileage=-1", "txtRegistrationDate=x"},
          QStringLiteral("The entry for 'Current Mileage' must be a positive value")},
-        {"mileage abc", {"txtVehicleReg=NEW 1", "txtCurrentMileage=abc", "txtRegistrationDate=x"},
+        {"mileage abc",
+         {"txtVehicleReg=NEW 1", "txtCurrentMileage=abc", "txtRegistrationDate=x"},
          QStringLiteral("The entry for 'Current Mileage' must be numeric")},
         {"registration date not a date",
          {"txtVehicleReg=NEW 1", "txtRegistrationDate=31/02/2001", "txtPurchaseDate=x"},
@@ -318,17 +326,46 @@ void TestAddVehicle::checksInOrder_data()
          {"txtVehicleReg=NEW 1", "txtRegistrationDate=01/01/2000", "txtPurchaseDate=" + tomorrow,
           "txtEngineCapacity=x"},
          QStringLiteral("The entry for 'Purchase Date' must be in the past")},
-        {"capacity 0", {"txtVehicleReg=NEW 1", "txtEngineCapacity=0"},
+        {"capacity 0",
+         {"txtVehicleReg=NEW 1", "txtEngineCapacity=0"},
          QStringLiteral("The entry for 'Engine Capacity' must be positive")},
-        {"capacity -2", {"txtVehicleReg=NEW 1", "txtEngineCapacity=-2"},
+        {"capacity -2",
+         {"txtVehicleReg=NEW 1", "txtEngineCapacity=-2"},
          QStringLiteral("The entry for 'Engine Capacity' must be positive")},
-        {"capacity x", {"txtVehicleReg=NEW 1", "txtEngineCapacity=x"},
+        {"capacity x",
+         {"txtVehicleReg=NEW 1", "txtEngineCapacity=x"},
          QStringLiteral("The entry for 'Engine Capacity' must be numeric")},
+        // Two checks failing at once: the earlier one speaks.
+        {"no registration and no mileage", {"txtCurrentMileage="}, required},
+        {"empty mileage before existing",
+         {"txtVehicleReg=AB12 CDE", "txtCurrentMileage="},
+         required},
+        // Blanks around a registration are no part of it.
+        {"registration of blanks", {"txtVehicleReg=   ", "txtCurrentMileage=-1"}, required},
+        {"registration of a tab", {"txtVehicleReg=\t"}, required},
+        {"existing with blanks around",
+         {"txtVehicleReg=  ab12 cde  ", "txtCurrentMileage=-1"},
+         QStringLiteral("An entry for this 'Vehicle Registration' already exists")},
+        // Group separators only in their places, and only finite numbers.
+        {"capacity 1,6",
+         {"txtVehicleReg=NEW 1", "txtEngineCapacity=1,6"},
+         QStringLiteral("The entry for 'Engine Capacity' must be numeric")},
+        {"capacity 1e400",
+         {"txtVehicleReg=NEW 1", "txtEngineCapacity=1e400"},
+         QStringLiteral("The entry for 'Engine Capacity' must be numeric")},
+        {"mileage 1,5",
+         {"txtVehicleReg=NEW 1", "txtCurrentMileage=1,5"},
+         QStringLiteral("The entry for 'Current Mileage' must be numeric")},
+        {"mileage 1e400",
+         {"txtVehicleReg=NEW 1", "txtCurrentMileage=1e400"},
+         QStringLiteral("The entry for 'Current Mileage' must be numeric")},
     };
     for (const char* variant : Variants)
-        for (const auto& c : cases)
-            QTest::addRow("%s: %s", variant, c.name)
+        for (const auto& c : cases) {
+            const QByteArray name = QByteArray(variant) + ": " + c.name;
+            QTest::newRow(name.constData())
                 << QString::fromLatin1(variant) << c.entries << c.message;
+        }
 }
 
 void TestAddVehicle::checksInOrder()
@@ -346,7 +383,7 @@ void TestAddVehicle::checksInOrder()
 
     for (const QString& entry : entries) {
         const qsizetype at = entry.indexOf(u'=');
-        f.type(qPrintable(entry.left(at)), entry.mid(at + 1));
+        f.box(qPrintable(entry.left(at)))->setText(entry.mid(at + 1));
     }
     QMap<QString, QString> typed;
     for (const char* name : Boxes)
@@ -383,7 +420,7 @@ void TestAddVehicle::addsTheVehicleWithItsFirstReading()
 {
     QFETCH(QString, variant);
     Fixture f(variant);
-    f.type("txtVehicleReg", QStringLiteral(" Mixed Case 7"));
+    f.type("txtVehicleReg", QStringLiteral(" Mixed Case 7 "));
     f.type("txtCurrentMileage", QStringLiteral("12,345.5"));
     f.type("txtRegistrationDate", QStringLiteral("01/03/2019"));
     f.type("txtPurchaseDate", QStringLiteral("2/4/20 14:30"));
@@ -397,8 +434,11 @@ void TestAddVehicle::addsTheVehicleWithItsFirstReading()
     QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
     QCOMPARE(f.refreshes, 1);
 
-    const VehicleRow stored = *f.env.state->LogDatabase->FindVehicle(QStringLiteral(" Mixed Case 7"));
-    QCOMPARE(stored.Registration, QStringLiteral(" Mixed Case 7"));
+    // Stored without the blanks around it; the box keeps what was typed.
+    QCOMPARE(f.box("txtVehicleReg")->text(), QStringLiteral(" Mixed Case 7 "));
+    const VehicleRow stored =
+        *f.env.state->LogDatabase->FindVehicle(QStringLiteral("Mixed Case 7"));
+    QCOMPARE(stored.Registration, QStringLiteral("Mixed Case 7"));
     QCOMPARE(stored.RegistrationDate, day(2019, 3, 1));
     QCOMPARE(stored.PurchaseDate, QDateTime(QDate(2020, 4, 2), QTime(14, 30), Qt::UTC));
     QCOMPARE(stored.Make, QStringLiteral("Ford"));
@@ -406,7 +446,7 @@ void TestAddVehicle::addsTheVehicleWithItsFirstReading()
     QCOMPARE(stored.EngineCapacity, 1596.0);
     QCOMPARE(stored.Fuel, QStringLiteral("Petrol"));
     const QVector<MileageRow> readings =
-        f.env.state->LogDatabase->MileageChronological(QStringLiteral(" Mixed Case 7"));
+        f.env.state->LogDatabase->MileageChronological(QStringLiteral("Mixed Case 7"));
     QCOMPARE(readings.size(), 1);
     QCOMPARE(readings[0].CurrentMileage, 12345.5);
     QCOMPARE(readings[0].Date, day(2026, 6, 15));
@@ -460,14 +500,16 @@ void TestAddVehicle::datesStayAsTypedAfterAFailedCheck()
     f.type("txtVehicleReg", QStringLiteral("NEW 1"));
     f.type("txtPurchaseDate", QStringLiteral("not a date"));
     f.ok();
-    QCOMPARE(f.env.messages.lastText(), QStringLiteral("The entry for 'Purchase Date' must be in date format"));
+    QCOMPARE(f.env.messages.lastText(),
+             QStringLiteral("The entry for 'Purchase Date' must be in date format"));
     QCOMPARE(f.box("txtRegistrationDate")->text(), QString());
 
     f.type("txtRegistrationDate", QStringLiteral("01/01/2001"));
     f.type("txtPurchaseDate", QStringLiteral("02/02/2002"));
     f.type("txtEngineCapacity", QStringLiteral("x"));
     f.ok();
-    QCOMPARE(f.env.messages.lastText(), QStringLiteral("The entry for 'Engine Capacity' must be numeric"));
+    QCOMPARE(f.env.messages.lastText(),
+             QStringLiteral("The entry for 'Engine Capacity' must be numeric"));
     QCOMPARE(f.box("txtRegistrationDate")->text(), QStringLiteral("01/01/2001"));
     QCOMPARE(f.box("txtPurchaseDate")->text(), QStringLiteral("02/02/2002"));
 
@@ -481,19 +523,19 @@ void TestAddVehicle::datesStayAsTypedAfterAFailedCheck()
     QCOMPARE(stored.EngineCapacity, 998.0);
 }
 
-void TestAddVehicle::unconvertibleValueGivesTheDateEntryError()
+void TestAddVehicle::valueBeyondRangeGetsTheDialogsMessage()
 {
     QFETCH(QString, variant);
     Fixture f(variant);
-    // Numeric text whose value no field can hold: the store refuses it.
-    QVERIFY(IsNumericText(QStringLiteral("1e400")));
+    // A value no field can hold is no number: the dialog's own message, never the store's.
+    QVERIFY(!IsNumericText(QStringLiteral("1e400")));
     f.type("txtVehicleReg", QStringLiteral("NEW 1"));
     f.type("txtEngineCapacity", QStringLiteral("1e400"));
     f.ok();
     QCOMPARE(f.env.messages.shown.size(), 1);
     QCOMPARE(f.env.messages.shown[0].text,
-             QStringLiteral("The Data Format is incorrect, please check your entry and try again"));
-    QCOMPARE(f.env.messages.shown[0].title, QStringLiteral("Date Entry Error"));
+             QStringLiteral("The entry for 'Engine Capacity' must be numeric"));
+    QCOMPARE(f.env.messages.shown[0].title, QStringLiteral("Entry Error"));
     QCOMPARE(f.env.messages.shown[0].icon, Messages::Icon::Exclamation);
     QVERIFY(f.dialog->isVisible());
     QCOMPARE(f.vehicles(), 0);
@@ -501,15 +543,54 @@ void TestAddVehicle::unconvertibleValueGivesTheDateEntryError()
     QCOMPARE(f.refreshes, 0);
 }
 
-void TestAddVehicle::otherStoreFailureEndsWithoutMessage()
+void TestAddVehicle::storeFailureShowsTheKelmotBox_data()
 {
-    Fixture f(QStringLiteral("dlgAddVehicle"));
+    QTest::addColumn<QString>("variant");
+    QTest::addColumn<bool>("readsFail"); // else only the write fails
+    for (const char* variant : Variants) {
+        QTest::newRow((QByteArray(variant) + ": store closed").constData())
+            << QString::fromLatin1(variant) << true;
+        QTest::newRow((QByteArray(variant) + ": write refused").constData())
+            << QString::fromLatin1(variant) << false;
+    }
+}
+
+void TestAddVehicle::storeFailureShowsTheKelmotBox()
+{
+    QFETCH(QString, variant);
+    QFETCH(bool, readsFail);
+    Fixture f(variant);
     f.type("txtVehicleReg", QStringLiteral("NEW 1"));
-    f.env.state->LogDatabase->Close();
+    f.type("txtMake", QStringLiteral("Ford"));
+    if (readsFail)
+        f.env.state->LogDatabase->Close();
+    else
+        f.env.state->VehicleDetailsTable.reset(); // lookups work, the append cannot
     f.ok();
-    QVERIFY(f.env.messages.shown.isEmpty());
+    QCOMPARE(f.env.messages.shown.size(), 1);
+    QCOMPARE(f.env.messages.shown[0].title, QStringLiteral("Kelmot"));
+    QVERIFY(!f.env.messages.shown[0].text.isEmpty());
     QVERIFY(f.dialog->isVisible());
+    QCOMPARE(f.box("txtVehicleReg")->text(), QStringLiteral("NEW 1"));
+    QCOMPARE(f.box("txtMake")->text(), QStringLiteral("Ford"));
     QCOMPARE(f.refreshes, 0);
+}
+
+void TestAddVehicle::longTextsStoredWhole_data()
+{
+    variants_data();
+}
+
+void TestAddVehicle::longTextsStoredWhole()
+{
+    QFETCH(QString, variant);
+    Fixture f(variant);
+    const QString make(40000, u'M');
+    f.type("txtVehicleReg", QStringLiteral("LONG 1"));
+    f.box("txtMake")->setText(make);
+    f.ok();
+    QVERIFY2(f.env.messages.shown.isEmpty(), qPrintable(f.env.messages.lastText()));
+    QCOMPARE(f.env.state->LogDatabase->FindVehicle(QStringLiteral("LONG 1"))->Make, make);
 }
 
 QTEST_MAIN(TestAddVehicle)

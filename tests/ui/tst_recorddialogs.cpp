@@ -113,6 +113,9 @@ private slots:
     void mileageChecksTheVehicleTheDialogShows();
     void mileageVehicleWithoutReadings();
     void mileageStoreFailureKeepsTheDialogOpen();
+    void mileageFutureCheckedBeforeTheLatestDate();
+    void registrationShownAsTyped();
+    void everyLabelShowsPlainText();
     void mileageCancelEscapeEnterAndCloseBox();
     void mileageOpenedTwiceShowsOneDialog();
     void mileageReopenedAfterClosingLoadsAfresh();
@@ -127,6 +130,7 @@ private slots:
     void maintenanceChecks();
     void maintenanceBlankDescriptionAndLineBreaksStored();
     void maintenanceChecksTheVehicleTheDialogShows();
+    void maintenanceFutureCheckedBeforeTheLatestDate();
     void maintenanceEscapeEnterAndCloseBox();
     void maintenanceOpenedTwiceShowsOneDialog();
 
@@ -378,6 +382,53 @@ void TestRecordDialogs::mileageChecks_data()
                                                 << "1"
                                                 << "abc"
                                                 << "abc" << future;
+    QTest::newRow("not a date before reading not numeric")
+        << "x"
+        << "ten"
+        << "abc"
+        << "abc"
+        << "The entry for 'Date' must be in date format";
+    QTest::newRow("before the latest date before reading not numeric")
+        << "09/01/2026"
+        << "ten"
+        << "40.00"
+        << "0.80"
+        << "The entry for 'Date' is before the most recent entry";
+    QTest::newRow("reading below the latest before amount not numeric")
+        << "15/06/2026"
+        << "9999"
+        << "abc"
+        << "0.80"
+        << "The entry for 'Mileage' is less than the most recent entry";
+    QTest::newRow("amount 0 before price per not numeric") << "15/06/2026"
+                                                           << "10500"
+                                                           << "0"
+                                                           << "abc" << amountPositive;
+    // Group separators only in their places; values beyond a double are no numbers.
+    const QString amountNumeric = QStringLiteral("The entry for 'Amount' must be numeric");
+    QTest::newRow("amount 40,00") << "15/06/2026"
+                                  << "10500"
+                                  << "40,00"
+                                  << "0.80" << amountNumeric;
+    QTest::newRow("amount 1e400") << "15/06/2026"
+                                  << "10500"
+                                  << "1e400"
+                                  << "0.80" << amountNumeric;
+    QTest::newRow("reading 10,5") << "15/06/2026"
+                                  << "10,5"
+                                  << "40.00"
+                                  << "0.80"
+                                  << "The entry for 'Current Mileage' must be numeric";
+    QTest::newRow("price per 1,6") << "15/06/2026"
+                                   << "10500"
+                                   << "40.00"
+                                   << "1,6"
+                                   << "The entry for 'Price Per' must be numeric";
+    QTest::newRow("amount 1,040.00") << "15/06/2026"
+                                     << "10500"
+                                     << "1,040.00"
+                                     << "0.80"
+                                     << "";
 }
 
 void TestRecordDialogs::mileageChecks()
@@ -394,6 +445,9 @@ void TestRecordDialogs::mileageChecks()
         QVERIFY(env->messages.shown.isEmpty());
         QVERIFY(!f.dialog || !f.dialog->isVisible());
         QCOMPARE(mileageRows(), 2);
+        const auto rows = env->state->LogDatabase->MileageChronological(Reg);
+        QCOMPARE(rows.last().Amount, TextToNumber(amount));
+        QCOMPARE(rows.last().CurrentMileage, TextToNumber(mileage));
         return;
     }
     verifyRefused(message);
@@ -464,13 +518,11 @@ void TestRecordDialogs::mileageVehicleWithoutReadings()
 void TestRecordDialogs::mileageStoreFailureKeepsTheDialogOpen()
 {
     MileageForm f(openMileage());
-    // Numeric but too large for a number field: the store refuses it.
+    // Too large for a double: not numeric, so the dialog's own message, not the store's.
     f.fill(QStringLiteral("15/06/2026"), QStringLiteral("1e999"), QStringLiteral("40"),
            QStringLiteral("0.8"));
     f.ok->click();
-    QCOMPARE(env->messages.shown.size(), 1);
-    QCOMPARE(env->messages.shown[0].title, QStringLiteral("Kelmot"));
-    QVERIFY(env->messages.shown[0].text.contains(QStringLiteral("Current Mileage")));
+    verifyRefused(QStringLiteral("The entry for 'Current Mileage' must be numeric"));
     QVERIFY(f.dialog && f.dialog->isVisible());
     QCOMPARE(f.mileage->text(), QStringLiteral("1e999"));
     QCOMPARE(mileageRows(), 1);
@@ -483,6 +535,53 @@ void TestRecordDialogs::mileageStoreFailureKeepsTheDialogOpen()
     QCOMPARE(env->messages.shown.size(), 1);
     QCOMPARE(env->messages.shown[0].title, QStringLiteral("Kelmot"));
     QVERIFY(f.dialog && f.dialog->isVisible());
+}
+
+// A latest reading dated after today (a clock set wrong when it was typed): a future date that
+// is also before it is refused as in the future.
+void TestRecordDialogs::mileageFutureCheckedBeforeTheLatestDate()
+{
+    addVehicle(*env->state, Other, day(2027, 1, 1), 100);
+    env->state->CurrentRegistration = Other;
+    MileageForm f(openMileage());
+    f.fill(QStringLiteral("16/06/2026"), QStringLiteral("200"), QStringLiteral("40"),
+           QStringLiteral("0.8"));
+    f.ok->click();
+    verifyRefused(QStringLiteral("The entry for 'Date' cannot be in the future"));
+}
+
+void TestRecordDialogs::registrationShownAsTyped()
+{
+    const QString marked = QStringLiteral("<b>B1</b>");
+    addVehicle(*env->state, marked, day(2026, 1, 10), 100);
+    env->state->CurrentRegistration = marked;
+    for (QWidget* d : {openMileage(), openMaintenance()}) {
+        auto* label = child<QLabel>(d, "lblVehicleRegistration");
+        QCOMPARE(label->text(), marked);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+    }
+}
+
+void TestRecordDialogs::everyLabelShowsPlainText()
+{
+    QList<QWidget*> windows{window.get(), openMileage(), openMaintenance()};
+    window->Add_New_Vehicle_Click();
+    windows << window->findChild<QDialog*>(QStringLiteral("dlgAddVehicle"));
+    for (QWidget* w : windows) {
+        QVERIFY(w);
+        for (QLabel* label : w->findChildren<QLabel*>())
+            QVERIFY2(label->textFormat() == Qt::PlainText,
+                     qPrintable(w->objectName() + u'.' + label->objectName()));
+        // A long text is kept whole, not cut at 32,767 characters.
+        for (QLineEdit* box : w->findChildren<QLineEdit*>()) {
+            const QString before = box->text();
+            const QString longText(40000, u'x');
+            box->setText(longText);
+            QVERIFY2(box->text() == longText,
+                     qPrintable(w->objectName() + u'.' + box->objectName()));
+            box->setText(before);
+        }
+    }
 }
 
 void TestRecordDialogs::mileageCancelEscapeEnterAndCloseBox()
@@ -684,6 +783,28 @@ void TestRecordDialogs::maintenanceChecks_data()
     QTest::newRow("bad amount before no description") << "15/06/2026"
                                                       << "0.00"
                                                       << "" << positive;
+    const QString numeric = QStringLiteral("The entry for 'Amount' must be numeric");
+    QTest::newRow("not a date before amount not numeric")
+        << "x"
+        << "abc"
+        << ""
+        << "The entry for 'Date' must be in date format";
+    QTest::newRow("future before amount not numeric") << "16/06/2026"
+                                                      << "abc"
+                                                      << "" << future;
+    QTest::newRow("amount 40,00") << "15/06/2026"
+                                  << "40,00"
+                                  << "Oil" << numeric;
+    QTest::newRow("amount 12,5,0") << "15/06/2026"
+                                   << "12,5,0"
+                                   << "Oil" << numeric;
+    QTest::newRow("amount 1e400") << "15/06/2026"
+                                  << "1e400"
+                                  << "Oil" << numeric;
+    QTest::newRow("amount 1,040.00") << "15/06/2026"
+                                     << "1,040.00"
+                                     << "Oil"
+                                     << "";
 }
 
 void TestRecordDialogs::maintenanceChecks()
@@ -698,6 +819,7 @@ void TestRecordDialogs::maintenanceChecks()
     if (message.isEmpty()) {
         QVERIFY(env->messages.shown.isEmpty());
         QCOMPARE(env->state->LogDatabase->MaintenanceByDate(Reg).size(), 1);
+        QCOMPARE(env->state->LogDatabase->MaintenanceByDate(Reg)[0].Cost, TextToNumber(amount));
         return;
     }
     verifyRefused(message);
@@ -706,6 +828,16 @@ void TestRecordDialogs::maintenanceChecks()
     QCOMPARE(f.amount->text(), amount);
     QCOMPARE(f.description->toPlainText(), description);
     QVERIFY(env->state->LogDatabase->MaintenanceByDate(Reg).isEmpty());
+}
+
+void TestRecordDialogs::maintenanceFutureCheckedBeforeTheLatestDate()
+{
+    env->state->MaintenanceTable->AppendMaintenance(
+        MaintenanceRow{Reg, day(2027, 1, 1), 100, QStringLiteral("Service")});
+    MaintenanceForm f(openMaintenance());
+    f.fill(QStringLiteral("16/06/2026"), QStringLiteral("20"), QStringLiteral("Wipers"));
+    f.ok->click();
+    verifyRefused(QStringLiteral("The entry for 'Date' cannot be in the future"));
 }
 
 void TestRecordDialogs::maintenanceBlankDescriptionAndLineBreaksStored()

@@ -19,8 +19,7 @@ AddVehicleForm::AddVehicleForm(SharedState& state, std::function<void()> onAdded
 void AddVehicleForm::Form_Load(const Controls& controls)
 {
     c_ = controls;
-    connect(c_.OKButton, &QPushButton::clicked, this,
-            [this] { Guarded(state_.platform.messages, [this] { OKButton_Click(); }); });
+    connect(c_.OKButton, &QPushButton::clicked, this, &AddVehicleForm::OKButton_Click);
     connect(c_.CancelButton, &QPushButton::clicked, this, &AddVehicleForm::CancelButton_Click);
 
     c_.txtVehicleReg->clear();
@@ -67,14 +66,23 @@ bool AddVehicleForm::checkDate(QLineEdit* box, const QString& field)
     return true;
 }
 
+// Blanks around a registration are never part of it: "AB12 CDE " is "AB12 CDE", and a
+// registration of blanks alone is no registration. The box keeps what was typed.
+QString AddVehicleForm::registration() const
+{
+    return c_.txtVehicleReg->text().trimmed();
+}
+
 // The checks of OK in their order; the first that fails shows its message.
 bool AddVehicleForm::checksPass()
 {
-    if (c_.txtVehicleReg->text().isEmpty() || c_.txtCurrentMileage->text().isEmpty()) {
+    if (registration().isEmpty() || c_.txtCurrentMileage->text().isEmpty()) {
         entryError(QStringLiteral("Entry is required in the highlighted fields"));
         return false;
     }
-    if (state_.LogDatabase->FindVehicle(c_.txtVehicleReg->text())) {
+    if (!state_.LogDatabase)
+        throw StoreError(0, QStringLiteral("The vehicle log is closed. Nothing was stored."));
+    if (state_.LogDatabase->FindVehicle(registration())) {
         entryError(QStringLiteral("An entry for this 'Vehicle Registration' already exists"));
         return false;
     }
@@ -109,7 +117,7 @@ void AddVehicleForm::store()
         return box->text().isEmpty() ? NoDate() : TextToDate(box->text());
     };
     VehicleRow vehicle;
-    vehicle.Registration = c_.txtVehicleReg->text();
+    vehicle.Registration = registration();
     vehicle.RegistrationDate = dateOf(c_.txtRegistrationDate);
     vehicle.PurchaseDate = dateOf(c_.txtPurchaseDate);
     vehicle.Make = c_.txtMake->text();
@@ -122,26 +130,35 @@ void AddVehicleForm::store()
     firstReading.CurrentMileage = TextToNumber(c_.txtCurrentMileage->text());
     firstReading.Date = AtMidnight(state_.platform.clock.today());
 
+    if (!state_.VehicleDetailsTable)
+        throw StoreError(0, QStringLiteral("The vehicle log is closed. Nothing was stored."));
     state_.VehicleDetailsTable->AppendVehicle(vehicle, firstReading);
 }
 
 void AddVehicleForm::OKButton_Click()
 {
-    try {
-        if (!checksPass())
-            return;
-        store();
-    } catch (const StoreError& e) {
-        // The store's other failures end the OK handling without a message; the dialog stays.
-        if (e.code() == StoreError::ConversionFailure)
+    bool stored = false;
+    // Every other failure is shown as the main window shows it, in a "Kelmot" box; either way the
+    // dialog stays open with the entries as typed.
+    Guarded(state_.platform.messages, [this, &stored] {
+        try {
+            if (!checksPass())
+                return;
+            store();
+            stored = true;
+        } catch (const StoreError& e) {
+            if (e.code() != StoreError::ConversionFailure)
+                throw;
             state_.platform.messages.show(
                 QStringLiteral(
                     "The Data Format is incorrect, please check your entry and try again"),
                 QStringLiteral("Date Entry Error"), Messages::Icon::Exclamation);
+        }
+    });
+    if (!stored)
         return;
-    }
     accept();
     // The dialog has closed: a failure while the main window refreshes is the main window's.
     if (onAdded_)
-        onAdded_();
+        Guarded(state_.platform.messages, onAdded_);
 }

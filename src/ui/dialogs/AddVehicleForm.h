@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <functional>
 
 class QLabel;
@@ -41,12 +40,12 @@ protected:
     // vehicle list and shows the first vehicle. It may be empty.
     AddVehicleForm(SharedState& state, std::function<void()> onAdded, QWidget* parent);
 
-    template <class Form>
-    static Controls ControlsOf(const Form& ui)
+    template <class Form> static Controls ControlsOf(const Form& ui)
     {
-        return {ui.txtVehicleReg, ui.txtCurrentMileage, ui.txtRegistrationDate, ui.txtPurchaseDate,
-                ui.txtMake,       ui.txtModel,          ui.txtEngineCapacity,   ui.txtFuel,
-                ui.lblCurrentMileage, ui.OKButton,      ui.CancelButton};
+        return {ui.txtVehicleReg,     ui.txtCurrentMileage, ui.txtRegistrationDate,
+                ui.txtPurchaseDate,   ui.txtMake,           ui.txtModel,
+                ui.txtEngineCapacity, ui.txtFuel,           ui.lblCurrentMileage,
+                ui.OKButton,          ui.CancelButton};
     }
 
     // The opening steps; called by each variant once its form is set up.
@@ -58,6 +57,7 @@ protected:
 private:
     void entryError(const QString& text);
     bool checkDate(QLineEdit* box, const QString& field);
+    QString registration() const;
     bool checksPass();
     void store();
 

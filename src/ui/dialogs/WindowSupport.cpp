@@ -6,8 +6,11 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
+#include <limits>
 
 QWidget* ShowOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make)
 {
@@ -28,8 +31,17 @@ QIcon ProgramIcon()
     return icon;
 }
 
+void ShowTextsLiterally(QWidget* window)
+{
+    for (QLabel* label : window->findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    for (QLineEdit* box : window->findChildren<QLineEdit*>())
+        box->setMaxLength(std::numeric_limits<int>::max());
+}
+
 void ApplyDialogFrame(QWidget* dialog, int leftTwips, int topTwips)
 {
+    ShowTextsLiterally(dialog);
     dialog->setWindowIcon(ProgramIcon());
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint);

@@ -25,6 +25,11 @@ QWidget* ShowOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make
 // twips.
 void ApplyDialogFrame(QWidget* dialog, int leftTwips, int topTwips);
 
+// Every label of the window shows its text literally, never guessed as markup (a registration
+// "<b>B1</b>" reads as typed), and every single-line box holds the whole of a long text rather
+// than silently cutting it at 32,767 characters. Each window calls it once its form is set up.
+void ShowTextsLiterally(QWidget* window);
+
 // An event handler boundary: a failure that the handler does not deal with itself is shown in
 // a box titled "Kelmot" with the failure's text, and the program goes on.
 void Guarded(Messages& messages, const std::function<void()>& handler);

@@ -1,6 +1,7 @@
 #include "frmSplash.h"
 
 #include "Artwork.h"
+#include "WindowSupport.h"
 #include "frmAbout.h"
 #include "ui_frmSplash.h"
 
@@ -38,6 +39,7 @@ frmSplash::frmSplash(int milliseconds, QWidget* parent)
       ui(std::make_unique<Ui::frmSplash>()), timer_(new QTimer(this))
 {
     ui->setupUi(this);
+    ShowTextsLiterally(this);
     setModal(true);
     setFixedSize(size());
     ui->imgLogo->setPixmap(QPixmap::fromImage(GaugeLogo()));

@@ -34,6 +34,7 @@ frmMain::frmMain(SharedState& state, QWidget* parent)
     SubstituteWindowsFaces();
     ui->setupUi(this);
     setWindowIcon(ProgramIcon());
+    ShowTextsLiterally(this);
 
     QFont captionFont(QStringLiteral("MS Sans Serif"));
     captionFont.setPointSizeF(9.75);

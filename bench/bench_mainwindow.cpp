@@ -1,14 +1,12 @@
 // Main-window benchmarks: showing a vehicle (details, statistics, both graph loads and the
 // drawing) as its readings grow, and the peak memory with a very long log shown.
+#include "SqliteDatabase.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 #include "frmMain.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QVariant>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -17,32 +15,25 @@ namespace {
 // Two vehicles with the same number of readings, ending today, filled in one transaction.
 void seed(const QString& path, int readings, const QDate& today)
 {
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
-        db.setDatabaseName(path);
-        db.open();
-        db.transaction();
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("INSERT INTO \"Vehicle Details\" VALUES (?, 'Ford', 'Focus', "
-                                 "'Diesel', 1.8, '1900-01-01', '1900-01-01')"));
-        for (const char* registration : {"AAA", "BBB"}) {
-            q.bindValue(0, QString::fromLatin1(registration));
-            q.exec();
-        }
-        q.prepare(QStringLiteral("INSERT INTO Mileage VALUES (?, ?, ?, 45, 1.52)"));
-        for (const char* registration : {"AAA", "BBB"})
-            for (int i = 0; i < readings; ++i) {
-                // Several readings a day for long logs, so that they end today.
-                const qint64 back = qint64(readings - 1 - i) * 3650 / std::max(readings, 3650);
-                q.bindValue(0, QString::fromLatin1(registration));
-                q.bindValue(1, today.addDays(-back).toString(Qt::ISODate));
-                q.bindValue(2, 1000.0 + i * 7);
-                q.exec();
-            }
-        db.commit();
+    SqliteDatabase db(path, SqliteDatabase::Mode::ReadWrite, 1000);
+    SqliteTransaction transaction(db);
+    for (const char* registration : {"AAA", "BBB"}) {
+        SqliteQuery q = db.query(R"(INSERT INTO "Vehicle Details" VALUES (?, 'Ford', 'Focus',
+            'Diesel', 1.8, '1900-01-01', '1900-01-01'))");
+        q->bind(1, QString::fromLatin1(registration));
+        q->run();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+    for (const char* registration : {"AAA", "BBB"})
+        for (int i = 0; i < readings; ++i) {
+            // Several readings a day for long logs, so that they end today.
+            const qint64 back = qint64(readings - 1 - i) * 3650 / std::max(readings, 3650);
+            SqliteQuery q = db.query("INSERT INTO Mileage VALUES (?, ?, ?, 45, 1.52)");
+            q->bind(1, QString::fromLatin1(registration));
+            q->bind(2, today.addDays(-back).toString(Qt::ISODate));
+            q->bind(3, 1000.0 + i * 7);
+            q->run();
+        }
+    transaction.commit();
 }
 
 struct ShownWindow

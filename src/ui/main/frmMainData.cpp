@@ -6,6 +6,7 @@
 #include "dlgRemoveLatest.h"
 #include "frmMain.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 // The data commands: File > Import, Export and Back Up, and Vehicle > Remove Latest Reading and
@@ -114,11 +115,24 @@ void frmMain::Back_Up_Click()
                                         "another file; nothing was written."));
         return;
     }
+    // The file dialog has asked before replacing a file; the copy is made beside it first, so
+    // a failed backup never costs the older one.
+    const QString fresh = path + QStringLiteral(".partial");
+    QFile::remove(fresh);
     try {
-        state_.LogDatabase->BackupTo(path);
-    } catch (const StoreError&) {
+        state_.LogDatabase->BackupTo(fresh);
+    } catch (const StoreError& e) {
+        QFile::remove(fresh);
         state_.platform.messages.show(
-            QStringLiteral("The backup could not be made in %1. The log itself is unchanged.")
+            QStringLiteral("The backup could not be made in %1: %2 The log itself is unchanged.")
+                .arg(path, e.text()),
+            QStringLiteral("Kelmot"), Messages::Icon::Exclamation);
+        return;
+    }
+    if ((QFile::exists(path) && !QFile::remove(path)) || !QFile::rename(fresh, path)) {
+        QFile::remove(fresh);
+        state_.platform.messages.show(
+            QStringLiteral("The backup could not be written to %1. The log itself is unchanged.")
                 .arg(path),
             QStringLiteral("Kelmot"), Messages::Icon::Exclamation);
         return;

@@ -448,7 +448,10 @@ void TestDataCommands::importPreviewsThenStores()
     QCOMPARE(list->count(), 3);
     QCOMPARE(list->itemText(1), QStringLiteral("Van"));
     QCOMPARE(labelText(env.window.get(), "lblCurrentMileage"), QStringLiteral("101200"));
-    QCOMPARE(env.messages.shown.size(), 1); // what was stored
+    QCOMPARE(env.messages.shown.size(), 1);
+    QCOMPARE(
+        env.messages.lastText(),
+        QStringLiteral("The import stored 1 new vehicle, 3 readings and 0 maintenance entries."));
 
     // The same file again adds nothing: every accepted row is present already.
     env.trigger("Import");

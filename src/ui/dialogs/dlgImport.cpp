@@ -35,6 +35,21 @@ QTableWidgetItem* cell(const QString& text, bool number = true)
     return item;
 }
 
+// "1 reading", "3 readings".
+QString Count(qsizetype n, const QString& one, const QString& many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
+}
+
+QString Counts(qsizetype vehicles, qsizetype readings, qsizetype maintenance)
+{
+    return QStringLiteral("%1, %2 and %3")
+        .arg(Count(vehicles, QStringLiteral("new vehicle"), QStringLiteral("new vehicles")),
+             Count(readings, QStringLiteral("reading"), QStringLiteral("readings")),
+             Count(maintenance, QStringLiteral("maintenance entry"),
+                   QStringLiteral("maintenance entries")));
+}
+
 QString refusedLine(const RefusedRow& row)
 {
     return QStringLiteral("Line %1 (%2): %3").arg(row.line).arg(row.what, row.reason);
@@ -75,6 +90,9 @@ void dlgImport::Form_Load()
          QStringLiteral("Readings present"), QStringLiteral("Maintenance to add"),
          QStringLiteral("Maintenance present"), QStringLiteral("Refused")});
     options_.logUnit = state_.DistanceUnit;
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->lblRegistration, ui->txtRegistration,
+                                                      ui->cmdUseRegistration})
+        w->hide();
     setStage(Stage::Reading);
 
     auto file = std::make_shared<ImportFile>();
@@ -187,10 +205,8 @@ void dlgImport::showPlan()
         ui->lblStatus->setText(QStringLiteral("Importing this file would add nothing."));
     else
         ui->lblStatus->setText(
-            QStringLiteral("Importing adds %1 vehicles, %2 readings and %3 maintenance entries.")
-                .arg(p.newVehicles.size())
-                .arg(p.newMileage.size())
-                .arg(p.newMaintenance.size()));
+            QStringLiteral("Importing adds %1.")
+                .arg(Counts(p.newVehicles.size(), p.newMileage.size(), p.newMaintenance.size())));
 }
 
 void dlgImport::cmdUseRegistration_Click()
@@ -242,11 +258,9 @@ void dlgImport::finishImport()
             imported_();
     });
     state_.platform.messages.show(
-        QStringLiteral("The import stored %1 new vehicles, %2 readings and %3 maintenance "
-                       "entries.")
-            .arg(plan_->newVehicles.size())
-            .arg(plan_->newMileage.size())
-            .arg(plan_->newMaintenance.size()),
+        QStringLiteral("The import stored %1.")
+            .arg(Counts(plan_->newVehicles.size(), plan_->newMileage.size(),
+                        plan_->newMaintenance.size())),
         QStringLiteral("Kelmot"), Messages::Icon::Information);
     close();
 }

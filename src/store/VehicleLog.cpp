@@ -21,7 +21,9 @@ constexpr int kCorrupt = 11;
 [[noreturn]] void conversionFailure(const QString& field)
 {
     throw StoreError(StoreError::ConversionFailure,
-                     QStringLiteral("Data type conversion error in field '%1'.").arg(field));
+                     QStringLiteral("The %1 given cannot be stored: it is not a date or number that "
+                                    "the vehicle log can hold. Nothing was stored.")
+                         .arg(field));
 }
 
 // Stored dates are ISO text: yyyy-MM-dd, or yyyy-MM-ddTHH:mm:ss when a time of day was given.

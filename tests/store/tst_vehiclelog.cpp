@@ -102,6 +102,9 @@ private slots:
     void unsoundRestoreChangesNothing();
     void busyWriteFailsPlainlyThenSucceeds();
     void refusedWriteLeavesNoTransactionOpen();
+    void engineFailuresInPlainWords_data();
+    void engineFailuresInPlainWords();
+    void deletedFileFailsPlainly();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -843,6 +846,57 @@ void TestVehicleLog::refusedWriteLeavesNoTransactionOpen()
     rawExecute(path_, R"(INSERT INTO "Mileage" VALUES ('D', '2026-01-05', 5, 0, 0))");
     log_->OpenMileageTable()->AppendMileage(reading("D", day(2026, 1, 9), 9));
     QCOMPARE(mileages(log_->MileageChronological("D")), QStringList({"1", "5", "9"}));
+}
+
+void TestVehicleLog::engineFailuresInPlainWords_data()
+{
+    QTest::addColumn<int>("result"); // SQLite's result code, extended where it tells more
+    QTest::addColumn<bool>("writing");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("busy") << 5 << true << 5 << "in use by another program";
+    QTest::newRow("locked, extended") << (6 | (1 << 8)) << true << 6 << "try again in a moment";
+    QTest::newRow("disk full") << 13 << true << 13 << "disk that holds the vehicle log is full";
+    QTest::newRow("read-only file") << 8 << true << 8 << "cannot be written";
+    QTest::newRow("cannot open on writing") << 14 << true << 14 << "cannot be written";
+    QTest::newRow("cannot open on reading") << 14 << false << 14 << "cannot be opened";
+    QTest::newRow("moved or deleted") << (8 | (4 << 8)) << true << 8 << "moved or deleted";
+    QTest::newRow("disk fault, extended") << (10 | (4 << 8)) << true << 10 << "disk or network";
+    QTest::newRow("damaged") << 11 << false << 11 << "damaged";
+    QTest::newRow("not a database") << 26 << false << 26 << "not a vehicle log";
+    QTest::newRow("anything else") << 1 << true << 1 << "could not finish";
+}
+
+void TestVehicleLog::engineFailuresInPlainWords()
+{
+    QFETCH(int, result);
+    QFETCH(bool, writing);
+    QFETCH(int, code);
+    QFETCH(QString, words);
+    const StoreError e = SqliteFailure(result, writing ? StoreAction::Write : StoreAction::Read,
+                                       QStringLiteral("engine text"));
+    QCOMPARE(e.code(), code);
+    QVERIFY2(e.text().contains(words), qPrintable(e.text()));
+    QVERIFY2(soundsPlain(e.text()), qPrintable(e.text()));
+    QCOMPARE(e.text().endsWith(QLatin1String("Nothing was stored.")) ||
+                 e.text().contains(QLatin1String("Nothing was stored;")),
+             writing);
+    QCOMPARE(e.detail(), QStringLiteral("engine text"));
+}
+
+void TestVehicleLog::deletedFileFailsPlainly()
+{
+    auto table = log_->OpenMileageTable();
+    table->AppendMileage(reading("G", day(2026, 1, 1), 1));
+    QVERIFY(QFile::remove(path_));
+    try {
+        table->AppendMileage(reading("G", day(2026, 1, 2), 2));
+        QFAIL("a write to a deleted file should fail");
+    } catch (const StoreError& e) {
+        QVERIFY(e.code() != 0);
+        QVERIFY2(soundsPlain(e.text()), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(QLatin1String("Nothing was stored")), qPrintable(e.text()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestVehicleLog)

@@ -1,5 +1,6 @@
 // Start-up to the main window on a store of 100 vehicles with 1,000 readings each, against a
 // bare Qt program that opens one empty window, both started as processes in the same run.
+#include "SqliteDatabase.h"
 #include "TextConversions.h"
 #include "VehicleLog.h"
 
@@ -7,10 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QVariant>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -20,32 +18,26 @@ QTemporaryDir* programFolder = nullptr;
 void seed(const QString& path)
 {
     VehicleLog::Create(path);
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
-        db.setDatabaseName(path);
-        db.open();
-        db.transaction();
-        QSqlQuery vehicle(db), reading(db);
-        vehicle.prepare(
-            QStringLiteral("INSERT INTO \"Vehicle Details\" VALUES (?, 'Ford', 'Focus', "
-                           "'Diesel', 1.8, '2001-04-01', '1900-01-01')"));
-        reading.prepare(QStringLiteral("INSERT INTO Mileage VALUES (?, ?, ?, 45, 1.52)"));
-        const QDate today = QDate::currentDate();
-        for (int v = 0; v < 100; ++v) {
-            const QString registration = QStringLiteral("REG%1").arg(v, 3, 10, QLatin1Char('0'));
-            vehicle.bindValue(0, registration);
-            vehicle.exec();
-            for (int i = 0; i < 1000; ++i) {
-                reading.bindValue(0, registration);
-                reading.bindValue(1, today.addDays(i - 999).toString(Qt::ISODate));
-                reading.bindValue(2, 1000.0 + 37 * i);
-                reading.exec();
-            }
+    SqliteDatabase db(path, SqliteDatabase::Mode::ReadWrite, 1000);
+    SqliteTransaction transaction(db);
+    const QDate today = QDate::currentDate();
+    for (int v = 0; v < 100; ++v) {
+        const QString registration = QStringLiteral("REG%1").arg(v, 3, 10, QLatin1Char('0'));
+        {
+            SqliteQuery vehicle = db.query(R"(INSERT INTO "Vehicle Details" VALUES (?, 'Ford',
+                'Focus', 'Diesel', 1.8, '2001-04-01', '1900-01-01'))");
+            vehicle->bind(1, registration);
+            vehicle->run();
         }
-        db.commit();
+        for (int i = 0; i < 1000; ++i) {
+            SqliteQuery reading = db.query("INSERT INTO Mileage VALUES (?, ?, ?, 45, 1.52)");
+            reading->bind(1, registration);
+            reading->bind(2, today.addDays(i - 999).toString(Qt::ISODate));
+            reading->bind(3, 1000.0 + 37 * i);
+            reading->run();
+        }
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+    transaction.commit();
 }
 
 void run(benchmark::State& state, const QString& program)

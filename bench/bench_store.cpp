@@ -1,13 +1,11 @@
 // Store benchmarks: reading a vehicle's readings as the log grows, and the cost of one durable
 // append against a bare SQLite insert with the same durability.
+#include "SqliteDatabase.h"
 #include "TextConversions.h"
 #include "VehicleLog.h"
 
 #include <QCoreApplication>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QVariant>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -18,25 +16,18 @@ QString seededStore(QTemporaryDir& dir, int readings)
 {
     const QString path = dir.filePath(QStringLiteral("Mileage.mdb"));
     VehicleLog::Create(path);
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
-        db.setDatabaseName(path);
-        db.open();
-        db.transaction();
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("INSERT INTO \"Vehicle Details\" VALUES ('BENCH', '', '', '', 0, "
-                              "'1900-01-01', '1900-01-01')"));
-        q.prepare(QStringLiteral("INSERT INTO Mileage VALUES ('BENCH', ?, ?, 40, 1.5)"));
-        const QDate start(2026 - readings / 365 - 1, 1, 1);
-        for (int i = 0; i < readings; ++i) {
-            q.bindValue(0, start.addDays(i).toString(Qt::ISODate));
-            q.bindValue(1, 1000.0 + i * 10);
-            q.exec();
-        }
-        db.commit();
+    SqliteDatabase db(path, SqliteDatabase::Mode::ReadWrite, 1000);
+    SqliteTransaction transaction(db);
+    db.execute(R"(INSERT INTO "Vehicle Details" VALUES ('BENCH', '', '', '', 0, '1900-01-01',
+        '1900-01-01'))");
+    const QDate start(2026 - readings / 365 - 1, 1, 1);
+    for (int i = 0; i < readings; ++i) {
+        SqliteQuery q = db.query("INSERT INTO Mileage VALUES ('BENCH', ?, ?, 40, 1.5)");
+        q->bind(1, start.addDays(i).toString(Qt::ISODate));
+        q->bind(2, 1000.0 + i * 10);
+        q->run();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+    transaction.commit();
     return path;
 }
 

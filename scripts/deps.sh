@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
   fp-utils libchm-dev fonts-liberation2
   libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev

@@ -20,6 +20,7 @@ public:
 StartupResult Main(SharedState& state)
 {
     StartupResult result;
+    QString plainMessage; // shown instead of the bare code
     try {
         const QString folder = state.platform.files.programFolder();
         state.OpenStore(QDir(folder).filePath(QStringLiteral("Mileage.mdb")));
@@ -35,14 +36,18 @@ StartupResult Main(SharedState& state)
         result.window = std::move(window);
     } catch (const StoreError& e) {
         result.failureCode = e.code();
+        // A store from a newer Kelmot is not broken: say so rather than show a number.
+        if (e.code() == StoreError::TooNew)
+            plainMessage = e.text();
     } catch (const StartupFailure& e) {
         result.failureCode = e.code;
     } catch (const std::exception&) {
         result.failureCode = 51; // an internal failure without a code of its own
     }
     if (result.failureCode != 0 && result.failureCode != WindowUnloadedCode)
-        state.platform.messages.show(QString::number(result.failureCode), QStringLiteral("Kelmot"),
-                                     Messages::Icon::None);
+        state.platform.messages.show(plainMessage.isEmpty() ? QString::number(result.failureCode)
+                                                            : plainMessage,
+                                     QStringLiteral("Kelmot"), Messages::Icon::None);
     return result;
 }
 

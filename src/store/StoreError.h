@@ -3,17 +3,25 @@
 #include <QString>
 #include <stdexcept>
 
-// A failure of the vehicle log store, with the store's numeric code (SQLite's own codes,
-// and 3421 for a value that cannot be converted to its field's type).
+// A failure of the vehicle log store, with the store's numeric code (SQLite's own primary codes,
+// and codes of the store's own from 3421 up). text() and what() are plain words for the user;
+// detail() may hold the engine's own message, for developers only.
 class StoreError : public std::runtime_error
 {
 public:
+    static constexpr int Busy = 5;      // another program holds the file
+    static constexpr int NotFound = 12; // no such entry or vehicle
+    static constexpr int CantOpen = 14; // the file cannot be opened
     static constexpr int ConversionFailure = 3421;
+    static constexpr int TooNew = 3422;      // written by a newer version of the program
+    static constexpr int OnlyReading = 3423; // a vehicle's only reading cannot be removed
 
-    StoreError(int code, const QString& message);
+    StoreError(int code, const QString& message, const QString& detail = QString());
     int code() const noexcept { return code_; }
     QString text() const { return QString::fromUtf8(what()); }
+    QString detail() const { return detail_; }
 
 private:
     int code_;
+    QString detail_;
 };

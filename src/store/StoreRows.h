@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QVector>
 
 // Plain rows of the three tables. Dates are naive date-times (see TextConversions.h);
 // NoDate() stands for a date that was not given and an Engine Capacity of 0 for no capacity.
@@ -32,4 +33,24 @@ struct MaintenanceRow
     QDateTime Date;
     double Cost = 0;
     QString Description;
+};
+
+struct RemovedMileageRow
+{
+    MileageRow row;
+    QDateTime RemovedAt;
+};
+
+struct RemovedMaintenanceRow
+{
+    MaintenanceRow row;
+    QDateTime RemovedAt;
+};
+
+// Rows written together in one transaction: all stored or none (used by import).
+struct LogBatch
+{
+    QVector<VehicleRow> vehicles;
+    QVector<MileageRow> mileage;
+    QVector<MaintenanceRow> maintenance;
 };

@@ -1,43 +1,29 @@
 #include "VehicleLog.h"
 
-#include <QAtomicInteger>
+#include "SqliteDatabase.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QUrl>
-#include <QVariant>
+#include <QLocale>
+#include <QTemporaryFile>
 #include <cmath>
+#include <filesystem>
 #include <sqlite3.h>
+#include <system_error>
 
 namespace {
 
-constexpr int kMisuse = 21;   // SQLite's code for use of a closed store
-constexpr int kNotFound = 12; // no row to edit
-constexpr int kCantOpen = 14; // SQLite's code for a file that cannot be opened
-constexpr int kError = 1;     // SQLite's generic code, here: a file without our tables
-constexpr int kBusy = 5;
-constexpr int kLocked = 6;
-constexpr int kBusyRetries = 3;
-
-QAtomicInteger<quint64> connectionCounter;
-
-int codeOf(const QSqlError& error, int fallback = 1)
-{
-    bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok);
-    return ok && code != 0 ? code : fallback;
-}
-
-[[noreturn]] void fail(const QSqlError& error, const QString& what)
-{
-    throw StoreError(codeOf(error), what + QStringLiteral(": ") + error.text());
-}
+constexpr int kMisuse = 21; // SQLite's code for use of a closed store
+constexpr int kError = 1;   // SQLite's generic code, here: a file without our tables
+constexpr int kCorrupt = 11;
 
 [[noreturn]] void conversionFailure(const QString& field)
 {
     throw StoreError(StoreError::ConversionFailure,
-                     QStringLiteral("Data type conversion error in field '%1'.").arg(field));
+                     QStringLiteral("The %1 given cannot be stored: it is not a date or number that "
+                                    "the vehicle log can hold. Nothing was stored.")
+                         .arg(field));
 }
 
 // Stored dates are ISO text: yyyy-MM-dd, or yyyy-MM-ddTHH:mm:ss when a time of day was given.
@@ -89,10 +75,9 @@ QDateTime parseStoredDate(const char* s, int size)
     return QDateTime(QDate(y, mo, d), time, Qt::UTC);
 }
 
-QDateTime parseStoredDate(const QVariant& field)
+QDateTime parseStoredDate(QByteArrayView text)
 {
-    const QByteArray text = field.toString().toLatin1();
-    return parseStoredDate(text.constData(), int(text.size()));
+    return parseStoredDate(text.data(), int(text.size()));
 }
 
 double number(double value, const QString& field)
@@ -102,57 +87,323 @@ double number(double value, const QString& field)
     return value;
 }
 
-MileageRow readMileage(const QSqlQuery& q)
+// Every value of a row converted to what is stored, before any transaction starts.
+struct StoredMileage
 {
-    MileageRow row;
-    row.Registration = q.value(0).toString();
-    row.Date = parseStoredDate(q.value(1));
-    row.CurrentMileage = q.value(2).toDouble();
-    row.Amount = q.value(3).toDouble();
-    row.PricePer = q.value(4).toDouble();
-    return row;
-}
-
-MaintenanceRow readMaintenance(const QSqlQuery& q)
-{
-    MaintenanceRow row;
-    row.Registration = q.value(0).toString();
-    row.Date = parseStoredDate(q.value(1));
-    row.Cost = q.value(2).toDouble();
-    row.Description = q.value(3).toString();
-    return row;
-}
-
-const char* const kSchema[] = {
-    R"(CREATE TABLE "Vehicle Details" ("Registration" TEXT NOT NULL COLLATE NOCASE,
-        "Make" TEXT, "Model" TEXT, "Fuel" TEXT, "Engine Capacity" REAL,
-        "Registration Date" TEXT, "Purchase Date" TEXT) STRICT)",
-    R"(CREATE UNIQUE INDEX "Vehicle Details by Registration" ON "Vehicle Details" ("Registration"))",
-    R"(CREATE TABLE "Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE, "Date" TEXT NOT NULL,
-        "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL, "Price Per" REAL NOT NULL) STRICT)",
-    R"(CREATE INDEX "Mileage by Registration and Date" ON "Mileage"
-        ("Registration", "Date", "Current Mileage"))",
-    R"(CREATE TABLE "Maintenance" ("Registration" TEXT NOT NULL COLLATE NOCASE,
-        "Date" TEXT NOT NULL, "Cost" REAL NOT NULL, "Description" TEXT NOT NULL) STRICT)",
-    R"(CREATE INDEX "Maintenance by Registration and Date" ON "Maintenance" ("Registration", "Date"))",
+    QString date, registration;
+    double mileage, amount, price;
 };
 
-QString sqliteUri(const QString& path, const char* mode)
+struct StoredMaintenance
 {
-    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    url.setQuery(QStringLiteral("mode=") + QLatin1String(mode));
-    return QString::fromUtf8(url.toEncoded());
+    QString date, registration;
+    double cost;
+    QString description;
+};
+
+struct StoredVehicle
+{
+    QString registration, registrationDate, purchaseDate, make, model;
+    double capacity;
+    QString fuel;
+};
+
+StoredMileage stored(const MileageRow& row)
+{
+    return {dateText(row.Date, QStringLiteral("Date")), row.Registration,
+            number(row.CurrentMileage, QStringLiteral("Current Mileage")),
+            number(row.Amount, QStringLiteral("Amount")),
+            number(row.PricePer, QStringLiteral("Price Per"))};
 }
 
-QString newConnectionName()
+StoredMaintenance stored(const MaintenanceRow& row)
 {
-    return QStringLiteral("kelmot-store-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+    return {dateText(row.Date, QStringLiteral("Date")), row.Registration,
+            number(row.Cost, QStringLiteral("Cost")), row.Description};
+}
+
+StoredVehicle stored(const VehicleRow& row)
+{
+    return {row.Registration,
+            dateText(row.RegistrationDate, QStringLiteral("Registration Date")),
+            dateText(row.PurchaseDate, QStringLiteral("Purchase Date")),
+            row.Make,
+            row.Model,
+            number(row.EngineCapacity, QStringLiteral("Engine Capacity")),
+            row.Fuel};
+}
+
+// The moment of a removal, always with its time of day.
+QString removalText(const QDateTime& value)
+{
+    if (!value.isValid() || value.date().year() < 100 || value.date().year() > 9999)
+        conversionFailure(QStringLiteral("Removed At"));
+    return value.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+}
+
+const char kInsertMileage[] = R"(INSERT INTO "Mileage" ("Date", "Registration",
+    "Current Mileage", "Amount", "Price Per") VALUES (?, ?, ?, ?, ?))";
+const char kInsertMaintenance[] = R"(INSERT INTO "Maintenance" ("Date", "Registration", "Cost",
+    "Description") VALUES (?, ?, ?, ?))";
+const char kInsertVehicle[] = R"(INSERT INTO "Vehicle Details" ("Registration",
+    "Registration Date", "Purchase Date", "Make", "Model", "Engine Capacity", "Fuel")
+    VALUES (?, ?, ?, ?, ?, ?, ?))";
+const char kMileageColumns[] =
+    R"("Registration", "Date", "Current Mileage", "Amount", "Price Per")";
+const char kNewestMileage[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
+    "Price Per", rowid FROM "Mileage" WHERE "Registration" = ?
+    ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC)";
+const char kLatestMileage[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
+    "Price Per", rowid FROM "Mileage" WHERE "Registration" = ?
+    ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC LIMIT 1)";
+const char kChronological[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
+    "Price Per" FROM "Mileage" WHERE "Registration" = ? ORDER BY "Date", "Current Mileage", rowid)";
+const char kMaintenanceByDate[] = R"(SELECT "Registration", "Date", "Cost", "Description", rowid
+    FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date", rowid)";
+const char kNewestMaintenance[] = R"(SELECT "Registration", "Date", "Cost", "Description", rowid
+    FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date" DESC, rowid DESC)";
+const char kLatestMaintenance[] = R"(SELECT "Registration", "Date", "Cost", "Description", rowid
+    FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date" DESC, rowid DESC LIMIT 1)";
+
+void bind(SqliteQuery& q, const StoredMileage& row)
+{
+    q->bind(1, row.date);
+    q->bind(2, row.registration);
+    q->bind(3, row.mileage);
+    q->bind(4, row.amount);
+    q->bind(5, row.price);
+}
+
+void bind(SqliteQuery& q, const StoredMaintenance& row)
+{
+    q->bind(1, row.date);
+    q->bind(2, row.registration);
+    q->bind(3, row.cost);
+    q->bind(4, row.description);
+}
+
+void bind(SqliteQuery& q, const StoredVehicle& row)
+{
+    q->bind(1, row.registration);
+    q->bind(2, row.registrationDate);
+    q->bind(3, row.purchaseDate);
+    q->bind(4, row.make);
+    q->bind(5, row.model);
+    q->bind(6, row.capacity);
+    q->bind(7, row.fuel);
+}
+
+MileageRow readMileage(const SqliteQuery& q)
+{
+    return MileageRow{q->text(0), parseStoredDate(q->utf8(1)), q->real(2), q->real(3), q->real(4)};
+}
+
+MaintenanceRow readMaintenance(const SqliteQuery& q)
+{
+    return MaintenanceRow{q->text(0), parseStoredDate(q->utf8(1)), q->real(2), q->text(3)};
+}
+
+template <typename Row, typename Reader>
+QVector<Row> rowsOf(SqliteDatabase& db, const char* sql, const QString& registration, Reader read)
+{
+    SqliteQuery q = db.query(sql);
+    q->bind(1, registration);
+    QVector<Row> rows;
+    while (q->step())
+        rows.append(read(q));
+    return rows;
+}
+
+const char* const kSchema1 = R"(
+    CREATE TABLE "Vehicle Details" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+        "Make" TEXT, "Model" TEXT, "Fuel" TEXT, "Engine Capacity" REAL,
+        "Registration Date" TEXT, "Purchase Date" TEXT) STRICT;
+    CREATE UNIQUE INDEX "Vehicle Details by Registration" ON "Vehicle Details" ("Registration");
+    CREATE TABLE "Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE, "Date" TEXT NOT NULL,
+        "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL, "Price Per" REAL NOT NULL) STRICT;
+    CREATE INDEX "Mileage by Registration and Date" ON "Mileage"
+        ("Registration", "Date", "Current Mileage");
+    CREATE TABLE "Maintenance" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+        "Date" TEXT NOT NULL, "Cost" REAL NOT NULL, "Description" TEXT NOT NULL) STRICT;
+    CREATE INDEX "Maintenance by Registration and Date" ON "Maintenance" ("Registration", "Date");
+)";
+
+// What version 2 adds to version 1.
+const char* const kSchema2 = R"(
+    CREATE TABLE "Removed Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+        "Date" TEXT NOT NULL, "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL,
+        "Price Per" REAL NOT NULL, "Removed At" TEXT NOT NULL) STRICT;
+    CREATE TABLE "Removed Maintenance" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+        "Date" TEXT NOT NULL, "Cost" REAL NOT NULL, "Description" TEXT NOT NULL,
+        "Removed At" TEXT NOT NULL) STRICT;
+    PRAGMA user_version = 2;
+)";
+
+int tableCount(SqliteDatabase& db, const QStringList& names, QStringList* missing = nullptr)
+{
+    int found = 0;
+    for (const QString& name : names) {
+        SqliteQuery q = db.query("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+        q->bind(1, name);
+        if (q->step())
+            ++found;
+        else if (missing)
+            *missing << name;
+    }
+    return found;
+}
+
+const QStringList& mainTables()
+{
+    static const QStringList names{QStringLiteral("Vehicle Details"), QStringLiteral("Mileage"),
+                                   QStringLiteral("Maintenance")};
+    return names;
+}
+
+const QStringList& removedTables()
+{
+    static const QStringList names{QStringLiteral("Removed Mileage"),
+                                   QStringLiteral("Removed Maintenance")};
+    return names;
+}
+
+bool sameRegistration(QByteArrayView a, QByteArrayView b)
+{
+    // NOCASE folds ASCII letters only.
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+QString plainNumber(double value)
+{
+    return QLocale().toString(value, 'g', 12);
+}
+
+QString plainDate(const QDateTime& value)
+{
+    return QLocale().toString(value.date(), QLocale::ShortFormat);
+}
+
+// The log's problems, one plain sentence each; the checks of Check() and Restore().
+QStringList problemsOf(SqliteDatabase& db)
+{
+    QStringList problems;
+    {
+        SqliteQuery q = db.query("PRAGMA integrity_check");
+        int faults = 0;
+        while (q->step())
+            if (q->text(0) != QLatin1String("ok"))
+                ++faults;
+        if (faults > 0)
+            problems << QStringLiteral("The file is damaged: its inner structure has %1 fault(s).")
+                            .arg(faults);
+    }
+    const qint64 version = db.integer("PRAGMA user_version");
+    if (version > VehicleLog::SchemaVersion)
+        problems << QStringLiteral("The vehicle log was written by a newer version of Kelmot "
+                                   "(version %1 of the log; this Kelmot knows up to version %2).")
+                        .arg(version)
+                        .arg(VehicleLog::SchemaVersion);
+    else if (version < 1)
+        problems << QStringLiteral("The file carries no vehicle log version.");
+    QStringList missing;
+    tableCount(db, mainTables(), &missing);
+    if (version >= 2)
+        tableCount(db, removedTables(), &missing);
+    for (const QString& name : missing)
+        problems << QStringLiteral("The table \"%1\" is missing.").arg(name);
+    if (tableCount(db, mainTables()) != mainTables().size())
+        return problems;
+
+    {
+        SqliteQuery q = db.query(R"(SELECT "Registration" FROM "Vehicle Details" AS v
+            WHERE NOT EXISTS (SELECT 1 FROM "Mileage" AS m WHERE m."Registration" = v."Registration")
+            ORDER BY "Registration", rowid)");
+        while (q->step())
+            problems << QStringLiteral("The vehicle %1 has no mileage reading.").arg(q->text(0));
+    }
+    {
+        // In the order MileageChronological gives, a reading lower than the one before it.
+        SqliteQuery q = db.query(R"(SELECT "Registration", "Date", "Current Mileage" FROM "Mileage"
+            ORDER BY "Registration", "Date", "Current Mileage", rowid)");
+        QByteArray previous;
+        bool first = true;
+        double previousMileage = 0;
+        while (q->step()) {
+            const QByteArrayView registration = q->utf8(0);
+            const double mileage = q->real(2);
+            if (!first && sameRegistration(registration, previous) && mileage < previousMileage)
+                problems << QStringLiteral("The vehicle %1 has a reading of %2 on %3, lower than "
+                                           "the reading of %4 before it.")
+                                .arg(q->text(0), plainNumber(mileage),
+                                     plainDate(parseStoredDate(q->utf8(1))),
+                                     plainNumber(previousMileage));
+            if (first || !sameRegistration(registration, previous))
+                previous = registration.toByteArray();
+            first = false;
+            previousMileage = mileage;
+        }
+    }
+    return problems;
+}
+
+// Copies the whole of `from` into the connection `to` through the online backup API: one step,
+// so the copy is one consistent state even while another connection writes.
+void copyDatabase(SqliteDatabase& from, SqliteDatabase& to)
+{
+    sqlite3_backup* backup = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
+    if (!backup)
+        to.fail(sqlite3_extended_errcode(to.handle()), StoreAction::Write);
+    const int stepped = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    if (stepped != SQLITE_DONE)
+        throw SqliteFailure(stepped, StoreAction::Write,
+                            QString::fromUtf8(sqlite3_errstr(stepped)));
+    if (finished != SQLITE_OK)
+        to.fail(finished, StoreAction::Write);
+}
+
+bool integrityOk(SqliteDatabase& db)
+{
+    SqliteQuery q = db.query("PRAGMA integrity_check");
+    return q->step() && q->text(0) == QLatin1String("ok") && !q->step();
+}
+
+// An empty file beside `target`, with a name of its own, for a copy that is renamed into place.
+QString freshFileBeside(const QString& target, const char* purpose)
+{
+    QTemporaryFile file(target + QLatin1Char('.') + QLatin1String(purpose) +
+                        QStringLiteral("-XXXXXX"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("No file can be written in the folder of %1.")
+                             .arg(QDir::toNativeSeparators(target)),
+                         file.errorString());
+    return file.fileName();
+}
+
+// Removes a partial copy and whatever journal SQLite left beside it.
+void removeCopy(const QString& path)
+{
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
 }
 
 } // namespace
 
-VehicleLog::VehicleLog(QString connectionName, QString path)
-    : connection_(std::move(connectionName)), path_(std::move(path))
+VehicleLog::VehicleLog(std::unique_ptr<SqliteDatabase> db, QString path)
+    : db_(std::move(db)), path_(std::move(path))
 {
 }
 
@@ -164,227 +415,127 @@ VehicleLog::~VehicleLog()
 std::unique_ptr<VehicleLog> VehicleLog::Open(const QString& path, int busyTimeoutMs)
 {
     if (!QFileInfo(path).isFile())
-        throw StoreError(kCantOpen, QStringLiteral("Cannot open the store %1").arg(path));
-    std::unique_ptr<VehicleLog> log(new VehicleLog(newConnectionName(), path));
+        throw StoreError(
+            StoreError::CantOpen,
+            QStringLiteral("There is no vehicle log at %1.").arg(QDir::toNativeSeparators(path)));
+    auto db =
+        std::make_unique<SqliteDatabase>(path, SqliteDatabase::Mode::ReadWrite, busyTimeoutMs);
+    // Durable appends on a file that may sit on a shared folder: full sync, rollback journal.
+    db->execute("PRAGMA synchronous=FULL", StoreAction::Open);
+    // Reading the schema also tells a foreign file apart from a store.
+    const qint64 version = db->integer("PRAGMA user_version");
+    if (version > SchemaVersion)
+        throw StoreError(StoreError::TooNew,
+                         QStringLiteral("This vehicle log was written by a newer version of "
+                                        "Kelmot. It has been left as it is; open it with that "
+                                        "version."));
+    if (tableCount(*db, mainTables()) != mainTables().size())
+        throw StoreError(
+            kError,
+            QStringLiteral("%1 does not hold a vehicle log.").arg(QDir::toNativeSeparators(path)));
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), log->connection_);
-        db.setConnectOptions(
-            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-        db.setDatabaseName(sqliteUri(path, "rw"));
-        if (!db.open()) {
-            const QSqlError error = db.lastError();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(log->connection_);
-            throw StoreError(
-                codeOf(error, kCantOpen),
-                QStringLiteral("Cannot open the store %1: %2").arg(path, error.text()));
+        // A store that cannot take a write (read-only file or folder, held by another program)
+        // is refused now rather than after the user has typed a whole entry. An old store is
+        // upgraded by the same write; otherwise it is rolled back.
+        SqliteTransaction transaction(*db);
+        if (version < SchemaVersion) {
+            db->execute(kSchema2);
+            transaction.commit();
+        } else {
+            db->execute("PRAGMA user_version = 2");
         }
     }
-    log->open_ = true;
-    // Durable appends on a file that may sit on a shared folder: full sync, rollback journal.
-    log->execute(QStringLiteral("PRAGMA synchronous=FULL"));
-    // Reading the schema also tells a foreign file apart from a store.
-    QSqlQuery check(log->database());
-    check.setForwardOnly(true);
-    if (!check.exec(QStringLiteral("PRAGMA user_version")) || !check.next())
-        fail(check.lastError(), QStringLiteral("Cannot read the store %1").arg(path));
-    const int version = check.value(0).toInt();
-    check.finish();
-    if (!check.exec(QStringLiteral(R"(SELECT count(*) FROM sqlite_master WHERE type = 'table'
-            AND name IN ('Vehicle Details', 'Mileage', 'Maintenance'))")) ||
-        !check.next())
-        fail(check.lastError(), QStringLiteral("Cannot read the store %1").arg(path));
-    const int tables = check.value(0).toInt();
-    check.finish();
-    if (tables != 3)
-        throw StoreError(kError,
-                         QStringLiteral("%1 does not hold the vehicle log's tables.").arg(path));
-    // A store that cannot take a write (read-only file or folder, held by another program) is
-    // refused now rather than after the user has typed a whole entry. The write is rolled back.
-    log->retryWhileBusy(QStringLiteral("BEGIN IMMEDIATE"));
-    const bool writable = check.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
-    const QSqlError error = check.lastError();
-    check.finish();
-    log->execute(QStringLiteral("ROLLBACK"));
-    if (!writable)
-        fail(error, QStringLiteral("Cannot write to the store %1").arg(path));
-    return log;
+    return std::unique_ptr<VehicleLog>(new VehicleLog(std::move(db), path));
 }
 
 void VehicleLog::Create(const QString& path)
 {
     if (QFileInfo::exists(path))
-        throw StoreError(kCantOpen, QStringLiteral("%1 already exists").arg(path));
-    const QString name = newConnectionName();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-        db.setDatabaseName(sqliteUri(path, "rwc"));
-        if (!db.open()) {
-            const QSqlError error = db.lastError();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
-            throw StoreError(codeOf(error, kCantOpen), error.text());
-        }
-        QSqlQuery q(db);
-        bool ok = q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && db.transaction();
-        for (const char* statement : kSchema)
-            ok = ok && q.exec(QString::fromUtf8(statement));
-        ok = ok && q.exec(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion)) &&
-             db.commit();
-        const QSqlError error = q.lastError().isValid() ? q.lastError() : db.lastError();
-        q = QSqlQuery();
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
-        if (!ok) {
-            QFile::remove(path);
-            throw StoreError(codeOf(error), error.text());
-        }
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("A file is already at %1; it was left as it is.")
+                             .arg(QDir::toNativeSeparators(path)));
+    try {
+        SqliteDatabase db(path, SqliteDatabase::Mode::Create, DefaultBusyTimeoutMs);
+        db.execute("PRAGMA journal_mode=DELETE");
+        SqliteTransaction transaction(db);
+        db.execute(kSchema1);
+        db.execute(kSchema2);
+        transaction.commit();
+    } catch (const StoreError&) {
+        removeCopy(path);
+        throw;
     }
 }
 
 void VehicleLog::Close()
 {
-    if (!open_)
-        return;
-    open_ = false;
-    for (auto* slot : {&list_, &find_, &edit_, &newestMileage_, &chronological_,
-                       &maintenanceByDate_, &newestMaintenance_, &insertMileage_,
-                       &insertMaintenance_, &insertVehicle_, &dataVersion_})
-        slot->reset();
     chronologicalCache_.reset();
-    // SQLite cannot close a connection that still has a statement of its own.
-    if (chronologicalStatement_) {
-        sqlite3_finalize(chronologicalStatement_);
-        chronologicalStatement_ = nullptr;
-    }
-    {
-        QSqlDatabase db = database();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection_);
+    db_.reset();
 }
 
-QSqlDatabase VehicleLog::database() const
+SqliteDatabase& VehicleLog::database()
 {
-    return QSqlDatabase::database(connection_, false);
-}
-
-void VehicleLog::requireOpen() const
-{
-    if (!open_)
+    if (!db_)
         throw StoreError(kMisuse, QStringLiteral("The vehicle log is closed."));
-}
-
-void VehicleLog::execute(const QString& sql)
-{
-    requireOpen();
-    QSqlQuery q(database());
-    if (!q.exec(sql))
-        fail(q.lastError(), sql);
-}
-
-QSqlQuery& VehicleLog::prepared(std::unique_ptr<QSqlQuery>& slot, const char* sql)
-{
-    requireOpen();
-    if (!slot) {
-        auto query = std::make_unique<QSqlQuery>(database());
-        query->setForwardOnly(true);
-        if (!query->prepare(QString::fromUtf8(sql)))
-            fail(query->lastError(), QStringLiteral("Cannot prepare a query of the store"));
-        slot = std::move(query);
-    }
-    return *slot;
-}
-
-void VehicleLog::run(QSqlQuery& query)
-{
-    if (!query.exec()) {
-        const QSqlError error = query.lastError();
-        query.finish();
-        fail(error, QStringLiteral("A query of the store failed"));
-    }
+    return *db_;
 }
 
 QStringList VehicleLog::ListRegistrations()
 {
-    QSqlQuery& q = prepared(list_, R"(SELECT "Registration" FROM "Vehicle Details"
+    SqliteQuery q = database().query(R"(SELECT "Registration" FROM "Vehicle Details"
         GROUP BY "Registration" ORDER BY "Registration", min(rowid))");
-    run(q);
     QStringList result;
-    while (q.next())
-        result << q.value(0).toString();
-    q.finish();
+    while (q->step())
+        result << q->text(0);
     return result;
 }
 
 std::optional<VehicleRow> VehicleLog::FindVehicle(const QString& registration)
 {
-    QSqlQuery& q = prepared(find_, R"(SELECT "Registration", "Make", "Model", "Fuel",
+    SqliteQuery q = database().query(R"(SELECT "Registration", "Make", "Model", "Fuel",
         "Engine Capacity", "Registration Date", "Purchase Date" FROM "Vehicle Details"
         WHERE "Registration" = ? ORDER BY rowid LIMIT 1)");
-    q.bindValue(0, registration);
-    run(q);
-    std::optional<VehicleRow> result;
-    if (q.next()) {
-        VehicleRow row;
-        row.Registration = q.value(0).toString();
-        row.Make = q.value(1).toString();
-        row.Model = q.value(2).toString();
-        row.Fuel = q.value(3).toString();
-        row.EngineCapacity = q.value(4).toDouble();
-        row.RegistrationDate = parseStoredDate(q.value(5));
-        row.PurchaseDate = parseStoredDate(q.value(6));
-        result = row;
-    }
-    q.finish();
-    return result;
+    q->bind(1, registration);
+    if (!q->step())
+        return std::nullopt;
+    return VehicleRow{q->text(0),
+                      q->text(1),
+                      q->text(2),
+                      q->text(3),
+                      q->real(4),
+                      parseStoredDate(q->utf8(5)),
+                      parseStoredDate(q->utf8(6))};
 }
 
 void VehicleLog::EditVehicle(const QString& registration, const VehicleRow& values)
 {
-    QSqlQuery& q = prepared(edit_, R"(UPDATE "Vehicle Details" SET "Registration Date" = ?,
-        "Purchase Date" = ?, "Engine Capacity" = ?, "Make" = ?, "Model" = ?, "Fuel" = ?
-        WHERE rowid = (SELECT rowid FROM "Vehicle Details" WHERE "Registration" = ?
-                       ORDER BY rowid LIMIT 1))");
-    q.bindValue(0, dateText(values.RegistrationDate, QStringLiteral("Registration Date")));
-    q.bindValue(1, dateText(values.PurchaseDate, QStringLiteral("Purchase Date")));
-    q.bindValue(2, number(values.EngineCapacity, QStringLiteral("Engine Capacity")));
-    q.bindValue(3, values.Make);
-    q.bindValue(4, values.Model);
-    q.bindValue(5, values.Fuel);
-    q.bindValue(6, registration);
-    int changed = 0;
-    writeTransaction([&] {
-        run(q);
-        changed = q.numRowsAffected();
-        q.finish();
-    });
-    if (changed < 1)
-        throw StoreError(kNotFound,
+    SqliteDatabase& db = database();
+    const StoredVehicle row = stored(values);
+    ++writes_;
+    SqliteTransaction transaction(db);
+    {
+        SqliteQuery q = db.query(R"(UPDATE "Vehicle Details" SET "Registration Date" = ?,
+            "Purchase Date" = ?, "Engine Capacity" = ?, "Make" = ?, "Model" = ?, "Fuel" = ?
+            WHERE rowid = (SELECT rowid FROM "Vehicle Details" WHERE "Registration" = ?
+                           ORDER BY rowid LIMIT 1))");
+        q->bind(1, row.registrationDate);
+        q->bind(2, row.purchaseDate);
+        q->bind(3, row.capacity);
+        q->bind(4, row.make);
+        q->bind(5, row.model);
+        q->bind(6, row.fuel);
+        q->bind(7, registration);
+        q->run();
+    }
+    if (db.changes() < 1)
+        throw StoreError(StoreError::NotFound,
                          QStringLiteral("No vehicle is stored under %1.").arg(registration));
-}
-
-// One vehicle's rows of a prepared query whose only parameter is the registration.
-template <typename Row, typename Reader>
-QVector<Row> VehicleLog::selectRows(QSqlQuery& q, const QString& registration, Reader read)
-{
-    q.bindValue(0, registration);
-    run(q);
-    QVector<Row> rows;
-    while (q.next())
-        rows.append(read(q));
-    q.finish();
-    return rows;
+    transaction.commit();
 }
 
 QVector<MileageRow> VehicleLog::MileageNewestFirst(const QString& registration)
 {
-    QSqlQuery& q = prepared(newestMileage_, R"(SELECT "Registration", "Date", "Current Mileage",
-        "Amount", "Price Per" FROM "Mileage" WHERE "Registration" = ?
-        ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC)");
-    return selectRows<MileageRow>(q, registration, readMileage);
+    return rowsOf<MileageRow>(database(), kNewestMileage, registration, readMileage);
 }
 
 QVector<MileageRow> VehicleLog::MileageChronological(const QString& registration)
@@ -396,192 +547,345 @@ QVector<MileageRow> VehicleLog::MileageChronological(const QString& registration
         chronologicalCache_->stamp == stamp)
         return chronologicalCache_->rows;
 
-    // A long log is read straight through SQLite's own interface: going through QSqlQuery
-    // and QVariant for every field costs several times more than the query itself.
-    sqlite3_stmt* statement = chronologicalStatement();
-    const QByteArray key = registration.toUtf8();
-    sqlite3_bind_text(statement, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+    SqliteQuery q = database().query(kChronological);
+    q->bind(1, registration);
     QVector<MileageRow> rows;
-    QString stored; // the registration as stored, shared by every row that spells it alike
+    QString storedRegistration; // shared by every row that spells it alike
     QByteArray storedBytes;
-    int status = SQLITE_ROW;
-    while ((status = sqlite3_step(statement)) == SQLITE_ROW) {
-        MileageRow row;
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        const int length = sqlite3_column_bytes(statement, 0);
-        if (stored.isNull() || QByteArrayView(text, length) != storedBytes) {
-            storedBytes = QByteArray(text, length);
-            stored = QString::fromUtf8(storedBytes);
+    while (q->step()) {
+        const QByteArrayView text = q->utf8(0);
+        if (storedRegistration.isNull() || text != storedBytes) {
+            storedBytes = text.toByteArray();
+            storedRegistration = QString::fromUtf8(storedBytes);
         }
-        row.Registration = stored;
-        row.Date = parseStoredDate(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1)),
-                                   sqlite3_column_bytes(statement, 1));
-        row.CurrentMileage = sqlite3_column_double(statement, 2);
-        row.Amount = sqlite3_column_double(statement, 3);
-        row.PricePer = sqlite3_column_double(statement, 4);
-        rows.append(row);
+        rows.append(MileageRow{storedRegistration, parseStoredDate(q->utf8(1)), q->real(2),
+                               q->real(3), q->real(4)});
     }
-    const int code = sqlite3_errcode(sqlite3_db_handle(statement));
-    const QString message = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
-    if (status != SQLITE_DONE)
-        throw StoreError(code, QStringLiteral("A query of the store failed: ") + message);
     chronologicalCache_ = ReadingsCache{registration, stamp, rows};
     return rows;
-}
-
-sqlite3_stmt* VehicleLog::chronologicalStatement()
-{
-    requireOpen();
-    if (chronologicalStatement_)
-        return chronologicalStatement_;
-    const QVariant handle = database().driver()->handle();
-    sqlite3* db = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
-                      ? *static_cast<sqlite3* const*>(handle.constData())
-                      : nullptr;
-    if (!db)
-        throw StoreError(kMisuse, QStringLiteral("The store's connection is not SQLite."));
-    static const char sql[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-        "Price Per" FROM "Mileage" WHERE "Registration" = ? ORDER BY "Date", "Current Mileage", rowid)";
-    if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &chronologicalStatement_,
-                           nullptr) != SQLITE_OK) {
-        const int code = sqlite3_errcode(db);
-        chronologicalStatement_ = nullptr;
-        throw StoreError(code, QStringLiteral("Cannot prepare a query of the store: ") +
-                                   QString::fromUtf8(sqlite3_errmsg(db)));
-    }
-    return chronologicalStatement_;
 }
 
 std::pair<qint64, qint64> VehicleLog::ChangeStamp()
 {
     // data_version changes when another connection commits; our own writes are counted here.
-    QSqlQuery& q = prepared(dataVersion_, "PRAGMA data_version");
-    run(q);
-    const qint64 version = q.next() ? q.value(0).toLongLong() : -1;
-    q.finish();
-    return {version, writes_};
+    return {database().integer("PRAGMA data_version"), writes_};
 }
 
 QVector<MaintenanceRow> VehicleLog::MaintenanceByDate(const QString& registration)
 {
-    QSqlQuery& q = prepared(maintenanceByDate_, R"(SELECT "Registration", "Date", "Cost",
-        "Description" FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date", rowid)");
-    return selectRows<MaintenanceRow>(q, registration, readMaintenance);
+    return rowsOf<MaintenanceRow>(database(), kMaintenanceByDate, registration, readMaintenance);
 }
 
 QVector<MaintenanceRow> VehicleLog::MaintenanceNewestFirst(const QString& registration)
 {
-    QSqlQuery& q = prepared(newestMaintenance_, R"(SELECT "Registration", "Date", "Cost",
-        "Description" FROM "Maintenance" WHERE "Registration" = ?
-        ORDER BY "Date" DESC, rowid DESC)");
-    return selectRows<MaintenanceRow>(q, registration, readMaintenance);
+    return rowsOf<MaintenanceRow>(database(), kNewestMaintenance, registration, readMaintenance);
+}
+
+std::optional<MileageRow> VehicleLog::LatestMileage(const QString& registration)
+{
+    SqliteQuery q = database().query(kLatestMileage);
+    q->bind(1, registration);
+    if (!q->step())
+        return std::nullopt;
+    return readMileage(q);
+}
+
+std::optional<MaintenanceRow> VehicleLog::LatestMaintenance(const QString& registration)
+{
+    SqliteQuery q = database().query(kLatestMaintenance);
+    q->bind(1, registration);
+    if (!q->step())
+        return std::nullopt;
+    return readMaintenance(q);
 }
 
 std::unique_ptr<MileageCursor> VehicleLog::OpenMileageTable()
 {
-    mileageInsert();
+    database().query(kInsertMileage);
     return std::make_unique<MileageCursor>(*this);
 }
 
 std::unique_ptr<MaintenanceCursor> VehicleLog::OpenMaintenanceTable()
 {
-    prepared(insertMaintenance_, R"(INSERT INTO "Maintenance" ("Date", "Registration", "Cost",
-        "Description") VALUES (?, ?, ?, ?))");
+    database().query(kInsertMaintenance);
     return std::make_unique<MaintenanceCursor>(*this);
 }
 
 std::unique_ptr<VehicleDetailsCursor> VehicleLog::OpenVehicleDetailsTable()
 {
-    prepared(insertVehicle_, R"(INSERT INTO "Vehicle Details" ("Registration",
-        "Registration Date", "Purchase Date", "Make", "Model", "Engine Capacity", "Fuel")
-        VALUES (?, ?, ?, ?, ?, ?, ?))");
+    database().query(kInsertVehicle);
     return std::make_unique<VehicleDetailsCursor>(*this);
-}
-
-void VehicleLog::bindMileage(QSqlQuery& q, const MileageRow& row)
-{
-    q.bindValue(0, dateText(row.Date, QStringLiteral("Date")));
-    q.bindValue(1, row.Registration);
-    q.bindValue(2, number(row.CurrentMileage, QStringLiteral("Current Mileage")));
-    q.bindValue(3, number(row.Amount, QStringLiteral("Amount")));
-    q.bindValue(4, number(row.PricePer, QStringLiteral("Price Per")));
-}
-
-QSqlQuery& VehicleLog::mileageInsert()
-{
-    return prepared(insertMileage_, R"(INSERT INTO "Mileage" ("Date", "Registration",
-        "Current Mileage", "Amount", "Price Per") VALUES (?, ?, ?, ?, ?))");
 }
 
 void VehicleLog::insertMileage(const MileageRow& row)
 {
-    QSqlQuery& q = mileageInsert();
-    bindMileage(q, row);
-    writeTransaction([&] { run(q); });
+    SqliteDatabase& db = database();
+    const StoredMileage values = stored(row);
+    ++writes_;
+    SqliteTransaction transaction(db);
+    {
+        SqliteQuery q = db.query(kInsertMileage);
+        bind(q, values);
+        q->run();
+    }
+    transaction.commit();
 }
 
 void VehicleLog::insertMaintenance(const MaintenanceRow& row)
 {
-    QSqlQuery& q = prepared(insertMaintenance_, R"(INSERT INTO "Maintenance" ("Date",
-        "Registration", "Cost", "Description") VALUES (?, ?, ?, ?))");
-    q.bindValue(0, dateText(row.Date, QStringLiteral("Date")));
-    q.bindValue(1, row.Registration);
-    q.bindValue(2, number(row.Cost, QStringLiteral("Cost")));
-    q.bindValue(3, row.Description);
-    writeTransaction([&] { run(q); });
+    SqliteDatabase& db = database();
+    const StoredMaintenance values = stored(row);
+    ++writes_;
+    SqliteTransaction transaction(db);
+    {
+        SqliteQuery q = db.query(kInsertMaintenance);
+        bind(q, values);
+        q->run();
+    }
+    transaction.commit();
 }
 
 void VehicleLog::insertVehicle(const VehicleRow& vehicle, const MileageRow& firstReading)
 {
-    QSqlQuery& q = prepared(insertVehicle_, R"(INSERT INTO "Vehicle Details" ("Registration",
-        "Registration Date", "Purchase Date", "Make", "Model", "Engine Capacity", "Fuel")
-        VALUES (?, ?, ?, ?, ?, ?, ?))");
-    QSqlQuery& reading = mileageInsert();
-    // Convert every value before the transaction starts, so a bad value writes nothing.
-    q.bindValue(0, vehicle.Registration);
-    q.bindValue(1, dateText(vehicle.RegistrationDate, QStringLiteral("Registration Date")));
-    q.bindValue(2, dateText(vehicle.PurchaseDate, QStringLiteral("Purchase Date")));
-    q.bindValue(3, vehicle.Make);
-    q.bindValue(4, vehicle.Model);
-    q.bindValue(5, number(vehicle.EngineCapacity, QStringLiteral("Engine Capacity")));
-    q.bindValue(6, vehicle.Fuel);
-    bindMileage(reading, firstReading);
-    writeTransaction([&] {
-        run(q);
-        q.finish();
-        run(reading);
-    });
+    LogBatch batch;
+    batch.vehicles << vehicle;
+    batch.mileage << firstReading;
+    AppendBatch(batch);
 }
 
-void VehicleLog::writeTransaction(const std::function<void()>& body)
+void VehicleLog::AppendBatch(const LogBatch& batch)
 {
-    requireOpen();
+    SqliteDatabase& db = database();
+    // Convert every value before the transaction starts, so a bad value writes nothing.
+    QVector<StoredVehicle> vehicles;
+    QVector<StoredMileage> mileage;
+    QVector<StoredMaintenance> maintenance;
+    for (const auto& row : batch.vehicles)
+        vehicles << stored(row);
+    for (const auto& row : batch.mileage)
+        mileage << stored(row);
+    for (const auto& row : batch.maintenance)
+        maintenance << stored(row);
     ++writes_;
-    // IMMEDIATE takes the write lock before anything is read, so a second process sharing the
-    // file waits in SQLite's busy handler rather than being refused to avoid a deadlock.
-    retryWhileBusy(QStringLiteral("BEGIN IMMEDIATE"));
+    SqliteTransaction transaction(db);
+    for (const auto& row : vehicles) {
+        SqliteQuery q = db.query(kInsertVehicle);
+        bind(q, row);
+        q->run();
+    }
+    for (const auto& row : mileage) {
+        SqliteQuery q = db.query(kInsertMileage);
+        bind(q, row);
+        q->run();
+    }
+    for (const auto& row : maintenance) {
+        SqliteQuery q = db.query(kInsertMaintenance);
+        bind(q, row);
+        q->run();
+    }
+    transaction.commit();
+}
+
+MileageRow VehicleLog::RemoveLatestMileage(const QString& registration, const QDateTime& removedAt)
+{
+    SqliteDatabase& db = database();
+    const QString stamp = removalText(removedAt);
+    ++writes_;
+    SqliteTransaction transaction(db);
+    MileageRow latest;
+    qint64 rowid = 0;
+    {
+        SqliteQuery q = db.query(kLatestMileage);
+        q->bind(1, registration);
+        if (!q->step())
+            throw StoreError(
+                StoreError::NotFound,
+                QStringLiteral("There is no mileage reading of %1 to remove.").arg(registration));
+        latest = readMileage(q);
+        rowid = q->integer(5);
+    }
+    {
+        SqliteQuery q = db.query(R"(SELECT count(*) FROM (SELECT 1 FROM "Mileage"
+            WHERE "Registration" = ? LIMIT 2))");
+        q->bind(1, registration);
+        if (q->step() && q->integer(0) < 2)
+            throw StoreError(StoreError::OnlyReading,
+                             QStringLiteral("The reading of %1 is its only one, and a vehicle "
+                                            "always keeps at least one reading. Nothing was "
+                                            "removed.")
+                                 .arg(registration));
+    }
+    {
+        SqliteQuery q = db.query(R"(INSERT INTO "Removed Mileage" ("Registration", "Date",
+            "Current Mileage", "Amount", "Price Per", "Removed At")
+            SELECT "Registration", "Date", "Current Mileage", "Amount", "Price Per", ?
+            FROM "Mileage" WHERE rowid = ?)");
+        q->bind(1, stamp);
+        q->bind(2, rowid);
+        q->run();
+    }
+    {
+        SqliteQuery q = db.query(R"(DELETE FROM "Mileage" WHERE rowid = ?)");
+        q->bind(1, rowid);
+        q->run();
+    }
+    transaction.commit();
+    return latest;
+}
+
+MaintenanceRow VehicleLog::RemoveLatestMaintenance(const QString& registration,
+                                                   const QDateTime& removedAt)
+{
+    SqliteDatabase& db = database();
+    const QString stamp = removalText(removedAt);
+    ++writes_;
+    SqliteTransaction transaction(db);
+    MaintenanceRow latest;
+    qint64 rowid = 0;
+    {
+        SqliteQuery q = db.query(kLatestMaintenance);
+        q->bind(1, registration);
+        if (!q->step())
+            throw StoreError(
+                StoreError::NotFound,
+                QStringLiteral("There is no maintenance entry of %1 to remove.").arg(registration));
+        latest = readMaintenance(q);
+        rowid = q->integer(4);
+    }
+    {
+        SqliteQuery q = db.query(R"(INSERT INTO "Removed Maintenance" ("Registration", "Date",
+            "Cost", "Description", "Removed At")
+            SELECT "Registration", "Date", "Cost", "Description", ?
+            FROM "Maintenance" WHERE rowid = ?)");
+        q->bind(1, stamp);
+        q->bind(2, rowid);
+        q->run();
+    }
+    {
+        SqliteQuery q = db.query(R"(DELETE FROM "Maintenance" WHERE rowid = ?)");
+        q->bind(1, rowid);
+        q->run();
+    }
+    transaction.commit();
+    return latest;
+}
+
+QVector<RemovedMileageRow> VehicleLog::RemovedMileage()
+{
+    SqliteQuery q = database().query(R"(SELECT "Registration", "Date", "Current Mileage",
+        "Amount", "Price Per", "Removed At" FROM "Removed Mileage" ORDER BY rowid)");
+    QVector<RemovedMileageRow> rows;
+    while (q->step())
+        rows.append(RemovedMileageRow{readMileage(q), parseStoredDate(q->utf8(5))});
+    return rows;
+}
+
+QVector<RemovedMaintenanceRow> VehicleLog::RemovedMaintenance()
+{
+    SqliteQuery q = database().query(R"(SELECT "Registration", "Date", "Cost", "Description",
+        "Removed At" FROM "Removed Maintenance" ORDER BY rowid)");
+    QVector<RemovedMaintenanceRow> rows;
+    while (q->step())
+        rows.append(RemovedMaintenanceRow{readMaintenance(q), parseStoredDate(q->utf8(4))});
+    return rows;
+}
+
+QStringList VehicleLog::Check()
+{
+    return problemsOf(database());
+}
+
+void VehicleLog::BackupTo(const QString& destination)
+{
+    SqliteDatabase& db = database();
+    const QString shown = QDir::toNativeSeparators(destination);
+    if (QFileInfo::exists(destination))
+        throw StoreError(
+            StoreError::CantOpen,
+            QStringLiteral("A file is already at %1; no backup was written.").arg(shown));
+    const QString partial = freshFileBeside(destination, "partial");
     try {
-        body();
-        retryWhileBusy(QStringLiteral("COMMIT"));
+        {
+            SqliteDatabase copy(partial, SqliteDatabase::Mode::ReadWrite, DefaultBusyTimeoutMs);
+            copyDatabase(db, copy);
+            if (!integrityOk(copy))
+                throw StoreError(kCorrupt, QStringLiteral("The backup copy did not read back "
+                                                          "sound; no backup was written."));
+        }
+        // Never replaces a file that appeared meanwhile.
+        if (!QFile::rename(partial, destination))
+            throw StoreError(StoreError::CantOpen,
+                             QStringLiteral("The backup could not be put at %1; no backup was "
+                                            "written.")
+                                 .arg(shown));
     } catch (...) {
-        QSqlQuery rollback(database());
-        rollback.exec(QStringLiteral("ROLLBACK"));
+        removeCopy(partial);
         throw;
     }
 }
 
-void VehicleLog::retryWhileBusy(const QString& sql)
+void VehicleLog::Restore(const QString& source, const QString& storePath)
 {
-    QSqlQuery q(database());
-    for (int attempt = 0;; ++attempt) {
-        if (q.exec(sql))
-            return;
-        const int code = codeOf(q.lastError());
-        // The busy timeout has already waited; a few more tries cover a writer that holds the
-        // lock for longer than that on a slow shared folder.
-        if ((code != kBusy && code != kLocked) || attempt >= kBusyRetries)
-            fail(q.lastError(), sql);
+    const QString shownSource = QDir::toNativeSeparators(source);
+    if (!QFileInfo(source).isFile())
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("There is no file at %1 to restore from; nothing was "
+                                        "changed.")
+                             .arg(shownSource));
+    const QString copyPath = freshFileBeside(storePath, "restore");
+    try {
+        SqliteDatabase from(source, SqliteDatabase::Mode::ReadOnly, DefaultBusyTimeoutMs);
+        QStringList problems;
+        try {
+            problems = problemsOf(from);
+        } catch (const StoreError& e) {
+            throw StoreError(e.code(),
+                             QStringLiteral("%1 cannot be restored: %2 Nothing was changed.")
+                                 .arg(shownSource, e.text()),
+                             e.detail());
+        }
+        if (!problems.isEmpty()) {
+            const bool newer = from.integer("PRAGMA user_version") > SchemaVersion;
+            throw StoreError(newer ? StoreError::TooNew : kCorrupt,
+                             QStringLiteral("%1 is not a sound vehicle log, so nothing was "
+                                            "changed. %2")
+                                 .arg(shownSource, problems.join(QLatin1Char(' '))));
+        }
+        {
+            SqliteDatabase copy(copyPath, SqliteDatabase::Mode::ReadWrite, DefaultBusyTimeoutMs);
+            copyDatabase(from, copy);
+            if (!integrityOk(copy))
+                throw StoreError(kCorrupt, QStringLiteral("The copy of %1 did not read back "
+                                                          "sound; nothing was changed.")
+                                               .arg(shownSource));
+        }
+        namespace fs = std::filesystem;
+        const fs::path store = fs::path(QFileInfo(storePath).absoluteFilePath().toStdU16String());
+        const fs::path kept =
+            fs::path((QFileInfo(storePath).absoluteFilePath() + QStringLiteral(".before-restore"))
+                         .toStdU16String());
+        std::error_code error;
+        if (fs::exists(store, error)) {
+            fs::copy_file(store, kept, fs::copy_options::overwrite_existing, error);
+            if (error)
+                throw StoreError(StoreError::CantOpen,
+                                 QStringLiteral("The current vehicle log could not be kept "
+                                                "beside it; nothing was changed."),
+                                 QString::fromStdString(error.message()));
+            // A journal left by a crash belongs to the old file: it must not be played into
+            // the restored one.
+            const fs::path journal = fs::path(store).concat(u"-journal");
+            if (fs::exists(journal, error))
+                fs::rename(journal, fs::path(kept).concat(u"-journal"), error);
+        }
+        fs::rename(fs::path(copyPath.toStdU16String()), store, error);
+        if (error)
+            throw StoreError(StoreError::CantOpen,
+                             QStringLiteral("The restored copy could not replace the vehicle "
+                                            "log; nothing was changed."),
+                             QString::fromStdString(error.message()));
+    } catch (...) {
+        removeCopy(copyPath);
+        throw;
     }
 }

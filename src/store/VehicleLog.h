@@ -3,32 +3,30 @@
 #include "StoreError.h"
 #include "StoreRows.h"
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStringList>
 #include <QVector>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
 
-struct sqlite3_stmt;
-
+class SqliteDatabase;
 class MileageCursor;
 class MaintenanceCursor;
 class VehicleDetailsCursor;
 
-// The vehicle log store: one SQLite file holding "Vehicle Details", "Mileage" and "Maintenance".
-// Every query binds the registration as a parameter, and registrations compare without regard
-// to letter case. Every failure is thrown as StoreError.
+// The vehicle log store: one SQLite file holding "Vehicle Details", "Mileage" and "Maintenance",
+// and the entries removed from the last two. Every query binds the registration as a parameter,
+// and registrations compare without regard to letter case. Every failure is thrown as
+// StoreError, in plain words.
 class VehicleLog
 {
 public:
-    static constexpr int SchemaVersion = 1;
-    // How long a write waits for another process sharing the file.
-    static constexpr int DefaultBusyTimeoutMs = 10000;
+    static constexpr int SchemaVersion = 2;
+    // How long a write waits for another program sharing the file, all told.
+    static constexpr int DefaultBusyTimeoutMs = 3000;
 
-    // Opens an existing store read-write; never creates the file.
+    // Opens an existing store read-write; never creates the file. A version-1 store is upgraded
+    // in one transaction; a store of a newer version is refused untouched (StoreError::TooNew).
     static std::unique_ptr<VehicleLog> Open(const QString& path,
                                             int busyTimeoutMs = DefaultBusyTimeoutMs);
     // Creates a new, empty store; refuses to touch a file that already exists.
@@ -40,7 +38,7 @@ public:
 
     // Closes the store; every later operation, on it or its cursors, throws.
     void Close();
-    bool isOpen() const { return open_; }
+    bool isOpen() const { return db_ != nullptr; }
     QString path() const { return path_; }
 
     QStringList ListRegistrations();
@@ -52,6 +50,32 @@ public:
     QVector<MileageRow> MileageChronological(const QString& registration);
     QVector<MaintenanceRow> MaintenanceByDate(const QString& registration);
     QVector<MaintenanceRow> MaintenanceNewestFirst(const QString& registration);
+    // The first row of MileageNewestFirst / MaintenanceNewestFirst.
+    std::optional<MileageRow> LatestMileage(const QString& registration);
+    std::optional<MaintenanceRow> LatestMaintenance(const QString& registration);
+
+    // Writes every row of the batch in one transaction: all stored or none. Every value is
+    // checked (3421) before anything is written.
+    void AppendBatch(const LogBatch& batch);
+
+    // Moves the latest entry, stamped with removedAt, into "Removed Mileage" / "Removed
+    // Maintenance" in one transaction and returns it. A vehicle's only reading is never removed
+    // (StoreError::OnlyReading); no entry at all is StoreError::NotFound.
+    MileageRow RemoveLatestMileage(const QString& registration, const QDateTime& removedAt);
+    MaintenanceRow RemoveLatestMaintenance(const QString& registration, const QDateTime& removedAt);
+    // Every vehicle's removed entries, in the order they were removed.
+    QVector<RemovedMileageRow> RemovedMileage();
+    QVector<RemovedMaintenanceRow> RemovedMaintenance();
+
+    // A consistent copy through SQLite's online backup API, checked on the copy; refuses to
+    // overwrite an existing file and leaves no partial file behind on failure.
+    void BackupTo(const QString& destination);
+    // Integrity, schema version and the log's own rules, one plain sentence per problem;
+    // empty when the store is sound.
+    QStringList Check();
+    // With Kelmot closed: replaces the store at storePath by a sound copy of source, keeping the
+    // old store as "<storePath>.before-restore". A source that is not sound changes nothing.
+    static void Restore(const QString& source, const QString& storePath);
 
     // Changes whenever this or another process has written to the store since the last call
     // that returned the same value; lets readers keep what they made from unchanged data.
@@ -67,23 +91,11 @@ private:
     friend class MaintenanceCursor;
     friend class VehicleDetailsCursor;
 
-    VehicleLog(QString connectionName, QString path);
-    QSqlDatabase database() const;
-    void requireOpen() const;
-    QSqlQuery& prepared(std::unique_ptr<QSqlQuery>& slot, const char* sql);
-    void run(QSqlQuery& query);
-    template <typename Row, typename Reader>
-    QVector<Row> selectRows(QSqlQuery& q, const QString& registration, Reader read);
-    QSqlQuery& mileageInsert();
-    void bindMileage(QSqlQuery& q, const MileageRow& row);
-    void writeTransaction(const std::function<void()>& body);
-    void retryWhileBusy(const QString& sql);
+    VehicleLog(std::unique_ptr<SqliteDatabase> db, QString path);
+    SqliteDatabase& database();
     void insertMileage(const MileageRow& row);
     void insertMaintenance(const MaintenanceRow& row);
     void insertVehicle(const VehicleRow& vehicle, const MileageRow& firstReading);
-    void execute(const QString& sql);
-
-    sqlite3_stmt* chronologicalStatement();
 
     struct ReadingsCache
     {
@@ -92,15 +104,10 @@ private:
         QVector<MileageRow> rows;
     };
 
-    QString connection_;
+    std::unique_ptr<SqliteDatabase> db_;
     QString path_;
-    bool open_ = false;
-    std::unique_ptr<QSqlQuery> list_, find_, edit_, newestMileage_, chronological_,
-        maintenanceByDate_, newestMaintenance_, insertMileage_, insertMaintenance_, insertVehicle_,
-        dataVersion_;
     qint64 writes_ = 0;
     std::optional<ReadingsCache> chronologicalCache_;
-    sqlite3_stmt* chronologicalStatement_ = nullptr;
 };
 
 // Append cursor on "Mileage".

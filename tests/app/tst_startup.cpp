@@ -1,3 +1,4 @@
+#include "SqliteDatabase.h"
 #include "Startup.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
@@ -6,8 +7,6 @@
 #include <QFile>
 #include <QPoint>
 #include <QSettings>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,6 +24,7 @@ private slots:
     void foreignStoreShowsItsCodeAndIsLeftAlone_data();
     void foreignStoreShowsItsCodeAndIsLeftAlone();
     void storeWithVehicleShowsTheMainWindow();
+    void newerStoreIsExplainedAndLeftAlone();
 };
 
 void TestStartup::distanceUnit_data()
@@ -89,14 +89,8 @@ void TestStartup::foreignStoreShowsItsCodeAndIsLeftAlone_data()
     // A real SQLite database, but another program's: none of the vehicle log's tables.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("other.db"));
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery(db).exec(QStringLiteral("CREATE TABLE Recipes (Name TEXT)"));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    SqliteDatabase(path, SqliteDatabase::Mode::Create, 0)
+        .execute("CREATE TABLE Recipes (Name TEXT)");
     QFile other(path);
     other.open(QIODevice::ReadOnly);
     QTest::newRow("tables missing") << other.readAll();
@@ -145,6 +139,28 @@ void TestStartup::storeWithVehicleShowsTheMainWindow()
     QVERIFY(env.state->StoreOpen());
     result.window->close();
     QVERIFY(!env.state->StoreOpen());
+}
+
+void TestStartup::newerStoreIsExplainedAndLeftAlone()
+{
+    TestPlatform env(false);
+    VehicleLog::Create(env.storePath());
+    SqliteDatabase(env.storePath(), SqliteDatabase::Mode::ReadWrite, 0)
+        .execute("PRAGMA user_version = 3");
+    QFile f(env.storePath());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    const StartupResult result = Main(*env.state);
+    QVERIFY(!result.window);
+    QCOMPARE(result.failureCode, StoreError::TooNew);
+    QCOMPARE(env.messages.shown.size(), 1);
+    QVERIFY2(env.messages.shown[0].text.startsWith(
+                 QLatin1String("This vehicle log was written by a newer version of Kelmot")),
+             qPrintable(env.messages.shown[0].text));
+    QCOMPARE(env.messages.shown[0].title, QStringLiteral("Kelmot"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), before);
 }
 
 QTEST_MAIN(TestStartup)

@@ -1,10 +1,9 @@
+#include "SqliteDatabase.h"
 #include "TestEnvironment.h"
 #include "VehicleLog.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -29,19 +28,9 @@ QList<int> acknowledged(QProcess& child)
 
 QString integrityCheck(const QString& path)
 {
-    QString result;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next())
-                result = q.value(0).toString();
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    return result;
+    SqliteDatabase db(path, SqliteDatabase::Mode::ReadOnly, 1000);
+    SqliteQuery q = db.query("PRAGMA integrity_check");
+    return q->step() ? q->text(0) : QString();
 }
 
 } // namespace

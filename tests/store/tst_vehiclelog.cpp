@@ -1,11 +1,11 @@
+#include "SqliteDatabase.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 #include "VehicleLog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <limits>
@@ -82,6 +82,29 @@ private slots:
     void repeatedReadsSeeEveryWrite();
     void lockedStoreRefusedUntouched();
     void readOnlyStoreRefusedUntouched();
+
+    void newestFirstBreaksTiesByReadingThenEntry();
+    void latestIsFirstOfNewestFirst();
+    void batchIsAllOrNothing_data();
+    void batchIsAllOrNothing();
+    void removeLatestMileageMovesIt();
+    void removeLatestRefusals_data();
+    void removeLatestRefusals();
+    void removeLatestMaintenanceMovesIt();
+    void versionOneStoreIsUpgraded();
+    void newerStoreRefusedByteForByte();
+    void checkFindsBrokenRules_data();
+    void checkFindsBrokenRules();
+    void backupIsSoundAndConsistent();
+    void backupNeverOverwrites();
+    void restoreReplacesAndKeepsTheOld();
+    void unsoundRestoreChangesNothing_data();
+    void unsoundRestoreChangesNothing();
+    void busyWriteFailsPlainlyThenSucceeds();
+    void refusedWriteLeavesNoTransactionOpen();
+    void engineFailuresInPlainWords_data();
+    void engineFailuresInPlainWords();
+    void deletedFileFailsPlainly();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -355,20 +378,14 @@ void TestVehicleLog::createRefusesExistingFile()
 void TestVehicleLog::schemaIsVersioned()
 {
     log_.reset();
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
-        db.setDatabaseName(path_);
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY(q.exec(QStringLiteral("PRAGMA user_version")) && q.next());
-        QCOMPARE(q.value(0).toInt(), VehicleLog::SchemaVersion);
-        QVERIFY(q.exec(QStringLiteral(
-            "SELECT count(*) FROM sqlite_master WHERE type='index' AND tbl_name='Mileage'")));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toInt(), 1);
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    SqliteDatabase db(path_, SqliteDatabase::Mode::ReadOnly, 0);
+    QCOMPARE(db.integer("PRAGMA user_version"), qint64(VehicleLog::SchemaVersion));
+    QCOMPARE(
+        db.integer("SELECT count(*) FROM sqlite_master WHERE type='index' AND tbl_name='Mileage'"),
+        1);
+    QCOMPARE(db.integer("SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN "
+                        "('Removed Mileage', 'Removed Maintenance')"),
+             2);
 }
 
 void TestVehicleLog::repeatedReadsSeeEveryWrite()
@@ -392,6 +409,28 @@ QByteArray contentOf(const QString& path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// Another connection to the file, as a second program or a hand edit would have.
+void rawExecute(const QString& path, const char* sql,
+                SqliteDatabase::Mode mode = SqliteDatabase::Mode::ReadWrite)
+{
+    SqliteDatabase db(path, mode, 1000);
+    db.execute(sql);
+}
+
+QDateTime at(int y, int m, int d, int h, int mi)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, mi), Qt::UTC);
+}
+
+// Texts the user may read: never the engine's own words.
+bool soundsPlain(const QString& text)
+{
+    for (const char* engine : {"SQL", "sqlite", "database", "constraint", "UNIQUE", "locked"})
+        if (text.contains(QLatin1String(engine), Qt::CaseInsensitive))
+            return false;
+    return !text.isEmpty();
+}
 } // namespace
 
 void TestVehicleLog::lockedStoreRefusedUntouched()
@@ -400,21 +439,16 @@ void TestVehicleLog::lockedStoreRefusedUntouched()
     log_.reset();
     const QByteArray before = contentOf(path_);
     {
-        QSqlDatabase holder =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
-        holder.setDatabaseName(path_);
-        QVERIFY(holder.open());
-        QSqlQuery q(holder);
-        QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        SqliteDatabase holder(path_, SqliteDatabase::Mode::ReadWrite, 0);
+        holder.execute("BEGIN EXCLUSIVE");
         try {
             VehicleLog::Open(path_, 50);
             QFAIL("a store held by another program should be refused");
         } catch (const StoreError& e) {
             QCOMPARE(e.code(), 5); // busy
         }
-        QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+        holder.execute("ROLLBACK");
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
     QCOMPARE(contentOf(path_), before);
 }
 
@@ -443,6 +477,426 @@ void TestVehicleLog::readOnlyStoreRefusedUntouched()
         QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QVERIFY(refused);
     QCOMPARE(contentOf(path_), before);
+}
+
+void TestVehicleLog::newestFirstBreaksTiesByReadingThenEntry()
+{
+    auto table = log_->OpenMileageTable();
+    table->AppendMileage(reading("X", day(2026, 3, 1), 300, 1));
+    table->AppendMileage(reading("X", day(2026, 3, 1), 500, 2));
+    table->AppendMileage(reading("X", day(2026, 3, 1), 500, 3));
+    table->AppendMileage(reading("X", day(2026, 1, 1), 900, 4));
+    QStringList order;
+    for (const auto& r : log_->MileageNewestFirst("X"))
+        order << PlainNumber(r.Amount);
+    QCOMPARE(order, QStringList({"3", "2", "1", "4"}));
+}
+
+void TestVehicleLog::latestIsFirstOfNewestFirst()
+{
+    auto mileage = log_->OpenMileageTable();
+    mileage->AppendMileage(reading("X", day(2026, 3, 1), 300, 1));
+    mileage->AppendMileage(reading("X", day(2026, 3, 1), 300, 2));
+    mileage->AppendMileage(reading("X", day(2026, 2, 1), 400, 3));
+    auto maintenance = log_->OpenMaintenanceTable();
+    maintenance->AppendMaintenance(MaintenanceRow{"X", day(2026, 5, 1), 10, "first"});
+    maintenance->AppendMaintenance(MaintenanceRow{"X", day(2026, 5, 1), 20, "second"});
+    maintenance->AppendMaintenance(MaintenanceRow{"X", day(2026, 4, 1), 30, "older"});
+    QCOMPARE(log_->LatestMileage("x")->Amount, log_->MileageNewestFirst("X").first().Amount);
+    QCOMPARE(log_->LatestMileage("x")->Amount, 2.0);
+    QCOMPARE(log_->LatestMaintenance("x")->Description, QStringLiteral("second"));
+    QVERIFY(!log_->LatestMileage("nobody"));
+    QVERIFY(!log_->LatestMaintenance("nobody"));
+}
+
+Q_DECLARE_METATYPE(LogBatch)
+
+void TestVehicleLog::batchIsAllOrNothing_data()
+{
+    QTest::addColumn<LogBatch>("batch");
+    QTest::addColumn<int>("code"); // 0: stored whole
+    LogBatch good;
+    good.vehicles << vehicle("B1") << vehicle("B2");
+    good.mileage << reading("B1", day(2026, 1, 1), 10) << reading("B2", day(2026, 1, 1), 20)
+                 << reading("B1", day(2026, 2, 1), 30);
+    good.maintenance << MaintenanceRow{"B2", day(2026, 1, 5), 12.5, "Oil"};
+    QTest::newRow("sound batch stored whole") << good << 0;
+    LogBatch badLast = good;
+    badLast.maintenance << MaintenanceRow{"B2", day(2026, 1, 6), qQNaN(), "Bad"};
+    QTest::newRow("bad value in the last row") << badLast << StoreError::ConversionFailure;
+    LogBatch badDate = good;
+    badDate.vehicles[1].PurchaseDate = QDateTime();
+    QTest::newRow("bad date in a vehicle") << badDate << StoreError::ConversionFailure;
+    LogBatch twice = good;
+    twice.vehicles << vehicle("b1");
+    QTest::newRow("same registration twice") << twice << 19; // SQLite's constraint code
+}
+
+void TestVehicleLog::batchIsAllOrNothing()
+{
+    QFETCH(LogBatch, batch);
+    QFETCH(int, code);
+    try {
+        log_->AppendBatch(batch);
+        QCOMPARE(0, code);
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), code);
+        QVERIFY2(soundsPlain(e.text()), qPrintable(e.text()));
+    }
+    const bool stored = code == 0;
+    QCOMPARE(log_->ListRegistrations().size(), stored ? 2 : 0);
+    QCOMPARE(log_->MileageChronological("B1").size(), stored ? 2 : 0);
+    QCOMPARE(log_->MaintenanceByDate("B2").size(), stored ? 1 : 0);
+}
+
+void TestVehicleLog::removeLatestMileageMovesIt()
+{
+    auto details = log_->OpenVehicleDetailsTable();
+    details->AppendVehicle(vehicle("A"), reading("A", day(2026, 1, 1), 100));
+    details->AppendVehicle(vehicle("B"), reading("B", day(2026, 1, 1), 5));
+    auto table = log_->OpenMileageTable();
+    table->AppendMileage(reading("A", day(2026, 2, 1), 200, 40, 1.5));
+    table->AppendMileage(reading("A", day(2026, 1, 15), 150));
+    table->AppendMileage(reading("B", day(2026, 3, 1), 50));
+
+    const MileageRow removed = log_->RemoveLatestMileage("a", at(2026, 4, 1, 9, 30));
+    QCOMPARE(removed.CurrentMileage, 200.0);
+    QCOMPARE(removed.Amount, 40.0);
+    log_->RemoveLatestMileage("B", at(2026, 4, 2, 10, 0));
+    log_->RemoveLatestMileage("A", at(2026, 4, 3, 11, 0));
+    QCOMPARE(mileages(log_->MileageChronological("A")), QStringList({"100"}));
+    QCOMPARE(mileages(log_->MileageChronological("B")), QStringList({"5"}));
+
+    const auto gone = log_->RemovedMileage();
+    QCOMPARE(gone.size(), 3);
+    QCOMPARE(gone[0].row.Registration, QStringLiteral("A"));
+    QCOMPARE(gone[0].row.CurrentMileage, 200.0);
+    QCOMPARE(gone[0].row.PricePer, 1.5);
+    QCOMPARE(gone[0].row.Date, day(2026, 2, 1));
+    QCOMPARE(gone[0].RemovedAt, at(2026, 4, 1, 9, 30));
+    QCOMPARE(gone[1].row.CurrentMileage, 50.0);
+    QCOMPARE(gone[2].row.CurrentMileage, 150.0);
+    QCOMPARE(gone[2].RemovedAt, at(2026, 4, 3, 11, 0));
+}
+
+void TestVehicleLog::removeLatestRefusals_data()
+{
+    QTest::addColumn<bool>("mileage");
+    QTest::addColumn<QString>("registration");
+    QTest::addColumn<int>("code");
+    QTest::newRow("only reading") << true << "ONE" << StoreError::OnlyReading;
+    QTest::newRow("no reading at all") << true << "nobody" << StoreError::NotFound;
+    QTest::newRow("no maintenance entry") << false << "ONE" << StoreError::NotFound;
+}
+
+void TestVehicleLog::removeLatestRefusals()
+{
+    QFETCH(bool, mileage);
+    QFETCH(QString, registration);
+    QFETCH(int, code);
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("ONE"),
+                                                   reading("ONE", day(2026, 1, 1), 1));
+    try {
+        if (mileage)
+            log_->RemoveLatestMileage(registration, at(2026, 2, 1, 8, 0));
+        else
+            log_->RemoveLatestMaintenance(registration, at(2026, 2, 1, 8, 0));
+        QFAIL("the removal should have been refused");
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), code);
+        QVERIFY2(soundsPlain(e.text()), qPrintable(e.text()));
+    }
+    QCOMPARE(log_->MileageChronological("ONE").size(), 1);
+    QVERIFY(log_->RemovedMileage().isEmpty());
+    // The refusal left no transaction behind.
+    log_->OpenMileageTable()->AppendMileage(reading("ONE", day(2026, 1, 2), 2));
+    QCOMPARE(log_->MileageChronological("ONE").size(), 2);
+}
+
+void TestVehicleLog::removeLatestMaintenanceMovesIt()
+{
+    auto table = log_->OpenMaintenanceTable();
+    table->AppendMaintenance(MaintenanceRow{"M", day(2026, 5, 1), 10, "first"});
+    table->AppendMaintenance(MaintenanceRow{"M", day(2026, 5, 1), 20, "second"});
+    table->AppendMaintenance(MaintenanceRow{"M", day(2026, 4, 1), 30, "older"});
+    QCOMPARE(log_->RemoveLatestMaintenance("M", at(2026, 6, 1, 12, 0)).Description,
+             QStringLiteral("second"));
+    QCOMPARE(log_->RemoveLatestMaintenance("M", at(2026, 6, 1, 12, 5)).Description,
+             QStringLiteral("first"));
+    QCOMPARE(log_->RemoveLatestMaintenance("M", at(2026, 6, 1, 12, 9)).Cost, 30.0);
+    QVERIFY(log_->MaintenanceByDate("M").isEmpty());
+    const auto gone = log_->RemovedMaintenance();
+    QCOMPARE(gone.size(), 3);
+    QCOMPARE(gone[0].row.Cost, 20.0);
+    QCOMPARE(gone[1].RemovedAt, at(2026, 6, 1, 12, 5));
+    QCOMPARE(gone[2].row.Description, QStringLiteral("older"));
+}
+
+void TestVehicleLog::versionOneStoreIsUpgraded()
+{
+    log_.reset();
+    const QString old = dir_->filePath(QStringLiteral("old.mdb"));
+    rawExecute(old, R"(
+        CREATE TABLE "Vehicle Details" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+            "Make" TEXT, "Model" TEXT, "Fuel" TEXT, "Engine Capacity" REAL,
+            "Registration Date" TEXT, "Purchase Date" TEXT) STRICT;
+        CREATE TABLE "Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE, "Date" TEXT NOT NULL,
+            "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL, "Price Per" REAL NOT NULL)
+            STRICT;
+        CREATE TABLE "Maintenance" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+            "Date" TEXT NOT NULL, "Cost" REAL NOT NULL, "Description" TEXT NOT NULL) STRICT;
+        INSERT INTO "Vehicle Details" VALUES ('OLD1', 'Ford', '', '', 0, '1900-01-01',
+            '1900-01-01');
+        INSERT INTO "Mileage" VALUES ('OLD1', '2020-01-01', 10, 0, 0);
+        INSERT INTO "Mileage" VALUES ('OLD1', '2020-02-01', 20, 30, 1.2);
+        PRAGMA user_version = 1;)",
+               SqliteDatabase::Mode::Create);
+    auto log = VehicleLog::Open(old);
+    QCOMPARE(mileages(log->MileageChronological("OLD1")), QStringList({"10", "20"}));
+    QCOMPARE(log->RemoveLatestMileage("OLD1", at(2026, 1, 1, 0, 0)).CurrentMileage, 20.0);
+    QCOMPARE(log->RemovedMileage().size(), 1);
+    QVERIFY(log->Check().isEmpty());
+    log.reset();
+    SqliteDatabase peek(old, SqliteDatabase::Mode::ReadOnly, 0);
+    QCOMPARE(peek.integer("PRAGMA user_version"), 2);
+}
+
+void TestVehicleLog::newerStoreRefusedByteForByte()
+{
+    log_.reset();
+    rawExecute(path_, "PRAGMA user_version = 3");
+    const QByteArray before = contentOf(path_);
+    try {
+        VehicleLog::Open(path_);
+        QFAIL("a store of a newer version should be refused");
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), StoreError::TooNew);
+        QVERIFY(e.text().contains(QLatin1String("newer version of Kelmot")));
+    }
+    QCOMPARE(contentOf(path_), before);
+    QVERIFY(!QFile::exists(path_ + QStringLiteral("-journal")));
+}
+
+void TestVehicleLog::checkFindsBrokenRules_data()
+{
+    QTest::addColumn<QByteArray>("breakage");
+    QTest::addColumn<QStringList>("words"); // one problem each, in this order
+    QTest::newRow("sound") << QByteArray() << QStringList();
+    QTest::newRow("vehicle without a reading")
+        << QByteArray(R"(DELETE FROM "Mileage" WHERE "Registration" = 'B')")
+        << QStringList({"B has no mileage reading"});
+    QTest::newRow("readings going down twice")
+        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('a', '2026-03-01', 150, 0, 0);
+                         INSERT INTO "Mileage" VALUES ('A', '2026-04-01', 120, 0, 0))")
+        << QStringList({"reading of 150 on 01/03/2026", "reading of 120 on 01/04/2026"});
+    QTest::newRow("same day is not going down")
+        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('A', '2026-02-01', 180, 0, 0))")
+        << QStringList();
+    QTest::newRow("version missing")
+        << QByteArray("PRAGMA user_version = 0") << QStringList({"no vehicle log version"});
+    QTest::newRow("removed table missing") << QByteArray(R"(DROP TABLE "Removed Maintenance")")
+                                           << QStringList({"\"Removed Maintenance\" is missing"});
+}
+
+void TestVehicleLog::checkFindsBrokenRules()
+{
+    QFETCH(QByteArray, breakage);
+    QFETCH(QStringList, words);
+    auto details = log_->OpenVehicleDetailsTable();
+    details->AppendVehicle(vehicle("A"), reading("A", day(2026, 1, 1), 100));
+    details->AppendVehicle(vehicle("B"), reading("B", day(2026, 1, 1), 50));
+    log_->OpenMileageTable()->AppendMileage(reading("A", day(2026, 2, 1), 200));
+    // B's readings are lower than A's: no fault, they are another vehicle's.
+    log_->OpenMileageTable()->AppendMileage(reading("B", day(2026, 2, 1), 90));
+    if (!breakage.isEmpty())
+        rawExecute(path_, breakage.constData());
+    const QStringList problems = log_->Check();
+    QCOMPARE(problems.size(), words.size());
+    for (int i = 0; i < words.size(); ++i)
+        QVERIFY2(problems[i].contains(words[i]), qPrintable(problems[i]));
+}
+
+void TestVehicleLog::backupIsSoundAndConsistent()
+{
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("K"), reading("K", day(2026, 1, 1), 1));
+    log_->OpenMileageTable()->AppendMileage(reading("K", day(2026, 1, 2), 2));
+    // Another connection is in the middle of a write it has not committed.
+    SqliteDatabase writer(path_, SqliteDatabase::Mode::ReadWrite, 0);
+    writer.execute(R"(BEGIN IMMEDIATE;
+        INSERT INTO "Mileage" VALUES ('K', '2026-01-03', 3, 0, 0))");
+    const QString copy = dir_->filePath(QStringLiteral("copy.mdb"));
+    log_->BackupTo(copy);
+    writer.execute("COMMIT");
+    auto backup = VehicleLog::Open(copy);
+    QCOMPARE(mileages(backup->MileageChronological("K")), QStringList({"1", "2"}));
+    QVERIFY(backup->FindVehicle("K"));
+    QVERIFY(backup->Check().isEmpty());
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), 2); // nothing left over
+}
+
+void TestVehicleLog::backupNeverOverwrites()
+{
+    const QString taken = dir_->filePath(QStringLiteral("taken.mdb"));
+    {
+        QFile f(taken);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+    }
+    QVERIFY_THROWS_EXCEPTION(StoreError, log_->BackupTo(taken));
+    QCOMPARE(contentOf(taken), QByteArray("keep me"));
+    const QString nowhere = dir_->filePath(QStringLiteral("no/such/folder/copy.mdb"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, log_->BackupTo(nowhere));
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), 2);
+}
+
+void TestVehicleLog::restoreReplacesAndKeepsTheOld()
+{
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("OLD"),
+                                                   reading("OLD", day(2026, 1, 1), 1));
+    const QString source = dir_->filePath(QStringLiteral("source.mdb"));
+    VehicleLog::Create(source);
+    {
+        auto other = VehicleLog::Open(source);
+        other->OpenVehicleDetailsTable()->AppendVehicle(vehicle("NEW"),
+                                                        reading("NEW", day(2026, 1, 1), 9));
+    }
+    log_.reset();
+    const QByteArray old = contentOf(path_);
+    const QByteArray sourceBytes = contentOf(source);
+    VehicleLog::Restore(source, path_);
+    QCOMPARE(contentOf(path_ + QStringLiteral(".before-restore")), old);
+    QCOMPARE(contentOf(source), sourceBytes);
+    log_ = VehicleLog::Open(path_);
+    QCOMPARE(log_->ListRegistrations(), QStringList({"NEW"}));
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), 3);
+}
+
+void TestVehicleLog::unsoundRestoreChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("breakage"); // SQL run on a good store; "garbage": not SQLite
+    QTest::addColumn<int>("code");
+    QTest::newRow("not a database") << QByteArray("garbage") << 26;
+    QTest::newRow("newer version") << QByteArray("PRAGMA user_version = 3") << StoreError::TooNew;
+    QTest::newRow("reading goes down")
+        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('S', '2029-01-01', 1, 0, 0))") << 11;
+    QTest::newRow("tables missing") << QByteArray(R"(DROP TABLE "Maintenance")") << 11;
+    QTest::newRow("missing file") << QByteArray("missing") << StoreError::CantOpen;
+}
+
+void TestVehicleLog::unsoundRestoreChangesNothing()
+{
+    QFETCH(QByteArray, breakage);
+    QFETCH(int, code);
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("OLD"),
+                                                   reading("OLD", day(2026, 1, 1), 1));
+    log_.reset();
+    const QString source = dir_->filePath(QStringLiteral("source.mdb"));
+    if (breakage == "garbage") {
+        QFile f(source);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("not a vehicle log\n").repeated(300));
+    } else if (breakage != "missing") {
+        VehicleLog::Create(source);
+        VehicleLog::Open(source)->OpenVehicleDetailsTable()->AppendVehicle(
+            vehicle("S"), reading("S", day(2028, 1, 1), 100));
+        rawExecute(source, breakage.constData());
+    }
+    const QByteArray before = contentOf(path_);
+    const QStringList files = QDir(dir_->path()).entryList(QDir::Files);
+    try {
+        VehicleLog::Restore(source, path_);
+        QFAIL("an unsound source should be refused");
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), code);
+        QVERIFY2(soundsPlain(e.text()), qPrintable(e.text()));
+    }
+    QCOMPARE(contentOf(path_), before);
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), files);
+}
+
+void TestVehicleLog::busyWriteFailsPlainlyThenSucceeds()
+{
+    log_ = VehicleLog::Open(path_, 100);
+    auto table = log_->OpenMileageTable();
+    SqliteDatabase holder(path_, SqliteDatabase::Mode::ReadWrite, 0);
+    holder.execute("BEGIN IMMEDIATE");
+    const MileageRow row = reading("W", day(2026, 1, 1), 1);
+    try {
+        table->AppendMileage(row);
+        QFAIL("the write should wait, then fail");
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), 5);
+        QCOMPARE(e.text(), QStringLiteral("The vehicle log is in use by another program. Nothing "
+                                          "was stored; try again in a moment."));
+        QVERIFY(!e.detail().isEmpty());
+    }
+    holder.execute("ROLLBACK");
+    table->AppendMileage(row);
+    QCOMPARE(log_->MileageChronological("W").size(), 1);
+}
+
+void TestVehicleLog::refusedWriteLeavesNoTransactionOpen()
+{
+    auto details = log_->OpenVehicleDetailsTable();
+    details->AppendVehicle(vehicle("D"), reading("D", day(2026, 1, 1), 1));
+    QVERIFY_THROWS_EXCEPTION(
+        StoreError, details->AppendVehicle(vehicle("d"), reading("d", day(2026, 1, 1), 1)));
+    QVERIFY_THROWS_EXCEPTION(StoreError, log_->EditVehicle("nobody", vehicle("x")));
+    // Were a transaction still open, this second connection could not write.
+    rawExecute(path_, R"(INSERT INTO "Mileage" VALUES ('D', '2026-01-05', 5, 0, 0))");
+    log_->OpenMileageTable()->AppendMileage(reading("D", day(2026, 1, 9), 9));
+    QCOMPARE(mileages(log_->MileageChronological("D")), QStringList({"1", "5", "9"}));
+}
+
+void TestVehicleLog::engineFailuresInPlainWords_data()
+{
+    QTest::addColumn<int>("result"); // SQLite's result code, extended where it tells more
+    QTest::addColumn<bool>("writing");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("busy") << 5 << true << 5 << "in use by another program";
+    QTest::newRow("locked, extended") << (6 | (1 << 8)) << true << 6 << "try again in a moment";
+    QTest::newRow("disk full") << 13 << true << 13 << "disk that holds the vehicle log is full";
+    QTest::newRow("read-only file") << 8 << true << 8 << "cannot be written";
+    QTest::newRow("cannot open on writing") << 14 << true << 14 << "cannot be written";
+    QTest::newRow("cannot open on reading") << 14 << false << 14 << "cannot be opened";
+    QTest::newRow("moved or deleted") << (8 | (4 << 8)) << true << 8 << "moved or deleted";
+    QTest::newRow("disk fault, extended") << (10 | (4 << 8)) << true << 10 << "disk or network";
+    QTest::newRow("damaged") << 11 << false << 11 << "damaged";
+    QTest::newRow("not a database") << 26 << false << 26 << "not a vehicle log";
+    QTest::newRow("anything else") << 1 << true << 1 << "could not finish";
+}
+
+void TestVehicleLog::engineFailuresInPlainWords()
+{
+    QFETCH(int, result);
+    QFETCH(bool, writing);
+    QFETCH(int, code);
+    QFETCH(QString, words);
+    const StoreError e = SqliteFailure(result, writing ? StoreAction::Write : StoreAction::Read,
+                                       QStringLiteral("engine text"));
+    QCOMPARE(e.code(), code);
+    QVERIFY2(e.text().contains(words), qPrintable(e.text()));
+    QVERIFY2(soundsPlain(e.text()), qPrintable(e.text()));
+    QCOMPARE(e.text().endsWith(QLatin1String("Nothing was stored.")) ||
+                 e.text().contains(QLatin1String("Nothing was stored;")),
+             writing);
+    QCOMPARE(e.detail(), QStringLiteral("engine text"));
+}
+
+void TestVehicleLog::deletedFileFailsPlainly()
+{
+    auto table = log_->OpenMileageTable();
+    table->AppendMileage(reading("G", day(2026, 1, 1), 1));
+    QVERIFY(QFile::remove(path_));
+    try {
+        table->AppendMileage(reading("G", day(2026, 1, 2), 2));
+        QFAIL("a write to a deleted file should fail");
+    } catch (const StoreError& e) {
+        QVERIFY(e.code() != 0);
+        QVERIFY2(soundsPlain(e.text()), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(QLatin1String("Nothing was stored")), qPrintable(e.text()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestVehicleLog)

@@ -1,4 +1,5 @@
 #include "Artwork.h"
+#include "SqliteDatabase.h"
 #include "Startup.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
@@ -13,8 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -837,15 +836,11 @@ namespace {
 // Renames the readings table behind the program's back, so that reading it fails.
 void renameReadings(const QString& path, const char* from, const char* to)
 {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("behind"));
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"%1\" RENAME TO \"%2\"")
-                           .arg(QLatin1String(from), QLatin1String(to))));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("behind"));
+    SqliteDatabase db(path, SqliteDatabase::Mode::ReadWrite, 1000);
+    db.execute(QStringLiteral("ALTER TABLE \"%1\" RENAME TO \"%2\"")
+                   .arg(QLatin1String(from), QLatin1String(to))
+                   .toUtf8()
+                   .constData());
 }
 
 } // namespace

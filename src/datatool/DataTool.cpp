@@ -190,17 +190,51 @@ private:
         return DataToolOk;
     }
 
-    // Waiting for the store's backup, restore and check operations: said plainly, not faked.
-    int notYet(const QStringList& args, int files, const char* what)
+    int backup(const QStringList& args)
     {
-        parse(args, {}, {}, files);
-        err_ << "kelmot-data: " << what
-             << " is not available in this build yet; nothing was changed.\n";
+        const Parsed p = parse(args, {}, {}, 1);
+        if (QFileInfo::exists(p.files.first()))
+            throw ExchangeError(QStringLiteral("%1 already exists; choose a new file name.")
+                                    .arg(QDir::toNativeSeparators(p.files.first())));
+        openStore()->BackupTo(p.files.first());
+        out_ << "Backed up to " << QDir::toNativeSeparators(p.files.first())
+             << " (integrity checked)\n";
+        return DataToolOk;
+    }
+
+    int restore(const QStringList& args)
+    {
+        const Parsed p = parse(args, {}, {}, 1);
+        if (!QFileInfo::exists(p.files.first()))
+            throw ExchangeError(QStringLiteral("there is no file %1; nothing was changed.")
+                                    .arg(QDir::toNativeSeparators(p.files.first())));
+        try {
+            VehicleLog::Restore(p.files.first(), storePath_);
+        } catch (const StoreError& e) {
+            err_ << "kelmot-data: " << QDir::toNativeSeparators(p.files.first())
+                 << " is not a sound Kelmot store (store error " << e.code()
+                 << "); nothing was changed.\n";
+            return DataToolProblems;
+        }
+        out_ << "Restored " << QDir::toNativeSeparators(storePath_) << " from "
+             << QDir::toNativeSeparators(p.files.first()) << "; the previous store is kept as "
+             << QDir::toNativeSeparators(storePath_ + QStringLiteral(".before-restore")) << "\n";
+        return DataToolOk;
+    }
+
+    int check(const QStringList& args)
+    {
+        parse(args, {}, {}, 0);
+        const QStringList problems = openStore()->Check();
+        if (problems.isEmpty()) {
+            out_ << "The store is sound.\n";
+            return DataToolOk;
+        }
+        out_ << problems.size() << (problems.size() == 1 ? " problem" : " problems") << ":\n";
+        for (const QString& p : problems)
+            out_ << "  " << p << "\n";
         return DataToolProblems;
     }
-    int backup(const QStringList& args) { return notYet(args, 1, "backup"); }
-    int restore(const QStringList& args) { return notYet(args, 1, "restore"); }
-    int check(const QStringList& args) { return notYet(args, 0, "check"); }
 
     QTextStream& out_;
     QTextStream& err_;

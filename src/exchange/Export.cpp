@@ -102,9 +102,24 @@ QStringList maintenanceRow(const char* kind, const MaintenanceRow& m)
     return f;
 }
 
-void writeRemoved(VehicleLog&, const QString&, const QString&, CsvOut&)
+// Removed entries follow the vehicle's live rows, each with the time it was removed.
+void writeRemoved(VehicleLog& log, const QString& registration, const QString& unit, CsvOut& out)
 {
-    throw ExchangeError(QStringLiteral("Removed rows cannot be exported yet."));
+    const auto same = [&registration](const QString& other) {
+        return other.compare(registration, Qt::CaseInsensitive) == 0;
+    };
+    for (const RemovedMileageRow& r : log.RemovedMileage())
+        if (same(r.row.Registration)) {
+            QStringList f = mileageRow("Removed Mileage", r.row, unit);
+            f[RemovedAt] = StoredDateText(r.RemovedAt);
+            out.row(f);
+        }
+    for (const RemovedMaintenanceRow& r : log.RemovedMaintenance())
+        if (same(r.row.Registration)) {
+            QStringList f = maintenanceRow("Removed Maintenance", r.row);
+            f[RemovedAt] = StoredDateText(r.RemovedAt);
+            out.row(f);
+        }
 }
 
 } // namespace

@@ -40,6 +40,8 @@ private slots:
     void exportToStandardOutputAndFile();
     void exportOfUnknownVehicle();
     void missingStore();
+    void backupRestoreCheck();
+    void exportRemovedRowsLeftOutOnImport();
 
 private:
     int run(const QStringList& args);
@@ -234,6 +236,51 @@ void TestDataTool::missingStore()
              int(DataToolProblems));
     QVERIFY(err_.contains("there is no store at"));
     QVERIFY(!QFile::exists(QDir(dir_->path()).filePath("none.mdb")));
+}
+
+void TestDataTool::backupRestoreCheck()
+{
+    QCOMPARE(run({"import", fixture("fuelly_metric.csv")}), 0);
+    QCOMPARE(run({"check"}), 0);
+    QCOMPARE(out_, QStringLiteral("The store is sound.\n"));
+    const QString copy = QDir(dir_->path()).filePath("copy.mdb");
+    QCOMPARE(run({"backup", copy}), 0);
+    QVERIFY(out_.contains("integrity checked"));
+    QCOMPARE(run({"backup", copy}), int(DataToolProblems)); // never overwritten
+    QCOMPARE(VehicleLog::Open(copy)->MileageChronological("Clio").size(), 2);
+
+    QCOMPARE(run({"import", fixture("lubelogger_iso.csv"), "--vehicle", "LL"}), 0);
+    const QString broken = QDir(dir_->path()).filePath("broken.mdb");
+    QFile f(broken);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("not a store at all");
+    f.close();
+    QCOMPARE(run({"restore", broken}), int(DataToolProblems));
+    QVERIFY2(err_.contains("is not a sound Kelmot store"), qPrintable(err_));
+    QCOMPARE(VehicleLog::Open(storePath())->ListRegistrations(), QStringList({"Clio", "LL"}));
+
+    QCOMPARE(run({"restore", copy}), 0);
+    QCOMPARE(VehicleLog::Open(storePath())->ListRegistrations(), QStringList{"Clio"});
+    QCOMPARE(VehicleLog::Open(storePath() + ".before-restore")->ListRegistrations(),
+             QStringList({"Clio", "LL"}));
+}
+
+void TestDataTool::exportRemovedRowsLeftOutOnImport()
+{
+    QCOMPARE(run({"import", fixture("fuelly_metric.csv")}), 0);
+    VehicleLog::Open(storePath())
+        ->RemoveLatestMileage("Clio", QDateTime(QDate(2024, 4, 1), QTime(10, 0), Qt::UTC));
+    QCOMPARE(run({"export", "--removed", "-"}), 0);
+    QVERIFY2(out_.contains("\r\nRemoved Mileage,Clio,2024-03-19T18:20:00,"),
+             qPrintable(out_));
+    QVERIFY(out_.contains(",2024-04-01T10:00:00\r\n"));
+    const QString path = QDir(dir_->path()).filePath("removed.csv");
+    QCOMPARE(run({"export", "--removed", path}), 0);
+    const QString other = QDir(dir_->path()).filePath("other.mdb");
+    VehicleLog::Create(other);
+    QCOMPARE(run({"--store", other, "import", path}), 0);
+    QVERIFY(out_.contains("1 removed rows left out\n"));
+    QCOMPARE(VehicleLog::Open(other)->MileageChronological("Clio").size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestDataTool)

@@ -8,7 +8,7 @@ packages=(
   fp-utils libchm-dev fonts-liberation2
   libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool desktop-file-utils
   xdg-utils
 )
 

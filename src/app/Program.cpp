@@ -2,6 +2,7 @@
 
 #include "Artwork.h"
 #include "ChmHelpViewer.h"
+#include "QtFileChooser.h"
 #include "QtMessages.h"
 #include "Startup.h"
 #include "TerminationHandler.h"
@@ -27,7 +28,8 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options)
     QtFiles files;
     DesktopLauncher launcher;
     ChmHelpViewer help;
-    SharedState state(Platform{clock, messages, settings, files, launcher, help});
+    QtFileChooser fileChooser;
+    SharedState state(Platform{clock, messages, settings, files, launcher, help, fileChooser});
     state.SplashMilliseconds = options.splashMilliseconds;
 
     TerminationHandler termination;

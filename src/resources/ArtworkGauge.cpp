@@ -101,3 +101,13 @@ QImage GaugeIcon()
     DrawGauge(painter, QPointF(16, 16), 15.5, false);
     return image;
 }
+
+QImage GaugeDesktopIcon(int pixels)
+{
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    const double half = pixels / 2.0;
+    DrawGauge(painter, QPointF(half, half), half - 0.5, pixels >= 64);
+    return image;
+}

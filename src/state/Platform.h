@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "FileChooser.h"
 #include "Files.h"
 #include "HelpViewer.h"
 #include "Launcher.h"
@@ -16,4 +17,5 @@ struct Platform
     Files& files;
     Launcher& launcher;
     HelpViewer& help;
+    FileChooser& fileChooser;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "FileChooser.h"
 #include "Files.h"
 #include "HelpViewer.h"
 #include "Launcher.h"
@@ -99,4 +100,26 @@ public:
         requests << helpFile + QLatin1Char('|') + topic;
     }
     QStringList requests;
+};
+
+// Answers file choices with the paths a test set, recording each question; empty means Cancel.
+class FakeFileChooser final : public FileChooser
+{
+public:
+    QString openFile(const QString& title, const QString& filter) override
+    {
+        asked << title + QLatin1Char('|') + filter;
+        return openAnswer;
+    }
+    QString saveFile(const QString& title, const QString& suggestedName,
+                     const QString& filter) override
+    {
+        asked << title + QLatin1Char('|') + filter;
+        suggested << suggestedName;
+        return saveAnswer;
+    }
+    QString openAnswer;
+    QString saveAnswer;
+    QStringList asked;
+    QStringList suggested;
 };

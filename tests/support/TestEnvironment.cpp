@@ -32,5 +32,5 @@ QString TestPlatform::storePath() const
 
 Platform TestPlatform::platform()
 {
-    return Platform{clock, messages, settings, files, launcher, help};
+    return Platform{clock, messages, settings, files, launcher, help, fileChooser};
 }

@@ -31,5 +31,6 @@ public:
     FakeFiles files;
     FakeLauncher launcher;
     FakeHelpViewer help;
+    FakeFileChooser fileChooser;
     std::unique_ptr<SharedState> state;
 };

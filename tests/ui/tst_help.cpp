@@ -210,7 +210,8 @@ void TestHelp::contentsWithoutAHelpFileLeavesTheProgramRunning()
     TestPlatform env(true);
     ChmHelpViewer viewer;
     SharedState state(
-        Platform{env.clock, env.messages, env.settings, env.files, env.launcher, viewer});
+        Platform{env.clock, env.messages, env.settings, env.files, env.launcher, viewer,
+                 env.fileChooser});
     state.OpenStore(env.storePath());
     frmMain window(state);
     window.Contents_Click(); // no Kelmot.chm in the program folder

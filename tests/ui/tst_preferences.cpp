@@ -199,7 +199,8 @@ void TestPreferences::kilometreSurvivesInTheRealSettingsStore()
         .clear();
     TestPlatform env(false);
     QtSettingsStore real;
-    SharedState state(Platform{env.clock, env.messages, real, env.files, env.launcher, env.help});
+    SharedState state(Platform{env.clock, env.messages, real, env.files, env.launcher, env.help,
+                               env.fileChooser});
     state.DistanceUnit = ReadDistanceUnit(real);
     QCOMPARE(state.DistanceUnit, QStringLiteral("Mile"));
     {

@@ -72,6 +72,11 @@ void frmMain::ConnectEvents()
     on(ui->Maintenance_Report, &frmMain::Maintenance_Report_Click);
     on(ui->Contents, &frmMain::Contents_Click);
     on(ui->About, &frmMain::About_Click);
+    on(ui->Import, &frmMain::Import_Click);
+    on(ui->Export, &frmMain::Export_Click);
+    on(ui->Back_Up, &frmMain::Back_Up_Click);
+    on(ui->Remove_Latest_Reading, &frmMain::Remove_Latest_Reading_Click);
+    on(ui->Remove_Latest_Maintenance_Entry, &frmMain::Remove_Latest_Maintenance_Entry_Click);
 
     connect(ui->Toolbar1, &QToolBar::actionTriggered, this, [this](QAction* action) {
         const int position = int(ui->Toolbar1->actions().indexOf(action)) + 1;
@@ -303,8 +308,9 @@ void frmMain::resizeEvent(QResizeEvent* event)
 // Closes every other window of the program first, so that none can touch the closed store.
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    for (QPointer<QWidget>* window : {&recordMileage_, &recordMaintenance_, &addVehicle_,
-                                      &preferences_, &about_, &help_, &firstRun_})
+    for (QPointer<QWidget>* window :
+         {&recordMileage_, &recordMaintenance_, &addVehicle_, &preferences_, &about_, &help_,
+          &firstRun_, &import_, &export_, &removeReading_, &removeMaintenance_})
         if (*window)
             (*window)->close();
     Form_Unload();

@@ -17,6 +17,7 @@ class frmMain;
 //   frmMainStatistics.cpp  the statistics panel
 //   frmMainGraphs.cpp      the two graphs and the image they are drawn into
 //   frmMainTools.cpp       Preferences, the maintenance report, help, About and the splash
+//   frmMainData.cpp        import, export, backup and removing a mistaken latest entry
 class frmMain final : public QMainWindow
 {
     Q_OBJECT
@@ -46,6 +47,11 @@ public:
     void Maintenance_Report_Click();
     void Contents_Click();
     void About_Click();
+    void Import_Click();
+    void Export_Click();
+    void Back_Up_Click();
+    void Remove_Latest_Reading_Click();
+    void Remove_Latest_Maintenance_Entry_Click();
     void Toolbar1_ButtonClick(int position);
 
     // Vehicle list and details events.
@@ -74,6 +80,10 @@ private:
     void Handle(void (frmMain::*handler)());
     void ConnectEvents();
     void RunFirstRunDialog();
+    void ExportLog(bool allVehicles);
+    void RemoveLatestReading(const MileageRow& shown);
+    void RemoveLatestMaintenance(const MaintenanceRow& shown);
+    void ShowPlainMessage(const QString& text);
 
     SharedState& state_;
     Ui::frmMain* ui;
@@ -86,6 +96,10 @@ private:
     QPointer<QWidget> about_;
     QPointer<QWidget> help_;
     QPointer<QWidget> firstRun_;
+    QPointer<QWidget> import_;
+    QPointer<QWidget> export_;
+    QPointer<QWidget> removeReading_;
+    QPointer<QWidget> removeMaintenance_;
     // The last drawing on activation failed and was reported.
     bool activationFailed_ = false;
 

@@ -1,0 +1,299 @@
+#include "DataTool.h"
+
+#include "Clock.h"
+#include "Exchange.h"
+#include "SettingsStore.h"
+#include "SharedState.h"
+#include "StoreError.h"
+#include "VehicleLog.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// A mistake in the command line: exit status 2 with a short message.
+struct UsageError
+{
+    QString message;
+};
+
+class Runner
+{
+public:
+    Runner(QTextStream& out, QTextStream& err, const DataToolContext& context)
+        : out_(out), err_(err), context_(context)
+    {
+    }
+
+    int run(QStringList args)
+    {
+        try {
+            storePath_ = QDir(context_.programFolder).filePath(QStringLiteral("Mileage.mdb"));
+            while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
+                const QString option = args.takeFirst();
+                if (option == QLatin1String("--help")) {
+                    out_ << DataToolHelp();
+                    return DataToolOk;
+                }
+                if (option == QLatin1String("--store")) {
+                    if (args.isEmpty())
+                        throw UsageError{QStringLiteral("--store needs a path")};
+                    storePath_ = args.takeFirst();
+                } else if (option.startsWith(QLatin1String("--store="))) {
+                    storePath_ = option.mid(8);
+                } else {
+                    throw UsageError{QStringLiteral("unknown option %1").arg(option)};
+                }
+            }
+            if (args.isEmpty())
+                throw UsageError{QStringLiteral("no command given")};
+            const QString command = args.takeFirst();
+            if (command == QLatin1String("help")) {
+                out_ << DataToolHelp();
+                return DataToolOk;
+            }
+            if (command == QLatin1String("import"))
+                return import(args);
+            if (command == QLatin1String("export"))
+                return exportLog(args);
+            if (command == QLatin1String("backup"))
+                return backup(args);
+            if (command == QLatin1String("restore"))
+                return restore(args);
+            if (command == QLatin1String("check"))
+                return check(args);
+            throw UsageError{QStringLiteral("unknown command %1").arg(command)};
+        } catch (const UsageError& e) {
+            err_ << "kelmot-data: " << e.message << "\n"
+                 << "Try 'kelmot-data --help'.\n";
+            return DataToolUsage;
+        } catch (const ImportError& e) {
+            err_ << "kelmot-data: " << e.message() << "\n";
+            return DataToolUsage;
+        } catch (const ExchangeError& e) {
+            err_ << "kelmot-data: " << e.message() << "\n";
+            return DataToolProblems;
+        } catch (const StoreError& e) {
+            err_ << "kelmot-data: the store " << QDir::toNativeSeparators(storePath_)
+                 << " could not be used (store error " << e.code() << "); nothing was changed.\n";
+            return DataToolProblems;
+        }
+    }
+
+private:
+    // Options of a command, then exactly `files` plain arguments.
+    struct Parsed
+    {
+        QMap<QString, QString> values;
+        QSet<QString> flags;
+        QStringList files;
+    };
+
+    Parsed parse(QStringList args, const QStringList& valued, const QStringList& flags, int files)
+    {
+        Parsed p;
+        while (!args.isEmpty()) {
+            const QString a = args.takeFirst();
+            if (a.startsWith(QLatin1String("--"))) {
+                const QString name = a.section(QLatin1Char('='), 0, 0);
+                if (valued.contains(name)) {
+                    if (a.contains(QLatin1Char('=')))
+                        p.values[name] = a.section(QLatin1Char('='), 1);
+                    else if (!args.isEmpty())
+                        p.values[name] = args.takeFirst();
+                    else
+                        throw UsageError{QStringLiteral("%1 needs a value").arg(name)};
+                } else if (flags.contains(a)) {
+                    p.flags.insert(a);
+                } else {
+                    throw UsageError{QStringLiteral("unknown option %1").arg(a)};
+                }
+            } else {
+                p.files << a;
+            }
+        }
+        if (p.files.size() != files)
+            throw UsageError{files == 1 ? QStringLiteral("give exactly one FILE")
+                                        : QStringLiteral("this command takes no FILE")};
+        return p;
+    }
+
+    std::unique_ptr<VehicleLog> openStore()
+    {
+        if (!QFileInfo::exists(storePath_))
+            throw ExchangeError(QStringLiteral("there is no store at %1; nothing was changed.")
+                                    .arg(QDir::toNativeSeparators(storePath_)));
+        return VehicleLog::Open(storePath_);
+    }
+
+    QString logUnit() const { return ReadDistanceUnit(context_.settings); }
+
+    int import(const QStringList& args)
+    {
+        const Parsed p = parse(args, {"--format", "--vehicle"}, {"--dry-run"}, 1);
+        const ImportFile file = ReadImportFile(p.files.first(), p.values.value("--format"));
+        ImportOptions options;
+        options.logUnit = logUnit();
+        if (p.values.contains("--vehicle")) {
+            const QString reg = p.values.value("--vehicle").trimmed();
+            if (reg.isEmpty())
+                throw UsageError{QStringLiteral("--vehicle needs a registration")};
+            if (file.vehicles.size() == 1) {
+                options.registrationFor[file.vehicles.first().key] = reg;
+            } else {
+                // Several vehicles: take only the one the file calls so.
+                QStringList names;
+                const ImportedVehicle* chosen = nullptr;
+                for (const ImportedVehicle& v : file.vehicles) {
+                    names << (v.plate.isEmpty() ? v.name : v.plate);
+                    for (const QString& n : {v.plate, v.name, v.key})
+                        if (!n.isEmpty() && n.compare(reg, Qt::CaseInsensitive) == 0)
+                            chosen = &v;
+                }
+                if (!chosen)
+                    throw UsageError{QStringLiteral("the file has no vehicle %1 (it has %2)")
+                                         .arg(reg, names.join(QStringLiteral(", ")))};
+                for (const ImportedVehicle& v : file.vehicles)
+                    if (&v != chosen)
+                        options.skipKeys.insert(v.key);
+                options.registrationFor[chosen->key] = reg;
+            }
+        }
+        auto log = openStore();
+        const ImportPlan plan = PlanImport(*log, file, options, context_.clock);
+        if (plan.needsRegistration())
+            throw UsageError{QStringLiteral("the file names no vehicle: give its registration "
+                                            "with --vehicle REG; nothing was stored")};
+        out_ << "Format: " << plan.format << "\n";
+        const bool apply = !p.flags.contains("--dry-run") && !plan.addsNothing();
+        if (apply)
+            ApplyImport(*log, plan);
+        out_ << ImportSummaryText(plan, apply);
+        return DataToolOk;
+    }
+
+    int exportLog(const QStringList& args)
+    {
+        const Parsed p = parse(args, {"--vehicle"}, {"--removed"}, 1);
+        ExportOptions options;
+        options.logUnit = logUnit();
+        options.registration = p.values.value("--vehicle");
+        options.includeRemoved = p.flags.contains("--removed");
+        auto log = openStore();
+        if (p.files.first() == QLatin1String("-")) {
+            out_ << QString::fromUtf8(ExportCsv(*log, options));
+        } else {
+            ExportCsvToFile(*log, options, p.files.first());
+            out_ << "Exported to " << QDir::toNativeSeparators(p.files.first()) << "\n";
+        }
+        return DataToolOk;
+    }
+
+    int backup(const QStringList& args)
+    {
+        const Parsed p = parse(args, {}, {}, 1);
+        if (QFileInfo::exists(p.files.first()))
+            throw ExchangeError(QStringLiteral("%1 already exists; choose a new file name.")
+                                    .arg(QDir::toNativeSeparators(p.files.first())));
+        openStore()->BackupTo(p.files.first());
+        out_ << "Backed up to " << QDir::toNativeSeparators(p.files.first())
+             << " (integrity checked)\n";
+        return DataToolOk;
+    }
+
+    int restore(const QStringList& args)
+    {
+        const Parsed p = parse(args, {}, {}, 1);
+        if (!QFileInfo::exists(p.files.first()))
+            throw ExchangeError(QStringLiteral("there is no file %1; nothing was changed.")
+                                    .arg(QDir::toNativeSeparators(p.files.first())));
+        try {
+            VehicleLog::Restore(p.files.first(), storePath_);
+        } catch (const StoreError& e) {
+            err_ << "kelmot-data: " << QDir::toNativeSeparators(p.files.first())
+                 << " is not a sound Kelmot store (store error " << e.code()
+                 << "); nothing was changed.\n";
+            return DataToolProblems;
+        }
+        out_ << "Restored " << QDir::toNativeSeparators(storePath_) << " from "
+             << QDir::toNativeSeparators(p.files.first()) << "; the previous store is kept as "
+             << QDir::toNativeSeparators(storePath_ + QStringLiteral(".before-restore")) << "\n";
+        return DataToolOk;
+    }
+
+    int check(const QStringList& args)
+    {
+        parse(args, {}, {}, 0);
+        const QStringList problems = openStore()->Check();
+        if (problems.isEmpty()) {
+            out_ << "The store is sound.\n";
+            return DataToolOk;
+        }
+        out_ << problems.size() << (problems.size() == 1 ? " problem" : " problems") << ":\n";
+        for (const QString& p : problems)
+            out_ << "  " << p << "\n";
+        return DataToolProblems;
+    }
+
+    QTextStream& out_;
+    QTextStream& err_;
+    const DataToolContext& context_;
+    QString storePath_;
+};
+
+} // namespace
+
+QString DataToolHelp()
+{
+    return QStringLiteral(
+               "Usage: kelmot-data [--store PATH] COMMAND ARGS...\n"
+               "\n"
+               "Imports, exports, backs up, restores and checks a Kelmot store. Without --store "
+               "it\n"
+               "works on the Mileage.mdb beside kelmot-data. Distances are in the unit chosen in\n"
+               "Kelmot's Preferences (Mile or Kilometre).\n"
+               "\n"
+               "Commands:\n"
+               "  import [--format NAME] [--vehicle REG] [--dry-run] FILE\n"
+               "      Imports another logbook's export file (or Kelmot's own CSV). The format is\n"
+               "      told from the content; --format forces one of: %1.\n"
+               "      --vehicle REG files the rows under registration REG (needed for files that "
+               "name\n"
+               "      no vehicle, such as Spritmonitor and LubeLogger); in a file of several "
+               "vehicles\n"
+               "      it imports only the one the file calls REG. --dry-run stores nothing.\n"
+               "      Prints, per vehicle, the readings and maintenance rows added, already "
+               "present\n"
+               "      and refused, each refused row with its line number and reason, and the unit\n"
+               "      conversions made. Everything accepted is stored in one step, or nothing.\n"
+               "      Exit status 0 when the file was read (refused rows included), 2 when it "
+               "could\n"
+               "      not be read as any format (nothing stored).\n"
+               "  export [--vehicle REG] [--removed] FILE|-\n"
+               "      Writes the log (or one vehicle) as Kelmot's own CSV to FILE, or to standard\n"
+               "      output for -. --removed adds the removed readings and maintenance entries.\n"
+               "  backup FILE\n"
+               "      Makes a consistent copy of the store in FILE, safe while Kelmot is writing,\n"
+               "      and checks it before reporting it done.\n"
+               "  restore FILE\n"
+               "      With Kelmot closed: puts FILE in place of the store after checking it is a\n"
+               "      sound Kelmot store; the current store is kept as "
+               "Mileage.mdb.before-restore.\n"
+               "  check\n"
+               "      Checks the store's integrity, schema version and the log's rules (every\n"
+               "      vehicle has a reading; readings do not go down in date order).\n"
+               "      Exit status 0 when sound, 1 with the list of problems.\n"
+               "  help, --help\n"
+               "      Shows this text.\n"
+               "\n"
+               "Exit status: 0 done; 1 problems found or a store or file failure; 2 a usage error\n"
+               "or an import file in no known format.\n")
+        .arg(ImportFormatNames().join(QStringLiteral(", ")));
+}
+
+int RunDataTool(const QStringList& args, QTextStream& out, QTextStream& err,
+                const DataToolContext& context)
+{
+    return Runner(out, err, context).run(args);
+}

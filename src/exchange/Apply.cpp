@@ -1,0 +1,16 @@
+#include "Exchange.h"
+#include "VehicleLog.h"
+
+void ApplyImport(VehicleLog& log, const ImportPlan& plan, const ExchangeProgress& progress)
+{
+    const qint64 total = plan.newMileage.size() + plan.newMaintenance.size();
+    if (progress && !progress(0, total))
+        throw ExchangeCancelled();
+    LogBatch batch;
+    batch.vehicles = plan.newVehicles;
+    batch.mileage = plan.newMileage;
+    batch.maintenance = plan.newMaintenance;
+    log.AppendBatch(batch);
+    if (progress)
+        progress(total, total);
+}

@@ -1,0 +1,188 @@
+#pragma once
+
+#include "StoreRows.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+#include <stdexcept>
+
+class Clock;
+class VehicleLog;
+
+// Import of other logbooks' export files and Kelmot's own CSV export, with no widgets, so the
+// command-line tool and the main window share it. A UI runs each step on a worker thread with a
+// VehicleLog connection of its own: ReadImportFile, then PlanImport (writes nothing: the
+// preview), then ApplyImport (one transaction).
+
+// Called now and then with the work done out of the total (any unit); false cancels the step.
+using ExchangeProgress = std::function<bool(qint64 done, qint64 total)>;
+
+// A failure of an import or export step in plain words; nothing was stored.
+class ExchangeError : public std::runtime_error
+{
+public:
+    explicit ExchangeError(const QString& message);
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+// A file that could not be read at all (no known format, unreadable, empty).
+class ImportError : public ExchangeError
+{
+public:
+    using ExchangeError::ExchangeError;
+};
+
+// Thrown when the progress callback returned false; nothing stored.
+class ExchangeCancelled : public ExchangeError
+{
+public:
+    ExchangeCancelled();
+};
+
+// The distance unit of a file's odometer readings.
+enum class FileDistance
+{
+    Unknown,
+    Kilometres,
+    Miles
+};
+
+// A vehicle as the file describes it. Invalid dates stand for dates the file does not give.
+struct ImportedVehicle
+{
+    QString key;   // how the file's rows name the vehicle ("" when the file names none)
+    QString name;  // the file's own name for it, when it has one
+    QString plate; // its registration plate, when the file gives one
+    QString make;
+    QString model;
+    QString fuel;
+    double engineCapacity = 0;
+    QDateTime registrationDate;
+    QDateTime purchaseDate;
+    FileDistance distance = FileDistance::Unknown; // unit of this vehicle's readings
+};
+
+// A fill-up already turned into Kelmot's terms: Amount paid and Price Per litre.
+struct ImportedReading
+{
+    int line = 0; // physical line of the file where the row starts (1 = first line)
+    QString vehicleKey;
+    QDateTime date;
+    double odometer = 0;
+    FileDistance distance = FileDistance::Unknown; // Unknown: the vehicle's unit
+    double amount = 0;
+    double pricePerLitre = 0;
+};
+
+struct ImportedMaintenance
+{
+    int line = 0;
+    QString vehicleKey;
+    QDateTime date;
+    double cost = 0;
+    QString description;
+};
+
+// A row the reader could not make sense of (a bad number, a missing column, a cut-off line).
+struct BrokenRow
+{
+    int line = 0;
+    QString vehicleKey; // when it could still be told
+    QString reason;
+};
+
+// Everything read from one file, before any rule of the log is applied.
+struct ImportFile
+{
+    QString format; // the format's name, as ImportFormatNames() lists it
+    QVector<ImportedVehicle> vehicles;
+    QVector<ImportedReading> readings;
+    QVector<ImportedMaintenance> maintenance;
+    QVector<BrokenRow> broken;
+    int skippedRows = 0; // rows the format says to leave out (Kelmot's Removed rows)
+};
+
+// The names --format takes, in the order detection tries them.
+QStringList ImportFormatNames();
+// Reads content in the given format, or the first format whose detection accepts it when
+// format is empty. Throws ImportError when no format fits or the forced one does not exist.
+ImportFile ReadImportContent(const QByteArray& content, const QString& format = {},
+                             const ExchangeProgress& progress = {});
+// Reads a file from disk as ReadImportContent; an unreadable file is an ImportError too.
+ImportFile ReadImportFile(const QString& path, const QString& format = {},
+                          const ExchangeProgress& progress = {});
+
+struct ImportOptions
+{
+    QString logUnit = QStringLiteral("Mile"); // the log's distance unit word: "Mile" or "Kilometre"
+    // A file's vehicle key -> the registration to file its rows under (overrides plate/name).
+    QMap<QString, QString> registrationFor;
+    // File vehicle keys to leave out altogether.
+    QSet<QString> skipKeys;
+};
+
+// A row the log's rules turn away, with the file line it came from.
+struct RefusedRow
+{
+    int line = 0;
+    QString what;   // "reading", "maintenance" or "row"
+    QString reason; // plain words
+};
+
+// What an import does to one vehicle.
+struct VehicleImportSummary
+{
+    QString key;             // the file's vehicle key
+    QString registration;    // where its rows go; empty when the file names none and none was given
+    bool newVehicle = false; // the vehicle is not in the log yet and will be added
+    int readingsAdded = 0;
+    int readingsPresent = 0;
+    int maintenanceAdded = 0;
+    int maintenancePresent = 0;
+    QVector<RefusedRow> refused; // in line order
+    QStringList conversions;     // unit conversions made, in plain words
+};
+
+// The preview: what ApplyImport will store. Holds the rows themselves.
+struct ImportPlan
+{
+    QString format;
+    QVector<VehicleImportSummary> vehicles;
+    QVector<RefusedRow> refusedElsewhere; // broken rows that belong to no known vehicle
+    int skippedRows = 0;
+    // The rows to store, in the order they are appended.
+    QVector<VehicleRow> newVehicles;
+    QVector<MileageRow> newMileage;
+    QVector<MaintenanceRow> newMaintenance;
+    bool needsRegistration() const; // some vehicle has no registration yet (map it first)
+    bool addsNothing() const;
+};
+
+// Applies the log's rules to the file's rows against the log as it stands. Writes nothing.
+ImportPlan PlanImport(VehicleLog& log, const ImportFile& file, const ImportOptions& options,
+                      const Clock& clock, const ExchangeProgress& progress = {});
+// Stores the plan's rows in one transaction: all of them or, on any failure, none.
+void ApplyImport(VehicleLog& log, const ImportPlan& plan, const ExchangeProgress& progress = {});
+// The plan in plain words, per vehicle, as kelmot-data prints it and the preview shows it.
+QString ImportSummaryText(const ImportPlan& plan, bool applied);
+
+struct ExportOptions
+{
+    QString logUnit = QStringLiteral("Mile"); // recorded with every reading
+    QString registration;                     // empty: every vehicle
+    bool includeRemoved = false;              // also the Removed Mileage / Maintenance rows
+};
+
+// Kelmot's own CSV of the log (UTF-8, RFC 4180), as README.md describes it column by column.
+// Throws StoreError, and ExchangeError when the registration is not in the log.
+QByteArray ExportCsv(VehicleLog& log, const ExportOptions& options,
+                     const ExchangeProgress& progress = {});
+// Writes ExportCsv to a file, replacing it only once the whole text is written.
+void ExportCsvToFile(VehicleLog& log, const ExportOptions& options, const QString& path,
+                     const ExchangeProgress& progress = {});

@@ -1,0 +1,180 @@
+#include "Csv.h"
+#include "Exchange.h"
+#include "FileValues.h"
+#include "TextConversions.h"
+#include "VehicleLog.h"
+
+#include <QSaveFile>
+
+namespace {
+
+// The columns, once for every kind of record; README.md describes each.
+const QStringList& exportColumns()
+{
+    static const QStringList columns = {"Kelmot Record",
+                                        "Registration",
+                                        "Date",
+                                        "Current Mileage",
+                                        "Distance Unit",
+                                        "Amount",
+                                        "Price Per",
+                                        "Cost",
+                                        "Description",
+                                        "Make",
+                                        "Model",
+                                        "Fuel",
+                                        "Engine Capacity",
+                                        "Registration Date",
+                                        "Purchase Date",
+                                        "Removed At"};
+    return columns;
+}
+
+enum Column
+{
+    Kind,
+    Registration,
+    Date,
+    CurrentMileage,
+    Distance,
+    Amount,
+    PricePer,
+    Cost,
+    Description,
+    Make,
+    Model,
+    Fuel,
+    EngineCapacity,
+    RegistrationDate,
+    PurchaseDate,
+    RemovedAt,
+    ColumnCount
+};
+
+class CsvOut
+{
+public:
+    void row(const QStringList& fields)
+    {
+        for (int i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                text_ += QLatin1Char(',');
+            text_ += CsvField(fields[i]);
+        }
+        text_ += QLatin1String("\r\n");
+    }
+    QByteArray bytes() const { return text_.toUtf8(); }
+
+private:
+    QString text_;
+};
+
+QString detailDate(const QDateTime& value)
+{
+    return !value.isValid() || IsNoDate(value) ? QString() : StoredDateText(value);
+}
+
+QStringList blankRow(const char* kind, const QString& registration)
+{
+    QStringList fields(ColumnCount);
+    fields[Kind] = QString::fromLatin1(kind);
+    fields[Registration] = registration;
+    return fields;
+}
+
+QStringList mileageRow(const char* kind, const MileageRow& m, const QString& unit)
+{
+    QStringList f = blankRow(kind, m.Registration);
+    f[Date] = StoredDateText(m.Date);
+    f[CurrentMileage] = ExactNumber(m.CurrentMileage);
+    f[Distance] = unit;
+    f[Amount] = ExactNumber(m.Amount);
+    f[PricePer] = ExactNumber(m.PricePer);
+    return f;
+}
+
+QStringList maintenanceRow(const char* kind, const MaintenanceRow& m)
+{
+    QStringList f = blankRow(kind, m.Registration);
+    f[Date] = StoredDateText(m.Date);
+    f[Cost] = ExactNumber(m.Cost);
+    f[Description] = m.Description;
+    return f;
+}
+
+// Removed entries follow the vehicle's live rows, each with the time it was removed.
+void writeRemoved(VehicleLog& log, const QString& registration, const QString& unit, CsvOut& out)
+{
+    const auto same = [&registration](const QString& other) {
+        return other.compare(registration, Qt::CaseInsensitive) == 0;
+    };
+    for (const RemovedMileageRow& r : log.RemovedMileage())
+        if (same(r.row.Registration)) {
+            QStringList f = mileageRow("Removed Mileage", r.row, unit);
+            f[RemovedAt] = StoredDateText(r.RemovedAt);
+            out.row(f);
+        }
+    for (const RemovedMaintenanceRow& r : log.RemovedMaintenance())
+        if (same(r.row.Registration)) {
+            QStringList f = maintenanceRow("Removed Maintenance", r.row);
+            f[RemovedAt] = StoredDateText(r.RemovedAt);
+            out.row(f);
+        }
+}
+
+} // namespace
+
+QByteArray ExportCsv(VehicleLog& log, const ExportOptions& options,
+                     const ExchangeProgress& progress)
+{
+    QStringList registrations;
+    if (options.registration.isEmpty())
+        registrations = log.ListRegistrations();
+    else if (const auto found = log.FindVehicle(options.registration))
+        registrations << found->Registration;
+    else
+        throw ExchangeError(
+            QStringLiteral("There is no vehicle %1 in the log; nothing was exported.")
+                .arg(options.registration));
+    const QString unit =
+        options.logUnit == QLatin1String("Kilometre") ? options.logUnit : QStringLiteral("Mile");
+    CsvOut out;
+    out.row(exportColumns());
+    qint64 done = 0;
+    for (const QString& registration : registrations) {
+        if (progress && !progress(done++, registrations.size()))
+            throw ExchangeCancelled();
+        const auto v = log.FindVehicle(registration);
+        if (!v)
+            continue;
+        QStringList f = blankRow("Vehicle", v->Registration);
+        f[Make] = v->Make;
+        f[Model] = v->Model;
+        f[Fuel] = v->Fuel;
+        f[EngineCapacity] = ExactNumber(v->EngineCapacity);
+        f[RegistrationDate] = detailDate(v->RegistrationDate);
+        f[PurchaseDate] = detailDate(v->PurchaseDate);
+        out.row(f);
+        for (const MileageRow& m : log.MileageChronological(registration))
+            out.row(mileageRow("Mileage", m, unit));
+        for (const MaintenanceRow& m : log.MaintenanceByDate(registration))
+            out.row(maintenanceRow("Maintenance", m));
+        if (options.includeRemoved)
+            writeRemoved(log, registration, unit, out);
+    }
+    if (progress && !progress(registrations.size(), registrations.size()))
+        throw ExchangeCancelled();
+    return out.bytes();
+}
+
+void ExportCsvToFile(VehicleLog& log, const ExportOptions& options, const QString& path,
+                     const ExchangeProgress& progress)
+{
+    const QByteArray bytes = ExportCsv(log, options, progress);
+    QSaveFile file(path);
+    // The byte order mark tells spreadsheets the file is UTF-8.
+    if (!file.open(QIODevice::WriteOnly) || file.write("\xEF\xBB\xBF") != 3 ||
+        file.write(bytes) != bytes.size() || !file.commit())
+        throw ExchangeError(
+            QStringLiteral("The file %1 could not be written; nothing was exported.").arg(path));
+}

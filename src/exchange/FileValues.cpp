@@ -1,0 +1,178 @@
+#include "FileValues.h"
+
+#include <QLocale>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+bool isMark(QChar c)
+{
+    return c == QLatin1Char('.') || c == QLatin1Char(',');
+}
+
+} // namespace
+
+std::optional<double> FileNumber(const QString& text, QChar decimal)
+{
+    // Letters count as a currency code only as up to three capitals ("EUR", "USD").
+    int letters = 0;
+    for (const QChar c : text)
+        if (c.isLetter() && (++letters > 3 || !(c >= QLatin1Char('A') && c <= QLatin1Char('Z'))))
+            return std::nullopt;
+    std::string plain;
+    plain.reserve(size_t(text.size()));
+    bool digits = false, afterNumber = false;
+    for (const QChar c : text) {
+        if (c.isDigit() && c.unicode() < 128) {
+            if (afterNumber)
+                return std::nullopt; // "12 34": two numbers
+            plain += char(c.unicode());
+            digits = true;
+        } else if (c == decimal) {
+            if (afterNumber)
+                return std::nullopt;
+            plain += '.';
+        } else if (isMark(c) || c == QLatin1Char('\'') || c == QChar(0x202F) ||
+                   c == QChar(0x00A0)) {
+            // thousands separators: only between digits
+            if (!digits)
+                return std::nullopt;
+        } else if (c == QLatin1Char('-') || c == QLatin1Char('+')) {
+            if (digits || plain.find_first_of("-+") != std::string::npos)
+                return std::nullopt;
+            if (c == QLatin1Char('-'))
+                plain += '-';
+        } else if (c.isSpace()) {
+            if (digits)
+                afterNumber = true;
+        } else if (c.isLetter() || c.category() == QChar::Symbol_Currency) {
+            // currency signs and codes before or after the figure
+            if (digits)
+                afterNumber = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits)
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> AnyMarkNumber(const QString& text)
+{
+    const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
+    const qsizetype comma = text.lastIndexOf(QLatin1Char(','));
+    QChar decimal = QLatin1Char('.');
+    if (comma >= 0 && dot >= 0)
+        decimal = comma > dot ? QLatin1Char(',') : QLatin1Char('.');
+    else if (comma >= 0 && text.count(QLatin1Char(',')) == 1) {
+        qsizetype digitsAfter = 0;
+        for (qsizetype i = comma + 1; i < text.size() && text[i].isDigit(); ++i)
+            ++digitsAfter;
+        if (digitsAfter != 3)
+            decimal = QLatin1Char(',');
+    }
+    return FileNumber(text, decimal);
+}
+
+QString ExactNumber(double value)
+{
+    if (value == 0)
+        return QStringLiteral("0");
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(qint64(value));
+    return QString::number(value, 'f', QLocale::FloatingPointShortest);
+}
+
+DayOrder OrderOfPattern(const QString& pattern)
+{
+    const qsizetype y = pattern.indexOf(QLatin1Char('y'), 0, Qt::CaseInsensitive);
+    const qsizetype m = pattern.indexOf(QLatin1Char('M'));
+    const qsizetype d = pattern.indexOf(QLatin1Char('d'), 0, Qt::CaseInsensitive);
+    if (y >= 0 && (m < 0 || y < m) && (d < 0 || y < d))
+        return DayOrder::YearFirst;
+    if (m >= 0 && d >= 0 && m < d)
+        return DayOrder::MonthFirst;
+    return DayOrder::DayFirst;
+}
+
+std::optional<QDateTime> FileDate(const QString& text, DayOrder order)
+{
+    int parts[6] = {0, 0, 0, 0, 0, 0};
+    int widths[6] = {0, 0, 0, 0, 0, 0};
+    int count = 0;
+    bool inNumber = false, pm = false, am = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            if (!inNumber) {
+                if (count == 6)
+                    return std::nullopt;
+                ++count;
+                inNumber = true;
+            }
+            if (++widths[count - 1] > 4)
+                return std::nullopt;
+            parts[count - 1] = parts[count - 1] * 10 + (c.unicode() - '0');
+            continue;
+        }
+        inNumber = false;
+        if (c.isLetter()) {
+            const QString rest = text.mid(i).trimmed().toUpper();
+            if (count >= 4 && (rest == QLatin1String("PM") || rest == QLatin1String("P.M.")))
+                pm = true;
+            else if (count >= 4 && (rest == QLatin1String("AM") || rest == QLatin1String("A.M.")))
+                am = true;
+            else if (count == 3 && (c == QLatin1Char('T') || c == QLatin1Char('t')))
+                continue; // ISO's date-time mark
+            else
+                return std::nullopt;
+            break;
+        }
+    }
+    if (count != 3 && count != 5 && count != 6)
+        return std::nullopt;
+    int year = 0, month = 0, day = 0;
+    switch (order) {
+    case DayOrder::YearFirst:
+        year = parts[0], month = parts[1], day = parts[2];
+        break;
+    case DayOrder::DayFirst:
+        day = parts[0], month = parts[1], year = parts[2];
+        break;
+    case DayOrder::MonthFirst:
+        month = parts[0], day = parts[1], year = parts[2];
+        break;
+    }
+    const int yearWidth = order == DayOrder::YearFirst ? widths[0] : widths[2];
+    if (yearWidth == 2)
+        year += 2000;
+    else if (yearWidth != 4)
+        return std::nullopt;
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return std::nullopt;
+    int hour = count >= 5 ? parts[3] : 0;
+    if (pm || am) {
+        if (hour < 1 || hour > 12)
+            return std::nullopt;
+        hour = hour % 12 + (pm ? 12 : 0);
+    }
+    const QTime time(hour, count >= 5 ? parts[4] : 0, count == 6 ? parts[5] : 0);
+    if (!time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time, Qt::UTC);
+}
+
+QString StoredDateText(const QDateTime& value)
+{
+    const QTime t = value.time();
+    if (t == QTime(0, 0))
+        return value.date().toString(QStringLiteral("yyyy-MM-dd"));
+    return value.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+}

@@ -1,0 +1,569 @@
+#include "Exchange.h"
+#include "ExchangeTestRows.h"
+#include "Fakes.h"
+#include "FileFormats.h"
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString fixture(const QString& name)
+{
+    return QStringLiteral(KELMOT_FIXTURES "/") + name;
+}
+
+QDateTime at(const char* text)
+{
+    return *FileDate(QString::fromLatin1(text), DayOrder::YearFirst);
+}
+
+QString R(const QString& reg, const char* date, double mileage, double amount, double price)
+{
+    return QStringLiteral("R ") + rowText(MileageRow{reg, at(date), mileage, amount, price});
+}
+
+QString M(const QString& reg, const char* date, double cost, const QString& description)
+{
+    return QStringLiteral("M ") + rowText(MaintenanceRow{reg, at(date), cost, description});
+}
+
+QString V(const QString& reg, const QString& make, const QString& model, const QString& fuel)
+{
+    return QStringLiteral("V ") +
+           rowText(VehicleRow{reg, make, model, fuel, 0, NoDate(), NoDate()});
+}
+
+// Every refused row of the plan, in line order.
+QStringList refusedText(const ImportPlan& plan)
+{
+    QVector<RefusedRow> rows = plan.refusedElsewhere;
+    for (const auto& v : plan.vehicles)
+        rows += v.refused;
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const RefusedRow& a, const RefusedRow& b) { return a.line < b.line; });
+    QStringList out;
+    for (const auto& r : rows)
+        out << QStringLiteral("%1 %2: %3").arg(r.line).arg(r.what, r.reason);
+    return out;
+}
+
+constexpr double km = 1.609344, usGallon = 3.785411784, impGallon = 4.54609;
+
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { PinTestEnvironment(); }
+    void init();
+    void cleanup() { log_.reset(); }
+
+    void formats_data();
+    void formats();
+    void importingTwiceAddsNothing_data() { formats_data(); }
+    void importingTwiceAddsNothing();
+    void detection_data();
+    void detection();
+    void filesInNoFormat_data();
+    void filesInNoFormat();
+    void rules_data();
+    void rules();
+    void newVehicleWithoutAcceptableReading();
+    void registrationsCompareWithoutCase();
+    void aFailingApplyStoresNothing();
+    void noRegistrationUntilMapped();
+    void roundTrip_data();
+    void roundTrip();
+    void exportRecordsTheUnitAndConvertsOnImport();
+    void cancelling();
+
+private:
+    ImportPlan importFile(const QString& path, const QString& unit,
+                          const QMap<QString, QString>& mapping = {});
+
+    QTemporaryDir dir_;
+    std::unique_ptr<VehicleLog> log_;
+    FakeClock clock_;
+};
+
+void TestExchange::init()
+{
+    const QString path = dir_.filePath(
+        QStringLiteral("Mileage-%1.mdb")
+            .arg(QTest::currentDataTag()
+                     ? QString::number(qHash(QString::fromUtf8(QTest::currentDataTag())))
+                     : QStringLiteral("x")));
+    QFile::remove(path);
+    VehicleLog::Create(path);
+    log_ = VehicleLog::Open(path);
+}
+
+ImportPlan TestExchange::importFile(const QString& path, const QString& unit,
+                                    const QMap<QString, QString>& mapping)
+{
+    const ImportFile file = ReadImportFile(path);
+    ImportOptions options;
+    options.logUnit = unit;
+    options.registrationFor = mapping;
+    ImportPlan plan = PlanImport(*log_, file, options, clock_);
+    ApplyImport(*log_, plan);
+    return plan;
+}
+
+void TestExchange::formats_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("registration"); // for files that name no vehicle
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("refused");
+
+    const QString golf = QStringLiteral("KM05 ABC");
+    QTest::newRow("fuelio km into a Mile log, partial fill, broken number")
+        << "fuelio_km.csv"
+        << "Mile"
+        << ""
+        << QStringList{V(golf, "Volkswagen", "Golf", ""),
+                       R(golf, "2024-01-05 08:30", 12000 / km, 60.75, 1.5),
+                       R(golf, "2024-02-10 17:45", 12643.7 / km, 57.68, 1.51),
+                       R(golf, "2024-03-01 12:00", 13100 / km, 1.55 * 20, 1.55),
+                       M(golf, "2024-02-01", 89.90, "Oil change - 5W-30, \"long life\"")}
+        << QStringList{"9 row: \"x.5\" in Fuel is not a number",
+                       "13 maintenance: the cost is 0 or less"};
+    QTest::newRow("fuelio two vehicles, imperial and US gallons")
+        << "fuelio_gallons.csv"
+        << "Mile"
+        << ""
+        << QStringList{V("MC22 XYZ", "Honda", "CB500", ""),
+                       R("MC22 XYZ", "2023-07-01 07:05", 1000, 12, 4 / usGallon),
+                       V("Van", "Ford", "Transit", ""),
+                       R("Van", "2023-05-01 10:00", 50000, 65, 6.5 / impGallon),
+                       R("Van", "2023-06-01 10:00", 50400, 6.6 * 9.5, 6.6 / impGallon)}
+        << QStringList{};
+    QTest::newRow("acar, US gallons in miles and imperial gallons in km, cut-off row")
+        << "acar.csv"
+        << "Mile"
+        << ""
+        << QStringList{V("Estate", "Volvo", "V70", "Diesel"),
+                       R("Estate", "2024-01-20 12:00", 201500 / km, 6.5 * 9, 6.5 / impGallon),
+                       V("TX 4411", "Ford", "F-150", "Gasoline"),
+                       R("TX 4411", "2024-01-14 07:40", 106421, 79.78, 3.969 / usGallon),
+                       R("TX 4411", "2024-02-02 18:05", 106802, 31.19, 3.899 / usGallon),
+                       M("TX 4411", "2024-01-30 09:00", 120,
+                         "Service - Oil Change, Tire Rotation - synthetic")}
+        << QStringList{"16 reading: the reading " + ExactNumber(201100 / km) +
+                           " is less than the reading " + ExactNumber(201500 / km) +
+                           " of 2024-01-20T12:00:00",
+                       "17 row: the column Odometer Reading is missing",
+                       "22 maintenance: the cost is 0 or less"};
+    QTest::newRow("fuelly imperial, two cars, a future date, a missing price")
+        << "fuelly_imperial.csv"
+        << "Mile"
+        << ""
+        << QStringList{V("Civic", "", "Civic EX", ""),
+                       R("Civic", "2024-01-03 08:15", 30120, 11.2 * 3.459, 3.459 / usGallon),
+                       R("Civic", "2024-01-17 17:30", 30480, 11.215 * 3.399, 3.399 / usGallon),
+                       V("Miata", "", "MX-5", ""),
+                       R("Miata", "2024-02-01 10:00", 8000, 9 * 3.999, 3.999 / usGallon)}
+        << QStringList{"5 row: there is no price",
+                       "6 reading: the date 2026-07-01T09:00:00 is in the future"};
+    QTest::newRow("fuelly metric into a Kilometre log")
+        << "fuelly_metric.csv"
+        << "Kilometre"
+        << ""
+        << QStringList{V("Clio", "", "Clio III", ""),
+                       R("Clio", "2024-03-05 09:00", 45000, 42.5 * 1.789, 1.789),
+                       R("Clio", "2024-03-19 18:20", 45650, 40.3 * 1.759, 1.759)}
+        << QStringList{};
+    QTest::newRow("spritmonitor, decimal comma, costs, broken and cut-off rows")
+        << "spritmonitor.csv"
+        << "Kilometre"
+        << "SP 123"
+        << QStringList{V("SP 123", "", "", "Diesel"),
+                       R("SP 123", "2024-01-04", 15230, 78.5, 78.5 / 45.2),
+                       R("SP 123", "2024-01-18", 15912.5, 70.1, 70.1 / 41.07),
+                       M("SP 123", "2024-01-10", 249, "Inspektion - Ölwechsel \"Longlife\"")}
+        << QStringList{"4 reading: the amount paid is 0 or less",
+                       "8 row: \"abc\" in Total price is not a number",
+                       "9 row: the line is cut off (a quoted field is not closed)"};
+    QTest::newRow("lubelogger day-first, decimal comma, BOM, a lower reading")
+        << "lubelogger_dayfirst.csv"
+        << "Kilometre"
+        << "LL 1"
+        << QStringList{V("LL 1", "", "", ""),
+                       R("LL 1", "2024-01-05", 23456.5, 70.44, 70.44 / 40.25),
+                       R("LL 1", "2024-01-20", 23980, 66.99, 66.99 / 38.5)}
+        << QStringList{"4 reading: the reading 23900 is less than the reading 23980 of 2024-01-20"};
+    QTest::newRow("lubelogger ISO, decimal point, into a Mile log unconverted")
+        << "lubelogger_iso.csv"
+        << "Mile"
+        << "LL 2"
+        << QStringList{V("LL 2", "", "", ""),
+                       R("LL 2", "2024-01-05", 23456.5, 70.44, 70.44 / 40.25),
+                       R("LL 2", "2024-01-20", 23980, 66.99, 66.99 / 38.5)}
+        << QStringList{};
+}
+
+void TestExchange::formats()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, unit);
+    QFETCH(QString, registration);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, refused);
+    QMap<QString, QString> mapping;
+    if (!registration.isEmpty())
+        mapping[QString()] = registration;
+    const ImportPlan plan = importFile(fixture(file), unit, mapping);
+    QCOMPARE(logText(*log_), rows);
+    QCOMPARE(refusedText(plan), refused);
+}
+
+void TestExchange::importingTwiceAddsNothing()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, unit);
+    QFETCH(QString, registration);
+    QMap<QString, QString> mapping;
+    if (!registration.isEmpty())
+        mapping[QString()] = registration;
+    const ImportPlan first = importFile(fixture(file), unit, mapping);
+    const QStringList stored = logText(*log_);
+    const ImportPlan second = importFile(fixture(file), unit, mapping);
+    QVERIFY(second.addsNothing());
+    QCOMPARE(logText(*log_), stored);
+    int added = 0, present = 0;
+    for (const auto& v : first.vehicles)
+        added += v.readingsAdded + v.maintenanceAdded;
+    for (const auto& v : second.vehicles) {
+        present += v.readingsPresent + v.maintenancePresent;
+        QVERIFY(!v.newVehicle);
+    }
+    QCOMPARE(present, added);
+}
+
+void TestExchange::detection_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("fuelio") << "fuelio_km.csv"
+                            << "fuelio";
+    QTest::newRow("acar") << "acar.csv"
+                          << "acar";
+    QTest::newRow("fuelly") << "fuelly_imperial.csv"
+                            << "fuelly";
+    QTest::newRow("fuelly metric") << "fuelly_metric.csv"
+                                   << "fuelly";
+    QTest::newRow("spritmonitor") << "spritmonitor.csv"
+                                  << "spritmonitor";
+    QTest::newRow("lubelogger with BOM") << "lubelogger_dayfirst.csv"
+                                         << "lubelogger";
+}
+
+void TestExchange::detection()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, format);
+    QCOMPARE(ReadImportFile(fixture(file)).format, format);
+    QCOMPARE(ReadImportFile(fixture(file), format.toUpper()).format, format);
+}
+
+void TestExchange::filesInNoFormat_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("empty") << QByteArray() << "";
+    QTest::newRow("blank lines") << QByteArray("\r\n \n") << "";
+    QTest::newRow("some other csv") << QByteArray("a,b,c\n1,2,3\n") << "";
+    QTest::newRow("unknown forced format") << QByteArray("a,b\n") << "excel";
+    QTest::newRow("forced format that does not fit") << QByteArray("a,b\n1,2\n") << "fuelly";
+}
+
+void TestExchange::filesInNoFormat()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, format);
+    QVERIFY_THROWS_EXCEPTION(ImportError, ReadImportContent(content, format));
+}
+
+void TestExchange::rules_data()
+{
+    // A stored vehicle with readings 1000 (1 Mar) and 2000 (1 May) and one maintenance row;
+    // each case imports one reading or cost and expects it added, present or refused.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("amount");
+    QTest::addColumn<double>("price");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("a reading between the two") << "R"
+                                               << "2024-04-01" << 1500.0 << 10.0 << 1.5 << ""
+                                               << "added";
+    QTest::newRow("equal to the earlier one") << "R"
+                                              << "2024-04-01" << 1000.0 << 10.0 << 1.5 << ""
+                                              << "added";
+    QTest::newRow("lower than an earlier-dated one")
+        << "R"
+        << "2024-04-01" << 999.0 << 10.0 << 1.5 << ""
+        << "the reading 999 is less than the reading 1000 of 2024-03-01";
+    QTest::newRow("higher than a later-dated one")
+        << "R"
+        << "2024-04-01" << 2001.0 << 10.0 << 1.5 << ""
+        << "the reading 2001 is more than the later reading 2000 of 2024-05-01";
+    QTest::newRow("lower, on the same day as a stored one")
+        << "R"
+        << "2024-05-01" << 1900.0 << 10.0 << 1.5 << ""
+        << "added";
+    QTest::newRow("after the last one") << "R"
+                                        << "2024-06-15T11:59:00" << 2100.0 << 10.0 << 1.5 << ""
+                                        << "added";
+    QTest::newRow("later today than now") << "R"
+                                          << "2024-06-15T12:01:00" << 2100.0 << 10.0 << 1.5 << ""
+                                          << "the date 2024-06-15T12:01:00 is in the future";
+    QTest::newRow("tomorrow") << "R"
+                              << "2024-06-16" << 2100.0 << 10.0 << 1.5 << ""
+                              << "the date 2024-06-16 is in the future";
+    QTest::newRow("no amount") << "R"
+                               << "2024-06-01" << 2100.0 << 0.0 << 1.5 << ""
+                               << "the amount paid is 0 or less";
+    QTest::newRow("negative price") << "R"
+                                    << "2024-06-01" << 2100.0 << 10.0 << -1.0 << ""
+                                    << "the price per litre is 0 or less";
+    QTest::newRow("the stored reading again") << "R"
+                                              << "2024-05-01" << 2000.0 << 20.0 << 0.0 << ""
+                                              << "present";
+    QTest::newRow("same reading, other amount") << "R"
+                                                << "2024-05-01" << 2000.0 << 21.0 << 1.0 << ""
+                                                << "added";
+    QTest::newRow("a cost") << "M"
+                            << "2024-02-01" << 55.5 << 0.0 << 0.0 << "Tyres"
+                            << "added";
+    QTest::newRow("the stored cost again") << "M"
+                                           << "2024-04-02" << 80.0 << 0.0 << 0.0 << "MOT"
+                                           << "present";
+    QTest::newRow("a cost of 0") << "M"
+                                 << "2024-04-02" << 0.0 << 0.0 << 0.0 << "Wash"
+                                 << "the cost is 0 or less";
+    QTest::newRow("no description") << "M"
+                                    << "2024-04-02" << 10.0 << 0.0 << 0.0 << "  "
+                                    << "there is no description";
+    QTest::newRow("a future cost") << "M"
+                                   << "2024-07-01" << 10.0 << 0.0 << 0.0 << "Later"
+                                   << "the date 2024-07-01 is in the future";
+}
+
+void TestExchange::rules()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, date);
+    QFETCH(double, value);
+    QFETCH(double, amount);
+    QFETCH(double, price);
+    QFETCH(QString, description);
+    QFETCH(QString, outcome);
+    clock_.moment = at("2024-06-15 12:00");
+    const QString reg = QStringLiteral("AB12 CDE");
+    auto vehicles = log_->OpenVehicleDetailsTable();
+    vehicles->AppendVehicle(VehicleRow{reg, "Ford", "Ka", "Petrol", 1.2, NoDate(), NoDate()},
+                            MileageRow{reg, at("2024-03-01"), 1000, 0, 0});
+    log_->OpenMileageTable()->AppendMileage({reg, at("2024-05-01"), 2000, 20, 1.4});
+    log_->OpenMaintenanceTable()->AppendMaintenance({reg, at("2024-04-02"), 80, "MOT"});
+    const QStringList before = logText(*log_);
+
+    ImportFile file;
+    file.format = QStringLiteral("test");
+    ImportedVehicle v;
+    v.key = v.plate = reg;
+    file.vehicles << v;
+    const QDateTime when = *FileDate(date, DayOrder::YearFirst);
+    if (kind == QLatin1String("R"))
+        file.readings << ImportedReading{7, reg, when, value, FileDistance::Unknown, amount, price};
+    else
+        file.maintenance << ImportedMaintenance{7, reg, when, value, description};
+    ImportOptions options;
+    const ImportPlan plan = PlanImport(*log_, file, options, clock_);
+    QCOMPARE(plan.vehicles.size(), 1);
+    const VehicleImportSummary& s = plan.vehicles.first();
+    QVERIFY(!s.newVehicle);
+    const int added = s.readingsAdded + s.maintenanceAdded;
+    const int present = s.readingsPresent + s.maintenancePresent;
+    if (outcome == QLatin1String("added")) {
+        QCOMPARE(added, 1);
+        ApplyImport(*log_, plan);
+        QCOMPARE(logText(*log_).size(), before.size() + 1);
+    } else if (outcome == QLatin1String("present")) {
+        QCOMPARE(present, 1);
+        QVERIFY(plan.addsNothing());
+    } else {
+        QCOMPARE(added + present, 0);
+        QCOMPARE(s.refused.size(), 1);
+        QCOMPARE(s.refused.first().line, 7);
+        QCOMPARE(s.refused.first().reason, outcome);
+        ApplyImport(*log_, plan);
+        QCOMPARE(logText(*log_), before);
+    }
+}
+
+void TestExchange::newVehicleWithoutAcceptableReading()
+{
+    ImportFile file;
+    ImportedVehicle v;
+    v.key = v.name = QStringLiteral("Old Car");
+    file.vehicles << v;
+    file.readings << ImportedReading{2, v.key, at("2030-01-01"), 100, FileDistance::Unknown, 5, 1};
+    file.maintenance << ImportedMaintenance{3, v.key, at("2024-01-01"), 50, "Brakes"};
+    const ImportPlan plan = PlanImport(*log_, file, {}, clock_);
+    QVERIFY(plan.addsNothing());
+    QCOMPARE(refusedText(plan),
+             QStringList({"2 reading: the date 2030-01-01 is in the future",
+                          "3 maintenance: the vehicle Old Car is not added: none of its readings "
+                          "can be imported"}));
+    ApplyImport(*log_, plan);
+    QVERIFY(log_->ListRegistrations().isEmpty());
+}
+
+void TestExchange::registrationsCompareWithoutCase()
+{
+    auto vehicles = log_->OpenVehicleDetailsTable();
+    vehicles->AppendVehicle(VehicleRow{"AB12 CDE", "", "", "", 0, NoDate(), NoDate()},
+                            MileageRow{"AB12 CDE", at("2024-01-01"), 10, 0, 0});
+    ImportFile file;
+    ImportedVehicle v;
+    v.key = v.plate = QStringLiteral("ab12 cde");
+    file.vehicles << v;
+    file.readings << ImportedReading{2, v.key, at("2024-02-01"), 100, FileDistance::Unknown, 5, 1};
+    const ImportPlan plan = PlanImport(*log_, file, {}, clock_);
+    QCOMPARE(plan.newVehicles.size(), 0);
+    QCOMPARE(plan.vehicles.first().registration, QStringLiteral("AB12 CDE"));
+    ApplyImport(*log_, plan);
+    QCOMPARE(log_->ListRegistrations(), QStringList{"AB12 CDE"});
+    QCOMPARE(log_->MileageChronological("AB12 CDE").size(), 2);
+    QCOMPARE(log_->MileageChronological("AB12 CDE").last().Registration,
+             QStringLiteral("AB12 CDE"));
+}
+
+void TestExchange::aFailingApplyStoresNothing()
+{
+    const ImportFile file = ReadImportFile(fixture("acar.csv"));
+    const ImportPlan plan = PlanImport(*log_, file, {}, clock_);
+    QCOMPARE(plan.newVehicles.size(), 2);
+    // Another program adds one of the vehicles between the preview and the import.
+    log_->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{"Estate", "", "", "", 0, NoDate(), NoDate()},
+        MileageRow{"Estate", at("2024-01-01"), 1, 0, 0});
+    const QStringList before = logText(*log_);
+    QVERIFY_THROWS_EXCEPTION(StoreError, ApplyImport(*log_, plan));
+    QCOMPARE(logText(*log_), before);
+}
+
+void TestExchange::noRegistrationUntilMapped()
+{
+    const ImportFile file = ReadImportFile(fixture("spritmonitor.csv"));
+    const ImportPlan unmapped = PlanImport(*log_, file, {}, clock_);
+    QVERIFY(unmapped.needsRegistration());
+    QVERIFY(unmapped.addsNothing());
+    ImportOptions options;
+    options.logUnit = QStringLiteral("Kilometre");
+    options.registrationFor[QString()] = QStringLiteral("SP 1");
+    const ImportPlan mapped = PlanImport(*log_, file, options, clock_);
+    QVERIFY(!mapped.needsRegistration());
+    QCOMPARE(mapped.vehicles.first().readingsAdded, 2);
+}
+
+void TestExchange::roundTrip_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("Mile") << "Mile";
+    QTest::newRow("Kilometre") << "Kilometre";
+}
+
+void TestExchange::roundTrip()
+{
+    QFETCH(QString, unit);
+    auto vehicles = log_->OpenVehicleDetailsTable();
+    auto mileage = log_->OpenMileageTable();
+    auto maintenance = log_->OpenMaintenanceTable();
+    vehicles->AppendVehicle(
+        VehicleRow{"ZZ \"Q\" 1", "Rover, Ltd", "75\nTourer", "", 0, NoDate(), NoDate()},
+        MileageRow{"ZZ \"Q\" 1", at("2020-01-01"), 0, 0, 0});
+    vehicles->AppendVehicle(VehicleRow{"AB12 CDE", "Škoda", "Octavia", "Diesel", 1.9,
+                                       at("2004-02-29"), at("2010-12-31")},
+                            MileageRow{"AB12 CDE", at("2019-06-01"), 100000.5, 0, 0});
+    mileage->AppendMileage(
+        {"AB12 CDE", at("2019-06-02 23:59:59"), 100000.5 + (0.1 + 0.2), 0.1 + 0.2, 1.0 / 3});
+    mileage->AppendMileage(
+        {"AB12 CDE", at("2019-06-02 23:59:59"), 100000.5 + (0.1 + 0.2), 0.1 + 0.2, 1.0 / 3});
+    mileage->AppendMileage({"AB12 CDE", at("2019-07-01 07:00"), 123456.789, 45.67, 1.234567890123});
+    mileage->AppendMileage({"AB12 CDE", at("2019-08-01"), 1e7 + 0.25, 1e-3, 2.5e-5});
+    maintenance->AppendMaintenance(
+        {"AB12 CDE", at("2019-06-05"), 0.01, "Said \"fine\", then\r\nleft"});
+    maintenance->AppendMaintenance({"AB12 CDE", at("2019-06-05 10:00"), 250.125, " spaces kept "});
+    maintenance->AppendMaintenance({"ZZ \"Q\" 1", at("2020-02-02"), 99.99, "a,b;c\nd"});
+    const QStringList original = logText(*log_);
+
+    ExportOptions options;
+    options.logUnit = unit;
+    const QString path = dir_.filePath(QStringLiteral("export-%1.csv").arg(unit));
+    ExportCsvToFile(*log_, options, path);
+
+    const QString emptyPath = dir_.filePath(QStringLiteral("empty-%1.mdb").arg(unit));
+    QFile::remove(emptyPath);
+    VehicleLog::Create(emptyPath);
+    log_ = VehicleLog::Open(emptyPath);
+    const ImportPlan plan = importFile(path, unit);
+    QCOMPARE(plan.format, QStringLiteral("kelmot"));
+    QCOMPARE(refusedText(plan).join('\n'), QString());
+    QCOMPARE(logText(*log_), original);
+    QVERIFY(plan.vehicles.first().conversions.isEmpty());
+}
+
+void TestExchange::exportRecordsTheUnitAndConvertsOnImport()
+{
+    log_->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{"K1", "", "", "", 0, NoDate(), NoDate()},
+        MileageRow{"K1", at("2024-01-01"), 16093.44, 0, 0});
+    ExportOptions options;
+    options.logUnit = QStringLiteral("Kilometre");
+    const QByteArray csv = ExportCsv(*log_, options);
+    QVERIFY(csv.contains(",Kilometre,"));
+    const QString other = dir_.filePath(QStringLiteral("mile.mdb"));
+    VehicleLog::Create(other);
+    log_ = VehicleLog::Open(other);
+    ImportOptions importOptions;
+    importOptions.logUnit = QStringLiteral("Mile");
+    const ImportPlan plan = PlanImport(*log_, ReadImportContent(csv), importOptions, clock_);
+    QCOMPARE(
+        plan.vehicles.first().conversions,
+        QStringList{"odometer readings converted from kilometres to miles (1 mile = 1.609344 km)"});
+    QCOMPARE(exact(plan.newMileage.first().CurrentMileage), exact(16093.44 / km));
+}
+
+void TestExchange::cancelling()
+{
+    QByteArray big(
+        "Date,Odometer,FuelConsumed,Cost,FuelEconomy,IsFillToFull,MissedFuelUp,Notes,Tags\n");
+    for (int i = 0; i < 5000; ++i)
+        big += "2024-01-01," + QByteArray::number(i) + ",1,1,0,True,False,,\n";
+    int calls = 0;
+    QVERIFY_THROWS_EXCEPTION(ExchangeCancelled,
+                             ReadImportContent(big, {}, [&](qint64 done, qint64 total) {
+                                 ++calls;
+                                 return done < total / 2;
+                             }));
+    QVERIFY(calls >= 2);
+    const ImportFile file = ReadImportContent(big);
+    ImportOptions options;
+    options.registrationFor[QString()] = QStringLiteral("B1");
+    QVERIFY_THROWS_EXCEPTION(ExchangeCancelled, PlanImport(*log_, file, options, clock_,
+                                                           [](qint64, qint64) { return false; }));
+}
+
+QTEST_GUILESS_MAIN(TestExchange)
+#include "tst_exchange.moc"

@@ -1,0 +1,528 @@
+#include "Exchange.h"
+#include "StoreError.h"
+#include "TestEnvironment.h"
+#include "TextConversions.h"
+#include "dlgExport.h"
+#include "dlgImport.h"
+#include "dlgRemoveLatest.h"
+#include "frmMain.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QtTest>
+#include <sqlite3.h>
+
+namespace {
+
+QDateTime day(int y, int m, int d)
+{
+    return AtMidnight(QDate(y, m, d));
+}
+
+VehicleRow vehicle(const QString& registration)
+{
+    VehicleRow v;
+    v.Registration = registration;
+    v.Make = QStringLiteral("Ford");
+    v.Model = QStringLiteral("Focus");
+    v.Fuel = QStringLiteral("Petrol");
+    v.EngineCapacity = 1596;
+    v.RegistrationDate = NoDate();
+    v.PurchaseDate = NoDate();
+    return v;
+}
+
+template <typename T> T* child(QObject* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no %s", name);
+    return found;
+}
+
+QString labelText(QObject* parent, const char* name)
+{
+    return child<QLabel>(parent, name)->text();
+}
+
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The rows of a removed table as "registration|date|figure|removed at" lines, read with SQLite
+// itself so the check does not trust the store's own reading of them.
+QStringList removedRows(const QString& storePath, const char* sql)
+{
+    sqlite3* db = nullptr;
+    QStringList rows;
+    if (sqlite3_open_v2(storePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK)
+        qFatal("cannot open %s", qPrintable(storePath));
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        qFatal("%s", sqlite3_errmsg(db));
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        QStringList cells;
+        for (int c = 0; c < sqlite3_column_count(statement); ++c)
+            cells << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, c)));
+        rows << cells.join(u'|');
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return rows;
+}
+
+QStringList removedMileage(const QString& storePath)
+{
+    return removedRows(storePath, "SELECT Registration, Date, \"Current Mileage\", "
+                                  "\"Removed At\" FROM \"Removed Mileage\" ORDER BY rowid");
+}
+
+QStringList removedMaintenance(const QString& storePath)
+{
+    return removedRows(storePath, "SELECT Registration, Date, Cost, Description, \"Removed At\" "
+                                  "FROM \"Removed Maintenance\" ORDER BY rowid");
+}
+
+// A temporary store with two vehicles, the main window loaded on it; no splash.
+struct Env : TestPlatform
+{
+    Env()
+    {
+        state->SplashMilliseconds = 0;
+        clock.moment = QDateTime(QDate(2026, 6, 15), QTime(9, 30), Qt::UTC);
+        state->VehicleDetailsTable->AppendVehicle(
+            vehicle(QStringLiteral("AB12 CDE")),
+            MileageRow{QStringLiteral("AB12 CDE"), day(2026, 1, 10), 10000, 0, 0});
+        state->MileageTable->AppendMileage(
+            {QStringLiteral("AB12 CDE"), day(2026, 2, 10), 10450, 40.5, 1.459});
+        state->MileageTable->AppendMileage(
+            {QStringLiteral("AB12 CDE"), day(2026, 3, 12), 100800, 38.25, 1.479});
+        state->MaintenanceTable->AppendMaintenance(
+            {QStringLiteral("AB12 CDE"), day(2026, 2, 1), 120, QStringLiteral("Oil change")});
+        state->MaintenanceTable->AppendMaintenance({QStringLiteral("AB12 CDE"), day(2026, 4, 2),
+                                                    89.99, QStringLiteral("Wipers, \"front\"")});
+        state->VehicleDetailsTable->AppendVehicle(
+            vehicle(QStringLiteral("ZZ99 ONE")),
+            MileageRow{QStringLiteral("ZZ99 ONE"), day(2026, 5, 1), 500, 0, 0});
+        window = std::make_unique<frmMain>(*state);
+        window->Form_Load();
+        window->show();
+    }
+    ~Env() { window.reset(); }
+
+    void trigger(const char* item) { child<QAction>(window.get(), item)->trigger(); }
+    void showVehicle(const QString& registration)
+    {
+        auto* list = child<QComboBox>(window.get(), "cmbVehicleReg");
+        list->setCurrentIndex(list->findText(registration));
+        window->ShowVehicleDetails();
+    }
+    template <typename T> T* dialog() { return window->findChild<T*>(); }
+    QString tempFile(const QString& name) const { return QDir(temp.path()).filePath(name); }
+
+    std::unique_ptr<frmMain> window;
+};
+
+// Waits, with the event loop running, until the import dialog reaches a stage.
+bool reaches(dlgImport* dialog, dlgImport::Stage stage)
+{
+    if (dialog->stage() == stage)
+        return true;
+    QSignalSpy spy(dialog, &dlgImport::stageChanged);
+    while (spy.wait(20000))
+        if (dialog->stage() == stage)
+            return true;
+    return dialog->stage() == stage;
+}
+
+} // namespace
+
+class TestDataCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { PinTestEnvironment(); }
+
+    void removeReadingConfirmationShowsTheLatest();
+    void removeReadingMovesTheRowAndRefreshes();
+    void removeReadingCancelKeepsIt();
+    void onlyReadingIsKeptWithAMessage();
+    void removeMaintenanceMovesTheRowAndRefreshes();
+    void removeMaintenanceWithoutEntriesSaysSo();
+    void confirmationOutdatedByANewReadingRemovesNothing();
+
+    void backUpSuggestsTheDatedNameAndCopiesTheLog();
+    void backUpCancelledOrOntoTheLogWritesNothing_data();
+    void backUpCancelledOrOntoTheLogWritesNothing();
+
+    void exportWritesTheChosenVehicles_data();
+    void exportWritesTheChosenVehicles();
+
+    void importPreviewsThenStores();
+    void importCancelStoresNothing();
+    void importOfAFileWithoutRegistrationAsksForOne();
+    void importOfAnUnreadableFileSaysSo();
+};
+
+void TestDataCommands::removeReadingConfirmationShowsTheLatest()
+{
+    Env env;
+    env.trigger("Remove_Latest_Reading");
+    auto* confirm = env.dialog<dlgRemoveLatest>();
+    QVERIFY(confirm);
+    QVERIFY(confirm->isVisible());
+    QCOMPARE(confirm->windowTitle(), QStringLiteral("Remove Latest Reading"));
+    QVERIFY(labelText(confirm, "lblQuestion").contains(QStringLiteral("AB12 CDE")));
+    QCOMPARE(labelText(confirm, "lblDate"), QStringLiteral("12/03/2026"));
+    QCOMPARE(labelText(confirm, "lblFigureCaption"), QStringLiteral("Current Miles"));
+    QCOMPARE(labelText(confirm, "lblFigure"), QStringLiteral("100800"));
+    QCOMPARE(labelText(confirm, "lblAmount"), QStringLiteral("£38.25"));
+    QCOMPARE(labelText(confirm, "lblPricePer"), QStringLiteral("1.479"));
+    QVERIFY(!child<QLabel>(confirm, "lblDescription")->isVisible());
+    QCOMPARE(child<QPushButton>(confirm, "RemoveButton")->text(), QStringLiteral("Remove"));
+    QCOMPARE(child<QPushButton>(confirm, "CancelButton")->text(), QStringLiteral("Cancel"));
+    QVERIFY(env.messages.shown.isEmpty());
+}
+
+void TestDataCommands::removeReadingMovesTheRowAndRefreshes()
+{
+    Env env;
+    QCOMPARE(labelText(env.window.get(), "lblCurrentMileage"), QStringLiteral("100800"));
+    env.trigger("Remove_Latest_Reading");
+    QTest::mouseClick(child<QPushButton>(env.dialog<dlgRemoveLatest>(), "RemoveButton"),
+                      Qt::LeftButton);
+    flushDeletes();
+    QVERIFY(!env.dialog<dlgRemoveLatest>());
+
+    const QVector<MileageRow> left =
+        env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE"));
+    QCOMPARE(left.size(), 2);
+    QCOMPARE(left.first().CurrentMileage, 10450.0);
+    QCOMPARE(removedMileage(env.storePath()),
+             QStringList{QStringLiteral("AB12 CDE|2026-03-12|100800.0|2026-06-15T09:30:00")});
+    // The window shows the vehicle again: the panel's reading is the one now latest.
+    QCOMPARE(labelText(env.window.get(), "lblCurrentMileage"), QStringLiteral("010450"));
+    QVERIFY(env.messages.shown.isEmpty());
+}
+
+void TestDataCommands::removeReadingCancelKeepsIt()
+{
+    Env env;
+    env.trigger("Remove_Latest_Reading");
+    QTest::mouseClick(child<QPushButton>(env.dialog<dlgRemoveLatest>(), "CancelButton"),
+                      Qt::LeftButton);
+    flushDeletes();
+    QVERIFY(!env.dialog<dlgRemoveLatest>());
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 3);
+    QVERIFY(removedMileage(env.storePath()).isEmpty());
+}
+
+void TestDataCommands::onlyReadingIsKeptWithAMessage()
+{
+    Env env;
+    env.showVehicle(QStringLiteral("ZZ99 ONE"));
+    env.trigger("Remove_Latest_Reading");
+    auto* confirm = env.dialog<dlgRemoveLatest>();
+    if (confirm)
+        QTest::mouseClick(child<QPushButton>(confirm, "RemoveButton"), Qt::LeftButton);
+    QCOMPARE(env.messages.shown.size(), 1);
+    QVERIFY(env.messages.lastText().contains(QStringLiteral("only reading of ZZ99 ONE")));
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("ZZ99 ONE")).size(), 1);
+    QVERIFY(removedMileage(env.storePath()).isEmpty());
+}
+
+void TestDataCommands::removeMaintenanceMovesTheRowAndRefreshes()
+{
+    Env env;
+    env.trigger("Remove_Latest_Maintenance_Entry");
+    auto* confirm = env.dialog<dlgRemoveLatest>();
+    QVERIFY(confirm);
+    QCOMPARE(confirm->windowTitle(), QStringLiteral("Remove Latest Maintenance Entry"));
+    QCOMPARE(labelText(confirm, "lblDate"), QStringLiteral("02/04/2026"));
+    QCOMPARE(labelText(confirm, "lblFigureCaption"), QStringLiteral("Cost"));
+    QCOMPARE(labelText(confirm, "lblFigure"), QStringLiteral("£89.99"));
+    QCOMPARE(labelText(confirm, "lblDescription"), QStringLiteral("Wipers, \"front\""));
+    QVERIFY(!child<QLabel>(confirm, "lblAmount")->isVisible());
+    const QString totalBefore = labelText(env.window.get(), "lblCostinc");
+
+    QTest::mouseClick(child<QPushButton>(confirm, "RemoveButton"), Qt::LeftButton);
+    const QVector<MaintenanceRow> left =
+        env.state->LogDatabase->MaintenanceNewestFirst(QStringLiteral("AB12 CDE"));
+    QCOMPARE(left.size(), 1);
+    QCOMPARE(left.first().Description, QStringLiteral("Oil change"));
+    QCOMPARE(removedMaintenance(env.storePath()),
+             QStringList{QStringLiteral(
+                 "AB12 CDE|2026-04-02|89.99|Wipers, \"front\"|2026-06-15T09:30:00")});
+    // The statistics were recomputed: the cost including maintenance went down.
+    QVERIFY(labelText(env.window.get(), "lblCostinc") != totalBefore);
+}
+
+void TestDataCommands::removeMaintenanceWithoutEntriesSaysSo()
+{
+    Env env;
+    env.showVehicle(QStringLiteral("ZZ99 ONE"));
+    env.trigger("Remove_Latest_Maintenance_Entry");
+    QVERIFY(!env.dialog<dlgRemoveLatest>());
+    QCOMPARE(env.messages.shown.size(), 1);
+    QCOMPARE(env.messages.lastText(),
+             QStringLiteral("ZZ99 ONE has no maintenance entry to remove."));
+}
+
+void TestDataCommands::confirmationOutdatedByANewReadingRemovesNothing()
+{
+    Env env;
+    env.trigger("Remove_Latest_Reading");
+    auto* confirm = env.dialog<dlgRemoveLatest>();
+    QVERIFY(confirm);
+    // Recorded while the confirmation is open: Remove must not take the newer reading instead.
+    env.state->MileageTable->AppendMileage(
+        {QStringLiteral("AB12 CDE"), day(2026, 6, 1), 100900, 30, 1.5});
+    QTest::mouseClick(child<QPushButton>(confirm, "RemoveButton"), Qt::LeftButton);
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 4);
+    QVERIFY(removedMileage(env.storePath()).isEmpty());
+    QVERIFY(env.messages.lastText().contains(QStringLiteral("nothing was removed")));
+}
+
+void TestDataCommands::backUpSuggestsTheDatedNameAndCopiesTheLog()
+{
+    Env env;
+    const QString target = env.tempFile(QStringLiteral("copy.mdb"));
+    env.fileChooser.saveAnswer = target;
+    env.trigger("Back_Up");
+    QCOMPARE(env.fileChooser.suggested, QStringList{QStringLiteral("Mileage-2026-06-15.mdb")});
+    QVERIFY(QFile::exists(target));
+    QCOMPARE(env.messages.shown.size(), 1);
+    QVERIFY(env.messages.lastText().contains(target));
+
+    const auto copy = VehicleLog::Open(target);
+    QCOMPARE(copy->ListRegistrations(), env.state->LogDatabase->ListRegistrations());
+    QCOMPARE(copy->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 3);
+    QCOMPARE(copy->MaintenanceByDate(QStringLiteral("AB12 CDE")).size(), 2);
+}
+
+void TestDataCommands::backUpCancelledOrOntoTheLogWritesNothing_data()
+{
+    QTest::addColumn<bool>("ontoTheLog");
+    QTest::newRow("file choice cancelled") << false;
+    QTest::newRow("the log itself chosen") << true;
+}
+
+void TestDataCommands::backUpCancelledOrOntoTheLogWritesNothing()
+{
+    QFETCH(bool, ontoTheLog);
+    Env env;
+    env.fileChooser.saveAnswer = ontoTheLog ? env.storePath() : QString();
+    const QStringList before = QDir(env.temp.path()).entryList(QDir::Files);
+    env.trigger("Back_Up");
+    QCOMPARE(QDir(env.temp.path()).entryList(QDir::Files), before);
+    QCOMPARE(env.messages.shown.size(), ontoTheLog ? 1 : 0);
+    // The log is whole and unchanged.
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 3);
+}
+
+void TestDataCommands::exportWritesTheChosenVehicles_data()
+{
+    QTest::addColumn<bool>("allVehicles");
+    QTest::addColumn<QString>("suggested");
+    QTest::newRow("all vehicles") << true << QStringLiteral("Kelmot-2026-06-15.csv");
+    QTest::newRow("only the vehicle shown") << false << QStringLiteral("AB12-CDE-2026-06-15.csv");
+}
+
+void TestDataCommands::exportWritesTheChosenVehicles()
+{
+    QFETCH(bool, allVehicles);
+    QFETCH(QString, suggested);
+    Env env;
+    const QString target = env.tempFile(QStringLiteral("out.csv"));
+    env.fileChooser.saveAnswer = target;
+    env.trigger("Export");
+    auto* choice = env.dialog<dlgExport>();
+    QVERIFY(choice);
+    QVERIFY(child<QRadioButton>(choice, "optAllVehicles")->isChecked());
+    QCOMPARE(child<QRadioButton>(choice, "optShownVehicle")->text(),
+             QStringLiteral("Only AB12 CDE"));
+    if (!allVehicles)
+        child<QRadioButton>(choice, "optShownVehicle")->setChecked(true);
+    QTest::mouseClick(child<QPushButton>(choice, "ExportButton"), Qt::LeftButton);
+    flushDeletes();
+    QVERIFY(!env.dialog<dlgExport>());
+    QCOMPARE(env.fileChooser.suggested, QStringList{suggested});
+
+    QFile written(target);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    ExportOptions options;
+    options.logUnit = QStringLiteral("Mile");
+    options.registration = allVehicles ? QString() : QStringLiteral("AB12 CDE");
+    // The file starts with a byte order mark so spreadsheets read it as UTF-8.
+    QCOMPARE(written.readAll(), "\xEF\xBB\xBF" + ExportCsv(*env.state->LogDatabase, options));
+    QCOMPARE(env.messages.shown.size(), 1);
+}
+
+namespace {
+
+// A Fuelly file of two cars, one of them new to the log; a fill-up without an amount and a broken
+// row are refused.
+QByteArray FuellyFile()
+{
+    return "car_name,model,mpg,odometer,miles,gallons,price,city_percentage,fuelup_date,"
+           "date_added,tags,notes,missed_fuelup,partial_fuelup,latitude,longitude,brand\n"
+           "AB12 CDE,Focus,0,10450,450,0,0,0,02/10/2026 0:00,02/10/2026 0:00,,,0,0,,,\n"
+           "AB12 CDE,Focus,40.1,101200,400,10,4.50,50,04/20/2026 8:15,04/20/2026 8:15,,,0,0,,,\n"
+           "Van,Transit,30.2,20000,0,12,4.00,50,03/01/2026 10:00,03/01/2026 10:00,,,0,0,,,\n"
+           "Van,Transit,30.2,20400,400,12,4.10,50,03/15/2026 10:00,03/15/2026 10:00,,,0,0,,,\n"
+           "Van,Transit,x,notanumber,400,12,4.10,50,03/20/2026 10:00,03/20/2026,,,0,0,,,\n";
+}
+
+QString writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+} // namespace
+
+void TestDataCommands::importPreviewsThenStores()
+{
+    Env env;
+    env.fileChooser.openAnswer =
+        writeFile(env.tempFile(QStringLiteral("fuelly.csv")), FuellyFile());
+    env.trigger("Import");
+    auto* preview = env.dialog<dlgImport>();
+    QVERIFY(preview);
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QVERIFY2(env.messages.shown.isEmpty(), qPrintable(env.messages.lastText()));
+
+    // The preview writes nothing.
+    QCOMPARE(env.state->LogDatabase->ListRegistrations().size(), 2);
+    auto* table = child<QTableWidget>(preview, "tblVehicles");
+    QCOMPARE(table->rowCount(), 2);
+    QStringList vehicles;
+    for (int r = 0; r < table->rowCount(); ++r)
+        vehicles << table->item(r, 0)->text() + u'=' + table->item(r, 1)->text() + u'/' +
+                        table->item(r, 2)->text() + u'/' + table->item(r, 5)->text();
+    vehicles.sort();
+    QCOMPARE(vehicles,
+             (QStringList{QStringLiteral("AB12 CDE=1/0/1"), QStringLiteral("Van (new)=2/0/1")}));
+    auto* refused = child<QListWidget>(preview, "lstRefused");
+    QCOMPARE(refused->count(), 2);
+    QStringList refusedLines;
+    for (int i = 0; i < refused->count(); ++i)
+        refusedLines << refused->item(i)->text();
+    QVERIFY2(refusedLines.filter(QStringLiteral("Line 2 ")).size() == 1,
+             qPrintable(refusedLines.join(u'\n')));
+    QVERIFY2(refusedLines.filter(QStringLiteral("Line 6 ")).size() == 1,
+             qPrintable(refusedLines.join(u'\n')));
+    QVERIFY(child<QPushButton>(preview, "ImportButton")->isEnabled());
+
+    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Done));
+    flushDeletes();
+    QVERIFY(!env.dialog<dlgImport>());
+    QCOMPARE(env.state->LogDatabase->ListRegistrations(),
+             (QStringList{QStringLiteral("AB12 CDE"), QStringLiteral("Van"),
+                          QStringLiteral("ZZ99 ONE")}));
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("Van")).size(), 2);
+    const QVector<MileageRow> ab =
+        env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE"));
+    QCOMPARE(ab.size(), 4);
+    QCOMPARE(ab.first().CurrentMileage, 101200.0);
+    QCOMPARE(ab.first().Date, QDateTime(QDate(2026, 4, 20), QTime(8, 15), Qt::UTC));
+    QCOMPARE(ab.first().Amount, 45.0);
+    // The window was refilled and shows its first vehicle again.
+    auto* list = child<QComboBox>(env.window.get(), "cmbVehicleReg");
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->itemText(1), QStringLiteral("Van"));
+    QCOMPARE(labelText(env.window.get(), "lblCurrentMileage"), QStringLiteral("101200"));
+    QCOMPARE(env.messages.shown.size(), 1);
+    QCOMPARE(
+        env.messages.lastText(),
+        QStringLiteral("The import stored 1 new vehicle, 3 readings and 0 maintenance entries."));
+
+    // The same file again adds nothing: every accepted row is present already.
+    env.trigger("Import");
+    auto* again = env.dialog<dlgImport>();
+    QVERIFY(reaches(again, dlgImport::Stage::Preview));
+    auto* table2 = child<QTableWidget>(again, "tblVehicles");
+    QStringList present;
+    for (int r = 0; r < table2->rowCount(); ++r)
+        present << table2->item(r, 0)->text() + u'=' + table2->item(r, 1)->text() + u'/' +
+                       table2->item(r, 2)->text();
+    present.sort();
+    QCOMPARE(present, (QStringList{QStringLiteral("AB12 CDE=0/1"), QStringLiteral("Van=0/2")}));
+    QVERIFY(!child<QPushButton>(again, "ImportButton")->isEnabled());
+}
+
+void TestDataCommands::importCancelStoresNothing()
+{
+    Env env;
+    env.fileChooser.openAnswer =
+        writeFile(env.tempFile(QStringLiteral("fuelly.csv")), FuellyFile());
+    env.trigger("Import");
+    auto* preview = env.dialog<dlgImport>();
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QTest::mouseClick(child<QPushButton>(preview, "CancelButton"), Qt::LeftButton);
+    flushDeletes();
+    QVERIFY(!env.dialog<dlgImport>());
+    QCOMPARE(env.state->LogDatabase->ListRegistrations().size(), 2);
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 3);
+    QVERIFY(env.messages.shown.isEmpty());
+}
+
+void TestDataCommands::importOfAFileWithoutRegistrationAsksForOne()
+{
+    Env env;
+    env.fileChooser.openAnswer = writeFile(
+        env.tempFile(QStringLiteral("fuel.csv")),
+        "Date,Odometer,FuelConsumed,Cost,FuelEconomy,IsFillToFull,MissedFuelUp,Notes,Tags\n"
+        "2026-05-20,900,30,45.00,0,True,False,,\n");
+    env.trigger("Import");
+    auto* preview = env.dialog<dlgImport>();
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    auto* importButton = child<QPushButton>(preview, "ImportButton");
+    QVERIFY(!importButton->isEnabled());
+    QVERIFY(child<QLineEdit>(preview, "txtRegistration")->isVisible());
+
+    child<QLineEdit>(preview, "txtRegistration")->setText(QStringLiteral("zz99 one"));
+    QTest::mouseClick(child<QPushButton>(preview, "cmdUseRegistration"), Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QVERIFY(importButton->isEnabled());
+    QTest::mouseClick(importButton, Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Done));
+    const QVector<MileageRow> rows =
+        env.state->LogDatabase->MileageNewestFirst(QStringLiteral("ZZ99 ONE"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.first().CurrentMileage, 900.0);
+    QCOMPARE(rows.first().PricePer, 1.5);
+}
+
+void TestDataCommands::importOfAnUnreadableFileSaysSo()
+{
+    Env env;
+    env.fileChooser.openAnswer =
+        writeFile(env.tempFile(QStringLiteral("notes.txt")), "just some words\nand more\n");
+    env.trigger("Import");
+    auto* preview = env.dialog<dlgImport>();
+    QVERIFY(preview);
+    QSignalSpy closed(preview, &QObject::destroyed);
+    QVERIFY(closed.wait(20000) || closed.count() == 1);
+    QCOMPARE(env.messages.shown.size(), 1);
+    QCOMPARE(env.state->LogDatabase->ListRegistrations().size(), 2);
+}
+
+QTEST_MAIN(TestDataCommands)
+#include "tst_datacommands.moc"

@@ -8,6 +8,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
+#include <system_error>
 
 // The data commands: File > Import, Export and Back Up, and Vehicle > Remove Latest Reading and
 // Remove Latest Maintenance Entry. Each choice of a file goes through the FileChooser seam and
@@ -29,6 +31,13 @@ QString FileNamePart(const QString& text)
         else if (c == u' ' && !part.endsWith(u'-'))
             part += u'-';
     return part;
+}
+
+QString OnlyReadingText(const QString& registration)
+{
+    return QStringLiteral("This is the only reading of %1, and every vehicle keeps at least one, "
+                          "so it cannot be removed.")
+        .arg(registration);
 }
 
 bool SameFile(const QString& a, const QString& b)
@@ -129,7 +138,11 @@ void frmMain::Back_Up_Click()
             QStringLiteral("Kelmot"), Messages::Icon::Exclamation);
         return;
     }
-    if ((QFile::exists(path) && !QFile::remove(path)) || !QFile::rename(fresh, path)) {
+    // Replaces an older backup in one step, so there is never a moment without one.
+    std::error_code renamed;
+    std::filesystem::rename(std::filesystem::path(fresh.toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), renamed);
+    if (renamed) {
         QFile::remove(fresh);
         state_.platform.messages.show(
             QStringLiteral("The backup could not be written to %1. The log itself is unchanged.")
@@ -146,6 +159,12 @@ void frmMain::Remove_Latest_Reading_Click()
     const std::optional<MileageRow> latest = state_.LogDatabase->LatestMileage(registration);
     if (!latest) {
         ShowPlainMessage(QStringLiteral("%1 has no reading to remove.").arg(registration));
+        return;
+    }
+    // Said before the confirmation: the user should not confirm a removal that cannot happen.
+    // The readings are usually those the window has just shown, kept by the store.
+    if (state_.LogDatabase->MileageChronological(registration).size() < 2) {
+        ShowPlainMessage(OnlyReadingText(registration));
         return;
     }
     if (removeReading_) // a confirmation from before shows what may no longer be the latest
@@ -211,9 +230,7 @@ void frmMain::RemoveLatestReading(const MileageRow& shown)
     } catch (const StoreError& e) {
         if (e.code() != StoreError::OnlyReading)
             throw;
-        ShowPlainMessage(QStringLiteral("This is the only reading of %1, and every vehicle keeps "
-                                        "at least one, so it was not removed.")
-                             .arg(shown.Registration));
+        ShowPlainMessage(OnlyReadingText(shown.Registration));
         return;
     }
     ShowVehicleDetails();

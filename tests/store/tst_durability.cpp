@@ -43,6 +43,7 @@ private slots:
     void initTestCase() { PinTestEnvironment(); }
     void killedWritersLoseNothingThatReturned();
     void twoProcessesShareOneStore();
+    void backupWhileAnotherProcessAppends();
 };
 
 void TestDurability::killedWritersLoseNothingThatReturned()
@@ -123,6 +124,46 @@ void TestDurability::twoProcessesShareOneStore()
         QCOMPARE(vehicles, 100);
     }
     QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
+}
+
+void TestDurability::backupWhileAnotherProcessAppends()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Mileage.mdb"));
+    const QString copy = dir.filePath(QStringLiteral("Backup.mdb"));
+    VehicleLog::Create(path);
+    QProcess child;
+    child.start(appender(), {path, QStringLiteral("LIVE"), QStringLiteral("100000")});
+    QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
+    QByteArray seen;
+    while (seen.count('\n') < 40 && child.state() == QProcess::Running) {
+        QVERIFY(child.waitForReadyRead(30000));
+        seen = child.peek(child.bytesAvailable());
+    }
+    // Every append acknowledged by now was committed before the backup began.
+    const QList<int> before = acknowledged(child);
+    auto log = VehicleLog::Open(path);
+    log->BackupTo(copy);
+    const bool stillWriting = child.state() == QProcess::Running;
+    child.kill();
+    QVERIFY(child.waitForFinished(30000));
+    QVERIFY2(stillWriting, "the child stopped before the backup was taken");
+
+    QCOMPARE(integrityCheck(copy), QStringLiteral("ok"));
+    auto backup = VehicleLog::Open(copy);
+    const auto readings = backup->MileageChronological(QStringLiteral("LIVE"));
+    for (int i : before) {
+        if (i % 5 == 0) {
+            QVERIFY2(backup->FindVehicle(QStringLiteral("LIVE-V%1").arg(i)),
+                     qPrintable(QString::number(i)));
+        } else {
+            const bool present =
+                std::any_of(readings.begin(), readings.end(),
+                            [i](const MileageRow& r) { return r.CurrentMileage == i; });
+            QVERIFY2(present, qPrintable(QStringLiteral("reading %1").arg(i)));
+        }
+    }
+    QVERIFY(backup->Check().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestDurability)

@@ -515,12 +515,17 @@ double LeadingNumber(const QString& text)
 
 double RoundHalfEven(double value)
 {
-    // Independent of the floating-point rounding mode, and cheaper than asking for it: below
-    // 2^52 the fraction is exact, so a tie is seen exactly; above, every double is whole.
-    const double nearest = std::round(value);
-    if (std::fabs(value - std::trunc(value)) == 0.5)
-        return 2.0 * std::round(value / 2.0);
-    return nearest;
+    // The graphs round every point: done on the whole part, without the library call or the
+    // floating-point rounding mode. From 2^52 up every double is whole; NaN stays NaN.
+    if (!(std::fabs(value) < 4503599627370496.0))
+        return value;
+    qint64 whole = static_cast<qint64>(value);                  // towards zero
+    const double fraction = value - static_cast<double>(whole); // exact below 2^52
+    if (fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0))
+        ++whole;
+    else if (fraction < -0.5 || (fraction == -0.5 && (whole & 1) != 0))
+        --whole;
+    return std::copysign(static_cast<double>(whole), value); // -0.4 rounds to -0
 }
 
 double RoundHalfAway(double value)

@@ -513,21 +513,6 @@ double LeadingNumber(const QString& text)
     return toDouble(plain);
 }
 
-double RoundHalfEven(double value)
-{
-    // The graphs round every point: done on the whole part, without the library call or the
-    // floating-point rounding mode. From 2^52 up every double is whole; NaN stays NaN.
-    if (!(std::fabs(value) < 4503599627370496.0))
-        return value;
-    qint64 whole = static_cast<qint64>(value);                  // towards zero
-    const double fraction = value - static_cast<double>(whole); // exact below 2^52
-    if (fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0))
-        ++whole;
-    else if (fraction < -0.5 || (fraction == -0.5 && (whole & 1) != 0))
-        --whole;
-    return std::copysign(static_cast<double>(whole), value); // -0.4 rounds to -0
-}
-
 double RoundHalfAway(double value)
 {
     return std::round(value);

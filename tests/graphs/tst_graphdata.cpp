@@ -91,8 +91,7 @@ void TestGraphData::readingsKeepTheirOrderAsText()
     GraphTable table;
     MileageRow timed = reading(QDate(2026, 1, 20), 1234.5);
     timed.Date.setTime(QTime(14, 30));
-    LoadGraphPoints(table,
-                    {reading(QDate(2025, 12, 31), 999), timed, reading(QDate(2026, 2, 1), -3)});
+    LoadGraphPoints(table, {reading(QDate(2025, 12, 31), 999), timed, reading(QDate(2026, 2, 1), -3)});
     QCOMPARE(GraphDataRowCount(table), 3);
     QCOMPARE(table[1].XText, QStringLiteral("31/12/2025"));
     QCOMPARE(table[2].XText, QStringLiteral("20/01/2026 14:30:00"));
@@ -168,8 +167,7 @@ void TestGraphData::unplaceableReadingsAreLeftOut()
     MileageRow undated = reading(QDate(2026, 1, 2), 50);
     undated.Date = QDateTime();
     GraphTable table;
-    LoadGraphPoints(table,
-                    {reading(QDate(2026, 1, 1), 10), undated, reading(QDate(2026, 1, 3), 90)});
+    LoadGraphPoints(table, {reading(QDate(2026, 1, 1), 10), undated, reading(QDate(2026, 1, 3), 90)});
     QCOMPARE(GraphDataRowCount(table), 2);
     QCOMPARE(table[2].YText, QStringLiteral("90"));
 }
@@ -177,9 +175,8 @@ void TestGraphData::unplaceableReadingsAreLeftOut()
 void TestGraphData::monthsOfTheExample()
 {
     GraphTable table;
-    LoadMonthlyTotals(table,
-                      {reading(QDate(Year, 1, 10), 1000), reading(QDate(Year, 1, 20), 1200),
-                       reading(QDate(Year, 3, 5), 1500)},
+    LoadMonthlyTotals(table, {reading(QDate(Year, 1, 10), 1000), reading(QDate(Year, 1, 20), 1200),
+                              reading(QDate(Year, 3, 5), 1500)},
                       Year);
     QCOMPARE(table.size(), 100);
     QCOMPARE(table[0].XText, QStringLiteral("Date"));
@@ -190,9 +187,8 @@ void TestGraphData::monthsOfTheExample()
 void TestGraphData::lastYearsDecemberCountsInNoMonth()
 {
     GraphTable table;
-    LoadMonthlyTotals(table,
-                      {reading(QDate(Year - 1, 12, 20), 900), reading(QDate(Year, 1, 10), 1000),
-                       reading(QDate(Year, 1, 20), 1200)},
+    LoadMonthlyTotals(table, {reading(QDate(Year - 1, 12, 20), 900), reading(QDate(Year, 1, 10), 1000),
+                              reading(QDate(Year, 1, 20), 1200)},
                       Year);
     QCOMPARE(monthValues(table), zeroesExcept({{1, "200"}}));
 }
@@ -200,9 +196,8 @@ void TestGraphData::lastYearsDecemberCountsInNoMonth()
 void TestGraphData::noReadingThisYearGivesTwelveZeroes()
 {
     GraphTable table;
-    LoadMonthlyTotals(table,
-                      {reading(QDate(Year - 1, 3, 1), 100), reading(QDate(Year - 1, 9, 1), 800),
-                       reading(QDate(Year + 1, 1, 1), 900)},
+    LoadMonthlyTotals(table, {reading(QDate(Year - 1, 3, 1), 100), reading(QDate(Year - 1, 9, 1), 800),
+                              reading(QDate(Year + 1, 1, 1), 900)},
                       Year);
     QCOMPARE(monthValues(table), zeroesExcept({}));
     QCOMPARE(table[1].XText, QStringLiteral("January"));
@@ -228,8 +223,7 @@ void TestGraphData::sameDateReadingsComeInOdometerOrder()
     env.state->MileageTable->AppendMileage(first);
     env.state->MileageTable->AppendMileage(reading(QDate(Year, 3, 5), 1500));
     env.state->MileageTable->AppendMileage(reading(QDate(Year, 3, 5), 1400));
-    const QVector<MileageRow> readings =
-        env.state->LogDatabase->MileageChronological(first.Registration);
+    const QVector<MileageRow> readings = env.state->LogDatabase->MileageChronological(first.Registration);
 
     GraphTable points, totals;
     LoadGraphPoints(points, readings);
@@ -242,10 +236,9 @@ void TestGraphData::sameDateReadingsComeInOdometerOrder()
 void TestGraphData::carryOverThroughEmptyMonths()
 {
     GraphTable table;
-    LoadMonthlyTotals(table,
-                      {reading(QDate(Year, 2, 1), 100), reading(QDate(Year, 2, 28), 400),
-                       reading(QDate(Year, 5, 2), 1000), reading(QDate(Year, 5, 30), 1100),
-                       reading(QDate(Year, 6, 1), 1150)},
+    LoadMonthlyTotals(table, {reading(QDate(Year, 2, 1), 100), reading(QDate(Year, 2, 28), 400),
+                              reading(QDate(Year, 5, 2), 1000), reading(QDate(Year, 5, 30), 1100),
+                              reading(QDate(Year, 6, 1), 1150)},
                       Year);
     QCOMPARE(monthValues(table), zeroesExcept({{2, "300"}, {5, "700"}, {6, "50"}}));
 }
@@ -253,9 +246,8 @@ void TestGraphData::carryOverThroughEmptyMonths()
 void TestGraphData::openingReadingOfZeroIsReplaced()
 {
     GraphTable table;
-    LoadMonthlyTotals(table,
-                      {reading(QDate(Year, 1, 5), 0), reading(QDate(Year, 2, 5), 300),
-                       reading(QDate(Year, 3, 5), 450)},
+    LoadMonthlyTotals(table, {reading(QDate(Year, 1, 5), 0), reading(QDate(Year, 2, 5), 300),
+                              reading(QDate(Year, 3, 5), 450)},
                       Year);
     // The opening reading is February's 300: January's 0 fixes nothing.
     QCOMPARE(monthValues(table), zeroesExcept({{3, "150"}}));
@@ -264,9 +256,8 @@ void TestGraphData::openingReadingOfZeroIsReplaced()
 void TestGraphData::readingsRoundHalfToEven()
 {
     GraphTable table;
-    LoadMonthlyTotals(table,
-                      {reading(QDate(Year, 1, 1), 1000.5), reading(QDate(Year, 1, 31), 1100.4),
-                       reading(QDate(Year, 2, 1), 1201.5)},
+    LoadMonthlyTotals(table, {reading(QDate(Year, 1, 1), 1000.5), reading(QDate(Year, 1, 31), 1100.4),
+                              reading(QDate(Year, 2, 1), 1201.5)},
                       Year);
     QCOMPARE(monthValues(table), zeroesExcept({{1, "100"}, {2, "102"}}));
 }
@@ -274,17 +265,15 @@ void TestGraphData::readingsRoundHalfToEven()
 void TestGraphData::wideReadingsDoNotOverflow()
 {
     GraphTable table;
-    LoadMonthlyTotals(
-        table, {reading(QDate(Year, 1, 1), 3000000000.0), reading(QDate(Year, 7, 1), 3000040000.0)},
-        Year);
+    LoadMonthlyTotals(table, {reading(QDate(Year, 1, 1), 3000000000.0), reading(QDate(Year, 7, 1), 3000040000.0)},
+                      Year);
     QCOMPARE(monthValues(table), zeroesExcept({{7, "40000"}}));
 }
 
 void TestGraphData::fallingReadingsGiveANegativeMonth()
 {
     GraphTable table;
-    LoadMonthlyTotals(table, {reading(QDate(Year, 1, 1), 500), reading(QDate(Year, 2, 1), 450)},
-                      Year);
+    LoadMonthlyTotals(table, {reading(QDate(Year, 1, 1), 500), reading(QDate(Year, 2, 1), 450)}, Year);
     QCOMPARE(monthValues(table), zeroesExcept({{2, "-50"}}));
 }
 
@@ -293,8 +282,8 @@ void TestGraphData::monthNamesAreEnglishInAnyLocale()
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     GraphTable table;
     LoadMonthlyTotals(table, {reading(QDate(Year, 5, 1), 100)}, Year);
-    const QStringList names{"January", "February", "March",     "April",   "May",      "June",
-                            "July",    "August",   "September", "October", "November", "December"};
+    const QStringList names{"January", "February", "March", "April", "May", "June",
+                            "July", "August", "September", "October", "November", "December"};
     for (int m = 1; m <= 12; ++m)
         QCOMPARE(table[m].XText, names[m - 1]);
 }

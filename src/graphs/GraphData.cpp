@@ -11,7 +11,6 @@ namespace {
 const QString DateField = QStringLiteral("Date");
 const QString ReadingField = QStringLiteral("Current Mileage");
 
-
 } // namespace
 
 void LoadGraphPoints(GraphTable& table, const QVector<MileageRow>& readings)
@@ -19,10 +18,20 @@ void LoadGraphPoints(GraphTable& table, const QVector<MileageRow>& readings)
     table.clear();
     table.reserve(std::max(GraphTableMinimumRows, readings.size() + 1));
     table.append({DateField, ReadingField});
+    // Readings of the same day come together: they share one text instead of writing it again.
+    QDateTime lastDate;
+    QString lastDateText;
     for (const MileageRow& reading : readings) {
         if (!reading.Date.isValid() || !std::isfinite(reading.CurrentMileage))
             continue;
-        table.append({DateToText(reading.Date), PlainNumber(reading.CurrentMileage)});
+        const bool sameDate = reading.Date.timeSpec() == Qt::UTC &&
+                              lastDate.timeSpec() == Qt::UTC && lastDate.isValid() &&
+                              reading.Date == lastDate;
+        if (!sameDate) {
+            lastDate = reading.Date;
+            lastDateText = DateToText(reading.Date);
+        }
+        table.append({lastDateText, PlainNumber(reading.CurrentMileage)});
     }
     if (table.size() < GraphTableMinimumRows)
         table.resize(GraphTableMinimumRows);
@@ -45,19 +54,22 @@ void LoadMonthlyTotals(GraphTable& table, const QVector<MileageRow>& readings, i
     int firstMonth = 0;
     for (const MileageRow& reading : readings) {
         const QDate date = reading.Date.date();
-        if (!date.isValid() || date.year() != currentYear || !std::isfinite(reading.CurrentMileage))
+        int year = 0, month = 0;
+        date.getDate(&year, &month, nullptr); // one calendar conversion for both
+        if (!date.isValid() || year != currentYear || !std::isfinite(reading.CurrentMileage))
             continue;
         const double whole = RoundHalfEven(reading.CurrentMileage);
         // Tested on every row: an opening reading of 0 is replaced by the next one.
         if (firstReading == 0) {
             firstReading = whole;
-            firstMonth = date.month();
+            firstMonth = month;
         }
-        monthReading[date.month()] = whole; // rows come in date order: the month keeps its last
+        monthReading[month] = whole; // rows come in date order: the month keeps its last
     }
 
     for (int m = 1; m <= firstMonth; ++m)
-        table[m].YText = m < firstMonth ? QStringLiteral("0") : PlainNumber(monthReading[m] - firstReading);
+        table[m].YText =
+            m < firstMonth ? QStringLiteral("0") : PlainNumber(monthReading[m] - firstReading);
     for (int m = firstMonth + 1; m <= 12; ++m) {
         if (monthReading[m] == 0)
             monthReading[m] = monthReading[m - 1]; // carried over through a month without readings

@@ -90,8 +90,15 @@ std::vector<DatePoint> readDatePoints(const GraphTable& table)
     const qsizetype rows = GraphDataRowCount(table);
     std::vector<DatePoint> points;
     points.reserve(static_cast<size_t>(rows));
+    // Readings of one day come together with the same text: it is read once for all of them.
+    const QString* lastText = nullptr;
+    QDate date;
     for (qsizetype r = 1; r <= rows; ++r) {
-        const QDate date = TextToDate(table[r].XText).date();
+        const QString& x = table[r].XText;
+        if (!lastText || x != *lastText) {
+            date = TextToDate(x).date();
+            lastText = &x;
+        }
         if (!date.isValid())
             continue; // a text that is no date has no place on the time axis
         const QString& y = table[r].YText;
@@ -234,8 +241,14 @@ void DrawDateGraph(Canvas& surface, const GraphArea& area, const GraphTable& tab
         return QPointF(whole((p.day - minDay) * xScale + plot.PlotLeft),
                        whole(plot.PlotBottom() - (p.reading - minReading) * yScale));
     };
-    for (size_t i = 1; i < points.size(); ++i)
-        surface.line(pointAt(points[i - 1]), pointAt(points[i]), Red);
+    if (points.empty())
+        return;
+    QPointF from = pointAt(points.front());
+    for (size_t i = 1; i < points.size(); ++i) {
+        const QPointF to = pointAt(points[i]);
+        surface.line(from, to, Red);
+        from = to;
+    }
 }
 
 void DrawMonthGraph(Canvas& surface, const GraphArea& area, const GraphTable& table,

@@ -3,7 +3,6 @@
 #include "TextConversions.h"
 
 #include <QFontMetricsF>
-
 #include <algorithm>
 
 namespace {
@@ -42,12 +41,13 @@ void ImageCanvas::line(QPointF from, QPointF to, std::optional<QRgb> colour)
     const QPoint b(whole(to.x()), whole(to.y()));
     // Thousands of readings crowd into a few hundred pixels: a line of one pixel where the line
     // just drawn ended, in its colour, changes nothing.
-    if (a == b && lastLineEnd_ == a && painter_.pen().color() == wanted)
+    if (a == b && lastLineEnd_ == a && lastLineColour_ == wanted)
         return;
     if (painter_.pen().color() != wanted || painter_.pen().widthF() != 0)
         painter_.setPen(QPen(wanted, 0));
     painter_.drawLine(a, b);
     lastLineEnd_ = b;
+    lastLineColour_ = wanted;
 }
 
 void ImageCanvas::box(QPoint a, QPoint b, QRgb colour)

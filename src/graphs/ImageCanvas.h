@@ -30,6 +30,7 @@ private:
     QColor foreground_;
     // Where the last line ended, until anything else is drawn.
     std::optional<QPoint> lastLineEnd_;
+    QColor lastLineColour_; // the pen's colour then, without asking the painter for it
     // Each font is made once per canvas, that is once per drawing.
     QVector<std::pair<CanvasFont, QFont>> fonts_;
 };

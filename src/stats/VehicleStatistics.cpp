@@ -53,8 +53,10 @@ VehicleStatisticsFigures ComputeStatistics(const QVector<MileageRow>& readings,
         f.LatestReading = readings.last().CurrentMileage;
     }
 
+    // Made once: a long log would otherwise build it again for every reading.
+    const QDateTime yearStart = StartOfYear(today);
     for (const MileageRow& r : readings) {
-        const bool thisYear = IsCurrentYearRecord(r.Date, today);
+        const bool thisYear = r.Date >= yearStart;
         if (thisYear && !f.HasCurrentYearReading) {
             f.HasCurrentYearReading = true;
             f.YearBase = r.CurrentMileage;
@@ -72,7 +74,7 @@ VehicleStatisticsFigures ComputeStatistics(const QVector<MileageRow>& readings,
 
     for (const MaintenanceRow& m : maintenance) {
         f.ToDate.Maintenance += m.Cost;
-        if (IsCurrentYearRecord(m.Date, today))
+        if (m.Date >= yearStart)
             f.CurrentYear.Maintenance += m.Cost;
     }
 

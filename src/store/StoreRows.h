@@ -27,6 +27,9 @@ struct MileageRow
     double PricePer = 0;
 };
 
+// Moved, not copied, when a long list of readings grows.
+Q_DECLARE_TYPEINFO(MileageRow, Q_RELOCATABLE_TYPE);
+
 struct MaintenanceRow
 {
     QString Registration;

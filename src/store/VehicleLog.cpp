@@ -20,10 +20,11 @@ constexpr int kCorrupt = 11;
 
 [[noreturn]] void conversionFailure(const QString& field)
 {
-    throw StoreError(StoreError::ConversionFailure,
-                     QStringLiteral("The %1 given cannot be stored: it is not a date or number that "
-                                    "the vehicle log can hold. Nothing was stored.")
-                         .arg(field));
+    throw StoreError(
+        StoreError::ConversionFailure,
+        QStringLiteral("The %1 given cannot be stored: it is not a date or number that "
+                       "the vehicle log can hold. Nothing was stored.")
+            .arg(field));
 }
 
 // Stored dates are ISO text: yyyy-MM-dd, or yyyy-MM-ddTHH:mm:ss when a time of day was given.
@@ -552,14 +553,20 @@ QVector<MileageRow> VehicleLog::MileageChronological(const QString& registration
     QVector<MileageRow> rows;
     QString storedRegistration; // shared by every row that spells it alike
     QByteArray storedBytes;
+    QByteArray dateBytes; // readings of one day come together: their date is read once
+    QDateTime date;
     while (q->step()) {
         const QByteArrayView text = q->utf8(0);
         if (storedRegistration.isNull() || text != storedBytes) {
             storedBytes = text.toByteArray();
             storedRegistration = QString::fromUtf8(storedBytes);
         }
-        rows.append(MileageRow{storedRegistration, parseStoredDate(q->utf8(1)), q->real(2),
-                               q->real(3), q->real(4)});
+        const QByteArrayView dateText = q->utf8(1);
+        if (dateBytes.isNull() || dateText != dateBytes) {
+            dateBytes = dateText.toByteArray();
+            date = parseStoredDate(dateText);
+        }
+        rows.append(MileageRow{storedRegistration, date, q->real(2), q->real(3), q->real(4)});
     }
     chronologicalCache_ = ReadingsCache{registration, stamp, rows};
     return rows;

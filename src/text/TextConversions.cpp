@@ -2,7 +2,6 @@
 
 #include <QLocale>
 #include <QStringList>
-#include <cfenv>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -392,6 +391,8 @@ QString DateToText(const QDate& value)
         return locale.locale.toString(value, QLocale::ShortFormat);
     QChar buffer[32];
     qsizetype used = 0;
+    int year = 0, month = 0, day = 0;
+    value.getDate(&year, &month, &day); // one calendar conversion instead of three
     auto put = [&](int number, int width) {
         for (int divisor = width == 4 ? 1000 : 10; divisor > 0; divisor /= 10)
             if (width > 1 || divisor == 1 || number >= divisor)
@@ -400,13 +401,13 @@ QString DateToText(const QDate& value)
     for (const FormatToken& token : locale.shortDate) {
         switch (token.field) {
         case 'd':
-            put(value.day(), token.width);
+            put(day, token.width);
             break;
         case 'M':
-            put(value.month(), token.width);
+            put(month, token.width);
             break;
         case 'y':
-            put(token.width == 2 ? value.year() % 100 : value.year(), token.width);
+            put(token.width == 2 ? year % 100 : year, token.width);
             break;
         default:
             if (used + token.literal.size() > 32)
@@ -415,8 +416,7 @@ QString DateToText(const QDate& value)
                 buffer[used++] = c;
         }
     }
-    const QString text(buffer, used);
-    return text;
+    return QString(buffer, used);
 }
 
 QString DateToText(const QDateTime& value)
@@ -443,6 +443,19 @@ double LeadingNumber(const QString& text)
 {
     const QStringView view(text);
     const qsizetype n = view.size();
+    // The graph tables hold whole readings: up to fifteen plain digits, an optional minus in
+    // front, are exactly the integer they spell, with no string built for them.
+    if (n > 0 && n <= 16) {
+        const bool negative = view[0] == u'-';
+        qsizetype i = negative ? 1 : 0;
+        if (i < n && n - i <= 15) {
+            qint64 whole = 0;
+            while (i < n && isDigit(view[i]))
+                whole = whole * 10 + (view[i++].unicode() - u'0');
+            if (i == n)
+                return negative ? -double(whole) : double(whole);
+        }
+    }
     qsizetype i = 0;
     auto next = [&]() -> QChar {
         while (i < n && isBlank(view[i]))
@@ -500,19 +513,6 @@ double LeadingNumber(const QString& text)
     return toDouble(plain);
 }
 
-double RoundHalfEven(double value)
-{
-    // The graphs round every point: switch the rounding mode only in the rare case it is not
-    // already to-nearest (ties to even), which is how nearbyint then rounds.
-    const int saved = std::fegetround();
-    if (saved == FE_TONEAREST)
-        return std::nearbyint(value);
-    std::fesetround(FE_TONEAREST);
-    const double result = std::nearbyint(value);
-    std::fesetround(saved);
-    return result;
-}
-
 double RoundHalfAway(double value)
 {
     return std::round(value);
@@ -523,8 +523,17 @@ QString PlainNumber(double value, double scale)
     if (value == 0 || !std::isfinite(value))
         return QStringLiteral("0"); // no "-0"
     // Odometer readings are whole numbers: the integer conversion is much the quicker.
-    if (std::fabs(value) < 1e15 && value == std::trunc(value))
-        return QString::number(qint64(value));
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        // Written by hand: QString::number goes through the locale machinery for every cell.
+        char16_t digits[20];
+        qsizetype at = 20;
+        const bool negative = value < 0;
+        for (qint64 rest = qint64(std::fabs(value)); rest > 0; rest /= 10)
+            digits[--at] = char16_t(u'0' + rest % 10);
+        if (negative)
+            digits[--at] = u'-';
+        return QString(reinterpret_cast<const QChar*>(digits + at), 20 - at);
+    }
     // Fifteen significant digits, counted from the larger of the value and the scale of the
     // figures it was worked out from, as a decimal calculator holds them: so 10400.3 - 10000.1
     // shows 400.2, not its binary neighbour 400.19999999999891. Never in exponent form.

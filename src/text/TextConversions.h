@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <cmath>
 
 // Conversions between what the user types and the values the program stores.
 // They read the default QLocale, so main() decides the locale once at start-up.
@@ -28,8 +29,22 @@ double TextToNumber(const QString& text);
 // The longest leading plain number ("." as decimal point, blanks skipped); 0 when there is none.
 double LeadingNumber(const QString& text);
 
-// Nearest whole number, halves to the even neighbour (287.5 -> 288, 12.5 -> 12).
-double RoundHalfEven(double value);
+// Nearest whole number, halves to the even neighbour (287.5 -> 288, 12.5 -> 12). Inline: the
+// graphs round every point several times.
+inline double RoundHalfEven(double value)
+{
+    // On the whole part, whatever the floating-point rounding mode. From 2^52 up every double
+    // is whole; NaN stays NaN.
+    if (!(std::fabs(value) < 4503599627370496.0))
+        return value;
+    qint64 whole = static_cast<qint64>(value);                  // towards zero
+    const double fraction = value - static_cast<double>(whole); // exact below 2^52
+    if (fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0))
+        ++whole;
+    else if (fraction < -0.5 || (fraction == -0.5 && (whole & 1) != 0))
+        --whole;
+    return std::copysign(static_cast<double>(whole), value); // -0.4 rounds to -0
+}
 // Nearest whole number, halves away from zero (62.5 -> 63).
 double RoundHalfAway(double value);
 

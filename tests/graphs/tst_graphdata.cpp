@@ -54,6 +54,7 @@ private slots:
 
     void oneReadingFillsHeaderAndOneRow();
     void readingsKeepTheirOrderAsText();
+    void sameDayReadingsAndTheSameMomentElsewhere();
     void moreThan99ReadingsGrowTheTable();
     void shorterVehicleLeavesNoStaleRows();
     void unplaceableReadingsAreLeftOut();
@@ -98,6 +99,28 @@ void TestGraphData::readingsKeepTheirOrderAsText()
     QCOMPARE(table[2].YText, QStringLiteral("1234.5"));
     QCOMPARE(LeadingNumber(table[2].YText), 1234.5);
     QCOMPARE(table[3].YText, QStringLiteral("-3"));
+}
+
+// Readings of one day share their date; a time of day, or the same moment given with an offset
+// from UTC, is written in its own form.
+void TestGraphData::sameDayReadingsAndTheSameMomentElsewhere()
+{
+    MileageRow timed = reading(QDate(2026, 3, 5), 1030);
+    timed.Date.setTime(QTime(9, 15));
+    MileageRow offset = reading(QDate(2026, 3, 5), 1040);
+    offset.Date = QDateTime(QDate(2026, 3, 5), QTime(1, 0), Qt::OffsetFromUTC, 3600);
+    QCOMPARE(offset.Date, reading(QDate(2026, 3, 5), 0).Date); // one moment, two spellings
+    GraphTable table;
+    LoadGraphPoints(table, {reading(QDate(2026, 3, 5), 1010), reading(QDate(2026, 3, 5), 1020),
+                            timed, reading(QDate(2026, 3, 5), 1025), offset,
+                            reading(QDate(2026, 3, 5), 1050), reading(QDate(2026, 3, 6), 1060)});
+    const QStringList expected = {"05/03/2026", "05/03/2026",          "05/03/2026 09:15:00",
+                                  "05/03/2026", "05/03/2026 01:00:00", "05/03/2026",
+                                  "06/03/2026"};
+    QCOMPARE(GraphDataRowCount(table), expected.size());
+    for (qsizetype r = 1; r <= expected.size(); ++r)
+        QCOMPARE(table[r].XText, expected[r - 1]);
+    QCOMPARE(table[7].YText, QStringLiteral("1060"));
 }
 
 void TestGraphData::moreThan99ReadingsGrowTheTable()

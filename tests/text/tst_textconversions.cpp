@@ -2,7 +2,9 @@
 #include "TextConversions.h"
 
 #include <QtTest>
+#include <cfenv>
 #include <cmath>
+#include <limits>
 
 class TestTextConversions : public QObject
 {
@@ -21,6 +23,7 @@ private slots:
     void leadingNumber();
     void rounding_data();
     void rounding();
+    void roundingMatchesToNearestInEveryMode();
     void plainNumber_data();
     void plainNumber();
     void plainNumberOfADifference_data();
@@ -163,6 +166,12 @@ void TestTextConversions::leadingNumber_data()
     QTest::newRow("negative") << "-42" << -42.0;
     QTest::newRow("exponent") << "2e3" << 2000.0;
     QTest::newRow("second point ends it") << "1.2.3" << 1.2;
+    QTest::newRow("leading zeros") << "000123" << 123.0;
+    QTest::newRow("fifteen digits exactly") << "123456789012345" << 123456789012345.0;
+    QTest::newRow("sixteen digits") << "1234567890123456" << 1234567890123456.0;
+    QTest::newRow("negative fifteen digits") << "-999999999999999" << -999999999999999.0;
+    QTest::newRow("a minus alone") << "-" << 0.0;
+    QTest::newRow("trailing blank") << "12 " << 12.0;
 }
 
 void TestTextConversions::leadingNumber()
@@ -183,6 +192,14 @@ void TestTextConversions::rounding_data()
     QTest::newRow("62.5") << 62.5 << 62.0 << 63.0;
     QTest::newRow("negative half") << -2.5 << -2.0 << -3.0;
     QTest::newRow("not a half") << 21.82 << 22.0 << 22.0;
+    QTest::newRow("negative half down to even") << -3.5 << -4.0 << -4.0;
+    QTest::newRow("just below a half") << 0.49999999999999994 << 0.0 << 0.0;
+    QTest::newRow("half below 2^52")
+        << 4503599627370495.5 << 4503599627370496.0 << 4503599627370496.0;
+    QTest::newRow("beyond 2^52") << 9007199254740993.0 << 9007199254740993.0 << 9007199254740993.0;
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity()
+                              << std::numeric_limits<double>::infinity()
+                              << std::numeric_limits<double>::infinity();
 }
 
 void TestTextConversions::rounding()
@@ -194,6 +211,33 @@ void TestTextConversions::rounding()
     QCOMPARE(RoundHalfAway(value), away);
 }
 
+// Whatever rounding mode is set, halves go to even exactly as the to-nearest mode rounds them,
+// signed zeros and NaN included.
+void TestTextConversions::roundingMatchesToNearestInEveryMode()
+{
+    QVector<double> values;
+    for (double base : {0.0, 1.0, 2.0, 287.0, 1e6, 1e12, 4503599627370494.0})
+        for (double offset : {0.0, 0.25, 0.5, 0.75, 1.5, 0.49999999999999994})
+            values << base + offset << -(base + offset);
+    values << std::numeric_limits<double>::quiet_NaN() << -0.4 << 1e300 << -1e300;
+    const int saved = std::fegetround();
+    for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        for (double value : values) {
+            std::fesetround(FE_TONEAREST);
+            const double expected = std::nearbyint(value);
+            std::fesetround(mode);
+            const double rounded = RoundHalfEven(value);
+            std::fesetround(saved);
+            if (std::isnan(expected)) {
+                QVERIFY(std::isnan(rounded));
+                continue;
+            }
+            QVERIFY2(rounded == expected && std::signbit(rounded) == std::signbit(expected),
+                     qPrintable(QStringLiteral("%1 in mode %2").arg(value, 0, 'g', 17).arg(mode)));
+        }
+    }
+}
+
 void TestTextConversions::plainNumber_data()
 {
     QTest::addColumn<double>("value");
@@ -202,6 +246,10 @@ void TestTextConversions::plainNumber_data()
     QTest::newRow("fraction") << 812.5 << "812.5";
     QTest::newRow("no grouping") << 1234567.0 << "1234567";
     QTest::newRow("negative") << -300.0 << "-300";
+    QTest::newRow("minus one") << -1.0 << "-1";
+    QTest::newRow("largest quick whole") << 999999999999999.0 << "999999999999999";
+    QTest::newRow("ten to the fifteenth") << 1e15 << "1000000000000000";
+    QTest::newRow("negative fifteen digits") << -123456789012345.0 << "-123456789012345";
     QTest::newRow("zero") << 0.0 << "0";
     QTest::newRow("negative zero") << -0.0 << "0";
     QTest::newRow("large, no exponent") << 1e22 << "10000000000000000000000";

@@ -15,7 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }();
     (void)pinned;
     const QByteArray content(reinterpret_cast<const char*>(data), qsizetype(size));
-    const qsizetype lines = content.count('\n') + 1;
+    // Line ends are LF, CR LF or a lone CR, as the readers count them.
+    qsizetype lines = 1;
+    for (qsizetype i = 0; i < content.size(); ++i)
+        if (content[i] == '\n' ||
+            (content[i] == '\r' && (i + 1 == content.size() || content[i + 1] != '\n')))
+            ++lines;
     ImportFile file;
     try {
         file = ReadImportContent(content);

@@ -149,8 +149,6 @@ const char kInsertMaintenance[] = R"(INSERT INTO "Maintenance" ("Date", "Registr
 const char kInsertVehicle[] = R"(INSERT INTO "Vehicle Details" ("Registration",
     "Registration Date", "Purchase Date", "Make", "Model", "Engine Capacity", "Fuel")
     VALUES (?, ?, ?, ?, ?, ?, ?))";
-const char kMileageColumns[] =
-    R"("Registration", "Date", "Current Mileage", "Amount", "Price Per")";
 const char kNewestMileage[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
     "Price Per", rowid FROM "Mileage" WHERE "Registration" = ?
     ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC)";

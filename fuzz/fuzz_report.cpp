@@ -1,4 +1,5 @@
-// Arbitrary maintenance rows through the report text: every row is written whole, in its quotes.
+// Arbitrary maintenance rows through the report text: every row is written whole, in its quotes,
+// with CR LF as the only line end.
 #include "MaintenanceReport.h"
 #include "TextConversions.h"
 
@@ -25,8 +26,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString text = MaintenanceReportText(rows);
     if (!text.startsWith(QLatin1Char('"')) || !text.endsWith(QLatin1String("\"\r\n")))
         std::abort();
-    for (const MaintenanceRow& r : rows)
-        if (!text.contains(r.Description))
+    // One kind of line end: every CR is followed by LF and every LF follows a CR.
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if ((text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')) ||
+            (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')))
             std::abort();
+    for (const MaintenanceRow& r : rows) {
+        // The description whole, each of its own breaks (CR LF, LF or CR) written as CR LF.
+        QString expected;
+        for (qsizetype i = 0; i < r.Description.size(); ++i) {
+            const QChar c = r.Description[i];
+            if (c == u'\r' || c == u'\n') {
+                expected += QStringLiteral("\r\n");
+                if (c == u'\r' && i + 1 < r.Description.size() && r.Description[i + 1] == u'\n')
+                    ++i;
+            } else {
+                expected += c;
+            }
+        }
+        if (!text.contains(expected))
+            std::abort();
+    }
     return 0;
 }

@@ -103,19 +103,23 @@ void dlgImport::Form_Load()
             *file = ReadImportFile(path, {}, [this](qint64 d, qint64 t) { return progress(d, t); });
         },
         [this, file](const QString& failure, bool cancelled) {
-            if (cancelled || cancel_) {
-                close();
+            if (closedAfter(failure, cancelled))
                 return;
-            }
-            if (!failure.isEmpty()) {
-                state_.platform.messages.show(failure, QStringLiteral("Kelmot"),
-                                              Messages::Icon::Exclamation);
-                close();
-                return;
-            }
             file_ = file;
             plan();
         });
+}
+
+// Before the preview, a cancelled or failed step ends the dialog (a failure is told first).
+bool dlgImport::closedAfter(const QString& failure, bool cancelled)
+{
+    if (!cancelled && !cancel_ && failure.isEmpty())
+        return false;
+    if (!cancelled && !cancel_)
+        state_.platform.messages.show(failure, QStringLiteral("Kelmot"),
+                                      Messages::Icon::Exclamation);
+    close();
+    return true;
 }
 
 // Checks the file's rows against the log as it stands; writes nothing.
@@ -135,16 +139,8 @@ void dlgImport::plan()
                                  [this](qint64 d, qint64 t) { return progress(d, t); });
         },
         [this, result](const QString& failure, bool cancelled) {
-            if (cancelled || cancel_) {
-                close();
+            if (closedAfter(failure, cancelled))
                 return;
-            }
-            if (!failure.isEmpty()) {
-                state_.platform.messages.show(failure, QStringLiteral("Kelmot"),
-                                              Messages::Icon::Exclamation);
-                close();
-                return;
-            }
             plan_ = result;
             showPlan();
             setStage(Stage::Preview);

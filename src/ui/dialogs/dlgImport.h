@@ -61,6 +61,7 @@ private:
     // ("" for success), unless the dialog is gone by then.
     void runWorker(const QString& caption, std::function<void()> work,
                    std::function<void(const QString& failure, bool cancelled)> done);
+    bool closedAfter(const QString& failure, bool cancelled);
     void plan();
     void showPlan();
     void finishImport();

@@ -5,6 +5,7 @@
 #include "TextConversions.h"
 
 #include <QHash>
+#include <optional>
 
 namespace {
 
@@ -192,24 +193,22 @@ QString firstNonBlank(const QString& text)
     return {};
 }
 
-// Fuelio: "## Vehicle", "## Log", "## Costs" sections, each with a header row.
-ImportFile readFuelio(const QString& text, const ExchangeProgress& progress)
+// Walks a file of sections: a heading line, a header row, then the section's rows. headingOf
+// gives the section a line heads, or nothing when it is not a heading; visit gets each row with
+// its section and columns.
+template <typename HeadingOf, typename Visit>
+void WalkSections(const QVector<CsvRecord>& records, Builder& b, HeadingOf headingOf, Visit visit)
 {
-    const auto records = ReadCsv(text);
-    Builder b("fuelio", progress, records.size());
-    QString section, key;
+    QString section;
     Columns cols;
     bool header = false;
-    double litresPerUnit = 1;
-    int vehicles = 0;
     for (qsizetype i = 0; i < records.size(); ++i) {
         b.tick(i);
         const CsvRecord& rec = records[i];
         if (rec.blank())
             continue;
-        const QString first = rec.fields.first().trimmed();
-        if (first.startsWith(QLatin1String("## "))) {
-            section = first.mid(3).trimmed();
+        if (const std::optional<QString> heading = headingOf(rec)) {
+            section = *heading;
             header = true;
             continue;
         }
@@ -218,55 +217,76 @@ ImportFile readFuelio(const QString& text, const ExchangeProgress& progress)
             header = false;
             continue;
         }
-        Row row(rec);
-        const QChar dot = QLatin1Char('.');
-        if (section == QLatin1String("Vehicle")) {
-            ++vehicles;
-            const QString name = row.text(cols.find({"Name"}), "Name").trimmed();
-            key = name.isEmpty() ? QStringLiteral("Vehicle %1").arg(vehicles) : name;
-            ImportedVehicle& v = b.vehicle(key);
-            v.plate = row.text(cols.find({"Plate"}), "Plate", false).trimmed();
-            v.make = row.text(cols.find({"Make"}), "Make", false).trimmed();
-            v.model = row.text(cols.find({"Model"}), "Model", false).trimmed();
-            const QString dist = row.text(cols.find({"DistUnit"}), "DistUnit", false).trimmed();
-            v.distance =
-                dist == QLatin1String("1") ? FileDistance::Miles : FileDistance::Kilometres;
-            const QString fuel = row.text(cols.find({"FuelUnit"}), "FuelUnit", false).trimmed();
-            litresPerUnit = fuel == QLatin1String("1")   ? LitresPerUsGallon
-                            : fuel == QLatin1String("2") ? LitresPerImperialGallon
-                                                         : 1;
-            if (!row.ok())
-                b.broken(rec, key, row.problem());
-        } else if (section == QLatin1String("Log")) {
-            if (key.isEmpty())
-                key = b.vehicle(QStringLiteral("Vehicle 1")).key;
-            const auto date = row.date(row.text(cols.find({"Data", "Date"}), "Data"), "Data",
-                                       DayOrder::YearFirst);
-            const auto odo = row.number(cols.find({"Odo"}), "Odo", dot);
-            const auto volume = row.number(cols.find({"Fuel"}), "Fuel", dot);
-            const auto total = row.number(cols.find({"Price"}), "Price", dot, false);
-            const auto unit = row.number(cols.find({"VolumePrice"}), "VolumePrice", dot, false);
-            if (!row.ok()) {
-                b.broken(rec, key, row.problem());
-                continue;
-            }
-            b.fillUp(rec, key, *date, *odo, FileDistance::Unknown, *volume, litresPerUnit, total,
-                     unit);
-        } else if (section == QLatin1String("Costs")) {
-            if (key.isEmpty())
-                key = b.vehicle(QStringLiteral("Vehicle 1")).key;
-            const QString title = row.text(cols.find({"CostTitle"}), "CostTitle");
-            const auto date =
-                row.date(row.text(cols.find({"Date"}), "Date"), "Date", DayOrder::YearFirst);
-            const auto cost = row.number(cols.find({"Cost"}), "Cost", dot);
-            const QString notes = row.text(cols.find({"Notes"}), "Notes", false);
-            if (!row.ok()) {
-                b.broken(rec, key, row.problem());
-                continue;
-            }
-            b.cost(rec, key, *date, *cost, {title, notes});
-        }
+        visit(section, cols, rec);
     }
+}
+
+// Fuelio: "## Vehicle", "## Log", "## Costs" sections, each with a header row.
+ImportFile readFuelio(const QString& text, const ExchangeProgress& progress)
+{
+    const auto records = ReadCsv(text);
+    Builder b("fuelio", progress, records.size());
+    QString key;
+    double litresPerUnit = 1;
+    int vehicles = 0;
+    const auto headingOf = [](const CsvRecord& rec) -> std::optional<QString> {
+        const QString first = rec.fields.first().trimmed();
+        if (!first.startsWith(QLatin1String("## ")))
+            return std::nullopt;
+        return first.mid(3).trimmed();
+    };
+    WalkSections(
+        records, b, headingOf,
+        [&](const QString& section, const Columns& cols, const CsvRecord& rec) {
+            Row row(rec);
+            const QChar dot = QLatin1Char('.');
+            if (section == QLatin1String("Vehicle")) {
+                ++vehicles;
+                const QString name = row.text(cols.find({"Name"}), "Name").trimmed();
+                key = name.isEmpty() ? QStringLiteral("Vehicle %1").arg(vehicles) : name;
+                ImportedVehicle& v = b.vehicle(key);
+                v.plate = row.text(cols.find({"Plate"}), "Plate", false).trimmed();
+                v.make = row.text(cols.find({"Make"}), "Make", false).trimmed();
+                v.model = row.text(cols.find({"Model"}), "Model", false).trimmed();
+                const QString dist = row.text(cols.find({"DistUnit"}), "DistUnit", false).trimmed();
+                v.distance =
+                    dist == QLatin1String("1") ? FileDistance::Miles : FileDistance::Kilometres;
+                const QString fuel = row.text(cols.find({"FuelUnit"}), "FuelUnit", false).trimmed();
+                litresPerUnit = fuel == QLatin1String("1")   ? LitresPerUsGallon
+                                : fuel == QLatin1String("2") ? LitresPerImperialGallon
+                                                             : 1;
+                if (!row.ok())
+                    b.broken(rec, key, row.problem());
+            } else if (section == QLatin1String("Log")) {
+                if (key.isEmpty())
+                    key = b.vehicle(QStringLiteral("Vehicle 1")).key;
+                const auto date = row.date(row.text(cols.find({"Data", "Date"}), "Data"), "Data",
+                                           DayOrder::YearFirst);
+                const auto odo = row.number(cols.find({"Odo"}), "Odo", dot);
+                const auto volume = row.number(cols.find({"Fuel"}), "Fuel", dot);
+                const auto total = row.number(cols.find({"Price"}), "Price", dot, false);
+                const auto unit = row.number(cols.find({"VolumePrice"}), "VolumePrice", dot, false);
+                if (!row.ok()) {
+                    b.broken(rec, key, row.problem());
+                    return;
+                }
+                b.fillUp(rec, key, *date, *odo, FileDistance::Unknown, *volume, litresPerUnit,
+                         total, unit);
+            } else if (section == QLatin1String("Costs")) {
+                if (key.isEmpty())
+                    key = b.vehicle(QStringLiteral("Vehicle 1")).key;
+                const QString title = row.text(cols.find({"CostTitle"}), "CostTitle");
+                const auto date =
+                    row.date(row.text(cols.find({"Date"}), "Date"), "Date", DayOrder::YearFirst);
+                const auto cost = row.number(cols.find({"Cost"}), "Cost", dot);
+                const QString notes = row.text(cols.find({"Notes"}), "Notes", false);
+                if (!row.ok()) {
+                    b.broken(rec, key, row.problem());
+                    return;
+                }
+                b.cost(rec, key, *date, *cost, {title, notes});
+            }
+        });
     return b.file;
 }
 
@@ -277,84 +297,75 @@ ImportFile readACar(const QString& text, const ExchangeProgress& progress)
     Builder b("acar", progress, records.size());
     static const QStringList sections = {"Metadata",      "Vehicles",        "Fill-Up Records",
                                          "Event Records", "Service Records", "Trip Records"};
-    QString section;
-    Columns cols;
-    bool header = false;
     DayOrder order = DayOrder::MonthFirst;
     const QChar dot = QLatin1Char('.');
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        b.tick(i);
-        const CsvRecord& rec = records[i];
-        if (rec.blank())
-            continue;
-        if (rec.fields.size() == 1 && sections.contains(rec.fields.first().trimmed())) {
-            section = rec.fields.first().trimmed();
-            header = true;
-            continue;
-        }
-        if (header) {
-            cols = Columns(rec.fields);
-            header = false;
-            continue;
-        }
-        Row row(rec);
-        if (section == QLatin1String("Metadata")) {
-            const QString pattern = row.text(cols.find({"Date Format"}), "Date Format", false);
-            if (!pattern.trimmed().isEmpty())
-                order = OrderOfPattern(pattern);
-        } else if (section == QLatin1String("Vehicles")) {
-            const QString name = row.text(cols.find({"Name"}), "Name").trimmed();
-            if (!row.ok()) {
-                b.broken(rec, {}, row.problem());
-                continue;
-            }
-            ImportedVehicle& v = b.vehicle(name);
-            v.make = row.text(cols.find({"Make"}), "Make", false).trimmed();
-            v.model = row.text(cols.find({"Model"}), "Model", false).trimmed();
-            v.plate = row.text(cols.find({"License Plate"}), "License Plate", false).trimmed();
-            v.fuel = row.text(cols.find({"Fuel Type"}), "Fuel Type", false).trimmed();
-            v.distance =
-                distanceWord(row.text(cols.find({"Distance Unit"}), "Distance Unit", false));
-        } else if (section == QLatin1String("Fill-Up Records") ||
-                   section == QLatin1String("Event Records") ||
-                   section == QLatin1String("Service Records")) {
-            const QString key = row.text(cols.find({"Vehicle"}), "Vehicle").trimmed();
-            QString when = row.text(cols.find({"Date"}), "Date");
-            const QString time = row.text(cols.find({"Time"}), "Time", false).trimmed();
-            if (!time.isEmpty())
-                when += QLatin1Char(' ') + time;
-            const auto date = row.date(when, "Date", order);
-            if (section == QLatin1String("Fill-Up Records")) {
-                const auto odo =
-                    row.number(cols.find({"Odometer Reading"}), "Odometer Reading", dot);
-                const auto volume = row.number(cols.find({"Volume"}), "Volume", dot);
-                const auto unit =
-                    row.number(cols.find({"Price per Unit"}), "Price per Unit", dot, false);
-                const auto total = row.number(cols.find({"Total Cost"}), "Total Cost", dot, false);
-                const FileDistance distance =
+    const auto headingOf = [](const CsvRecord& rec) -> std::optional<QString> {
+        if (rec.fields.size() != 1 || !sections.contains(rec.fields.first().trimmed()))
+            return std::nullopt;
+        return rec.fields.first().trimmed();
+    };
+    WalkSections(
+        records, b, headingOf,
+        [&](const QString& section, const Columns& cols, const CsvRecord& rec) {
+            Row row(rec);
+            if (section == QLatin1String("Metadata")) {
+                const QString pattern = row.text(cols.find({"Date Format"}), "Date Format", false);
+                if (!pattern.trimmed().isEmpty())
+                    order = OrderOfPattern(pattern);
+            } else if (section == QLatin1String("Vehicles")) {
+                const QString name = row.text(cols.find({"Name"}), "Name").trimmed();
+                if (!row.ok()) {
+                    b.broken(rec, {}, row.problem());
+                    return;
+                }
+                ImportedVehicle& v = b.vehicle(name);
+                v.make = row.text(cols.find({"Make"}), "Make", false).trimmed();
+                v.model = row.text(cols.find({"Model"}), "Model", false).trimmed();
+                v.plate = row.text(cols.find({"License Plate"}), "License Plate", false).trimmed();
+                v.fuel = row.text(cols.find({"Fuel Type"}), "Fuel Type", false).trimmed();
+                v.distance =
                     distanceWord(row.text(cols.find({"Distance Unit"}), "Distance Unit", false));
-                const double litres =
-                    litresPerVolumeWord(row.text(cols.find({"Volume Unit"}), "Volume Unit", false));
-                if (!row.ok()) {
-                    b.broken(rec, key, row.problem());
-                    continue;
+            } else if (section == QLatin1String("Fill-Up Records") ||
+                       section == QLatin1String("Event Records") ||
+                       section == QLatin1String("Service Records")) {
+                const QString key = row.text(cols.find({"Vehicle"}), "Vehicle").trimmed();
+                QString when = row.text(cols.find({"Date"}), "Date");
+                const QString time = row.text(cols.find({"Time"}), "Time", false).trimmed();
+                if (!time.isEmpty())
+                    when += QLatin1Char(' ') + time;
+                const auto date = row.date(when, "Date", order);
+                if (section == QLatin1String("Fill-Up Records")) {
+                    const auto odo =
+                        row.number(cols.find({"Odometer Reading"}), "Odometer Reading", dot);
+                    const auto volume = row.number(cols.find({"Volume"}), "Volume", dot);
+                    const auto unit =
+                        row.number(cols.find({"Price per Unit"}), "Price per Unit", dot, false);
+                    const auto total =
+                        row.number(cols.find({"Total Cost"}), "Total Cost", dot, false);
+                    const FileDistance distance = distanceWord(
+                        row.text(cols.find({"Distance Unit"}), "Distance Unit", false));
+                    const double litres = litresPerVolumeWord(
+                        row.text(cols.find({"Volume Unit"}), "Volume Unit", false));
+                    if (!row.ok()) {
+                        b.broken(rec, key, row.problem());
+                        return;
+                    }
+                    b.vehicle(key);
+                    b.fillUp(rec, key, *date, *odo, distance, *volume, litres, total, unit);
+                } else {
+                    const auto cost = row.number(cols.find({"Total Cost"}), "Total Cost", dot);
+                    const QString type = row.text(cols.find({"Type"}), "Type", false);
+                    const QString sub = row.text(cols.find({"Sub Types"}), "Sub Types", false);
+                    const QString notes = row.text(cols.find({"Notes"}), "Notes", false);
+                    if (!row.ok()) {
+                        b.broken(rec, key, row.problem());
+                        return;
+                    }
+                    b.vehicle(key);
+                    b.cost(rec, key, *date, *cost, {type, sub, notes});
                 }
-                b.vehicle(key);
-                b.fillUp(rec, key, *date, *odo, distance, *volume, litres, total, unit);
-            } else {
-                const auto cost = row.number(cols.find({"Total Cost"}), "Total Cost", dot);
-                const QString type = row.text(cols.find({"Type"}), "Type", false);
-                const QString sub = row.text(cols.find({"Sub Types"}), "Sub Types", false);
-                const QString notes = row.text(cols.find({"Notes"}), "Notes", false);
-                if (!row.ok()) {
-                    b.broken(rec, key, row.problem());
-                    continue;
-                }
-                b.vehicle(key);
-                b.cost(rec, key, *date, *cost, {type, sub, notes});
             }
-        }
-    }
+        });
     return b.file;
 }
 

@@ -432,6 +432,7 @@ void FileBuilder::fillUp(int line, const QString& key, const RowDate& date, doub
 
 void FileBuilder::addReading(ImportedReading reading, const RowDate& date)
 {
+    reading.vehicleKey = vehicle(reading.vehicleKey).key; // one shared string per vehicle
     reading.date = date.value;
     file_.readings.append(reading);
     readingDates_.append(date.pending);
@@ -439,6 +440,7 @@ void FileBuilder::addReading(ImportedReading reading, const RowDate& date)
 
 void FileBuilder::addMaintenance(ImportedMaintenance maintenance, const RowDate& date)
 {
+    maintenance.vehicleKey = vehicle(maintenance.vehicleKey).key;
     maintenance.date = date.value;
     file_.maintenance.append(maintenance);
     maintenanceDates_.append(date.pending);
@@ -521,18 +523,18 @@ ImportFile FileBuilder::finish()
                    .arg(p.text, StoredDateText(*p.dayFirst), StoredDateText(*p.monthFirst)));
         return false;
     };
-    QVector<ImportedReading> readings;
-    readings.reserve(file_.readings.size());
+    // Resolved in place; rows whose date cannot be told are dropped (now broken rows).
+    qsizetype kept = 0;
     for (qsizetype i = 0; i < file_.readings.size(); ++i)
         if (resolve(file_.readings[i].date, readingDates_[i], file_.readings[i].vehicleKey))
-            readings.append(file_.readings[i]);
-    file_.readings = readings;
-    QVector<ImportedMaintenance> maintenance;
+            file_.readings[kept++] = std::move(file_.readings[i]);
+    file_.readings.resize(kept);
+    kept = 0;
     for (qsizetype i = 0; i < file_.maintenance.size(); ++i)
         if (resolve(file_.maintenance[i].date, maintenanceDates_[i],
                     file_.maintenance[i].vehicleKey))
-            maintenance.append(file_.maintenance[i]);
-    file_.maintenance = maintenance;
+            file_.maintenance[kept++] = std::move(file_.maintenance[i]);
+    file_.maintenance.resize(kept);
     std::sort(file_.undecidedDateLines.begin(), file_.undecidedDateLines.end());
     std::stable_sort(file_.broken.begin(), file_.broken.end(),
                      [](const BrokenRow& a, const BrokenRow& b) { return a.line < b.line; });

@@ -144,6 +144,7 @@ struct ImportFile
 struct ImportReadOptions
 {
     ImportReadOptions(const QString& formatName = {}) : format(formatName) {}
+    ImportReadOptions(const char* formatName) : format(QString::fromUtf8(formatName)) {}
     QString format; // empty: told from the content
     DateOrder dateOrder = DateOrder::Unknown;
     VolumeUnit volumeUnit = VolumeUnit::Litre;

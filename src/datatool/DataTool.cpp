@@ -131,8 +131,44 @@ private:
 
     int import(const QStringList& args)
     {
-        const Parsed p = parse(args, {"--format", "--vehicle"}, {"--dry-run"}, 1);
-        const ImportFile file = ReadImportFile(p.files.first(), p.values.value("--format"));
+        const Parsed p = parse(args, {"--format", "--vehicle", "--date-order", "--volume-unit"},
+                               {"--dry-run"}, 1);
+        ImportReadOptions readOptions(p.values.value("--format"));
+        if (p.values.contains("--date-order")) {
+            const QString order = p.values.value("--date-order");
+            if (order == QLatin1String("dmy"))
+                readOptions.dateOrder = DateOrder::DayFirst;
+            else if (order == QLatin1String("mdy"))
+                readOptions.dateOrder = DateOrder::MonthFirst;
+            else
+                throw UsageError{
+                    QStringLiteral("--date-order takes dmy or mdy, not %1").arg(order)};
+        }
+        if (p.values.contains("--volume-unit")) {
+            const QString unit = p.values.value("--volume-unit");
+            if (unit == QLatin1String("litre"))
+                readOptions.volumeUnit = VolumeUnit::Litre;
+            else if (unit == QLatin1String("us-gallon"))
+                readOptions.volumeUnit = VolumeUnit::UsGallon;
+            else if (unit == QLatin1String("imperial-gallon"))
+                readOptions.volumeUnit = VolumeUnit::ImperialGallon;
+            else
+                throw UsageError{
+                    QStringLiteral(
+                        "--volume-unit takes litre, us-gallon or imperial-gallon, not %1")
+                        .arg(unit)};
+        }
+        const ImportFile file = ReadImportFile(p.files.first(), readOptions);
+        if (file.dateOrderUndecided) {
+            QStringList lines;
+            for (const int line : file.undecidedDateLines)
+                lines << QString::number(line);
+            throw UsageError{QStringLiteral("the file does not tell whether its dates are day "
+                                            "first or month first (lines %1 read either way): "
+                                            "give the order with --date-order dmy|mdy; nothing "
+                                            "was stored")
+                                 .arg(lines.join(QStringLiteral(", ")))};
+        }
         ImportOptions options;
         options.logUnit = logUnit();
         if (p.values.contains("--vehicle")) {
@@ -263,6 +299,11 @@ QString DataToolHelp()
                "      no vehicle, such as Spritmonitor and LubeLogger); in a file of several "
                "vehicles\n"
                "      it imports only the one the file calls REG. --dry-run stores nothing.\n"
+               "      Day/month dates are read in the order the file's own dates show (a day or\n"
+               "      month above 12), else as the file declares; when nothing tells, the\n"
+               "      import stops until --date-order dmy|mdy gives it (day or month first).\n"
+               "      --volume-unit litre|us-gallon|imperial-gallon says what a file that names\n"
+               "      no unit (LubeLogger) measures fuel in; litre unless told.\n"
                "      Prints, per vehicle, the readings and maintenance rows added, already "
                "present\n"
                "      and refused, each refused row with its line number and reason, and the unit\n"

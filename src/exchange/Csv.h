@@ -14,12 +14,9 @@ struct CsvRecord
 };
 
 // RFC 4180 reading: quoted fields may hold separators, doubled quotes and line breaks; lines
-// end in CRLF or LF. Line numbers count physical lines, so a record after a quoted line break
-// keeps the number a text editor shows.
+// end in CRLF, LF or a lone CR. Line numbers count physical lines, so a record after a quoted line
+// break keeps the number a text editor shows.
 QVector<CsvRecord> ReadCsv(const QString& text, QChar separator = QLatin1Char(','));
-
-// The UTF-8 text of a file's bytes, without a byte order mark.
-QString DecodeUtf8(const QByteArray& bytes);
 
 // A field as RFC 4180 writes it: quoted when it holds a separator, a quote or a line break.
 QString CsvField(const QString& value);

@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 class Clock;
+class QIODevice;
 class VehicleLog;
 
 // Import of other logbooks' export files and Kelmot's own CSV export, with no widgets, so the
@@ -97,6 +98,23 @@ struct BrokenRow
     QString reason;
 };
 
+// How a file's day/month/year dates are read: a file's rows decide it, else its own
+// declaration, else the caller (kelmot-data --date-order, the preview's question).
+enum class DateOrder
+{
+    Unknown,
+    DayFirst,
+    MonthFirst
+};
+
+// The unit of volume for files that state none (LubeLogger).
+enum class VolumeUnit
+{
+    Litre,
+    UsGallon,
+    ImperialGallon
+};
+
 // Everything read from one file, before any rule of the log is applied.
 struct ImportFile
 {
@@ -106,16 +124,44 @@ struct ImportFile
     QVector<ImportedMaintenance> maintenance;
     QVector<BrokenRow> broken;
     int skippedRows = 0; // rows the format says to leave out (Kelmot's Removed rows)
+
+    QString encoding = QStringLiteral("UTF-8"); // "UTF-8", "UTF-16" or "Windows-1252"
+    // The order the file's day/month dates were read in (Unknown: it has none, or undecided),
+    // and the line of the first row that decided it (0: declared by the file or given).
+    DateOrder dateOrder = DateOrder::Unknown;
+    int dateOrderLine = 0;
+    // No row, declaration or given order tells day from month: the dates that read two ways
+    // are broken rows, and these are their lines. Import nothing until the order is given.
+    bool dateOrderUndecided = false;
+    QVector<int> undecidedDateLines;
+    // What reading did to the file, in plain words (encoding, date order, signs read away),
+    // and per vehicle key what it did to that vehicle's rows (gallon prices, units assumed).
+    QStringList notes;
+    QMap<QString, QStringList> vehicleNotes;
+};
+
+// What the caller knows that a file may not say.
+struct ImportReadOptions
+{
+    ImportReadOptions(const QString& formatName = {}) : format(formatName) {}
+    ImportReadOptions(const char* formatName) : format(QString::fromUtf8(formatName)) {}
+    QString format; // empty: told from the content
+    DateOrder dateOrder = DateOrder::Unknown;
+    VolumeUnit volumeUnit = VolumeUnit::Litre;
 };
 
 // The names --format takes, in the order detection tries them.
 QStringList ImportFormatNames();
-// Reads content in the given format, or the first format whose detection accepts it when
-// format is empty. Throws ImportError when no format fits or the forced one does not exist.
-ImportFile ReadImportContent(const QByteArray& content, const QString& format = {},
+// Reads a device record by record in the given format, or the first format whose detection
+// accepts its first lines. Throws ImportError when no format fits, the forced one does not
+// exist, a line is absurdly long, or memory runs out; nothing is kept then.
+ImportFile ReadImportDevice(QIODevice& device, const ImportReadOptions& options = {},
+                            const ExchangeProgress& progress = {});
+// ReadImportDevice over bytes in memory.
+ImportFile ReadImportContent(const QByteArray& content, const ImportReadOptions& options = {},
                              const ExchangeProgress& progress = {});
-// Reads a file from disk as ReadImportContent; an unreadable file is an ImportError too.
-ImportFile ReadImportFile(const QString& path, const QString& format = {},
+// Reads a file from disk as ReadImportDevice; an unreadable file is an ImportError too.
+ImportFile ReadImportFile(const QString& path, const ImportReadOptions& options = {},
                           const ExchangeProgress& progress = {});
 
 struct ImportOptions

@@ -2,18 +2,18 @@
 
 #include "Exchange.h"
 
+class FileBuilder;
+
 // One readable format: a name for --format, a test on the file's first line, and its reader.
 struct FileFormat
 {
     const char* name;
     bool (*detect)(const QString& firstLine); // the first non-blank line, quotes removed
-    ImportFile (*read)(const QString& text, const ExchangeProgress& progress);
+    void (*read)(FileBuilder& builder);       // reads the builder's source to its end
 };
 
 // Every format, in the order detection tries them.
 const QVector<FileFormat>& FileFormats();
-// The first line holding more than blanks, without its quotes: what detection looks at.
-QString FirstNonBlankLine(const QString& text);
 
 // Litres in one unit of fuel.
 inline constexpr double LitresPerUsGallon = 3.785411784;

@@ -13,8 +13,9 @@ bool isMark(QChar c)
 
 } // namespace
 
-std::optional<double> FileNumber(const QString& text, QChar decimal)
+std::optional<double> FileNumber(const QString& text, QChar decimal, NumberMarks* marks)
 {
+    NumberMarks seen;
     // Letters count as a currency code only as up to three capitals ("EUR", "USD").
     int letters = 0;
     for (const QChar c : text)
@@ -38,6 +39,7 @@ std::optional<double> FileNumber(const QString& text, QChar decimal)
             // thousands separators: only between digits
             if (!digits)
                 return std::nullopt;
+            seen.thousands = true;
         } else if (c == QLatin1Char('-') || c == QLatin1Char('+')) {
             if (digits || plain.find_first_of("-+") != std::string::npos)
                 return std::nullopt;
@@ -50,6 +52,7 @@ std::optional<double> FileNumber(const QString& text, QChar decimal)
             // currency signs and codes before or after the figure
             if (digits)
                 afterNumber = true;
+            seen.currency = true;
         } else {
             return std::nullopt;
         }
@@ -60,6 +63,10 @@ std::optional<double> FileNumber(const QString& text, QChar decimal)
     const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
     if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value))
         return std::nullopt;
+    if (marks) {
+        marks->currency = marks->currency || seen.currency;
+        marks->thousands = marks->thousands || seen.thousands;
+    }
     return value;
 }
 

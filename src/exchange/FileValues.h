@@ -7,9 +7,18 @@
 // Numbers and dates as other programs write them: fixed forms that never follow the user's
 // locale. Date-times come back naive (UTC), as the store keeps them.
 
+// What FileNumber read away around a figure, so an import can say so.
+struct NumberMarks
+{
+    bool currency = false;  // a currency sign or code ("$", "€", "EUR")
+    bool thousands = false; // a thousands separator ("58,917")
+};
+
 // A number with the given decimal mark; currency signs and words, blanks and the other mark
-// (as thousands separator) are read away. Nothing for text that holds no number.
-std::optional<double> FileNumber(const QString& text, QChar decimal = QLatin1Char('.'));
+// (as thousands separator) are read away, and recorded in marks when given. Nothing for text
+// that holds no number.
+std::optional<double> FileNumber(const QString& text, QChar decimal = QLatin1Char('.'),
+                                 NumberMarks* marks = nullptr);
 // A number whose decimal mark is "." or "," as the text shows it: with both, the last one is the
 // decimal mark; a lone "," followed by other than three digits is one too.
 std::optional<double> AnyMarkNumber(const QString& text);

@@ -1,5 +1,6 @@
 #include "DataTool.h"
 #include "Fakes.h"
+#include "FileValues.h"
 #include "SharedState.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
@@ -15,6 +16,11 @@ namespace {
 QString fixture(const QString& name)
 {
     return QStringLiteral(KELMOT_FIXTURES "/") + name;
+}
+
+QString sample(const char* name)
+{
+    return QStringLiteral(KELMOT_FORMATS "/") + QLatin1String(name);
 }
 
 } // namespace
@@ -35,6 +41,7 @@ private slots:
     void importTwiceAddsNothing();
     void fileInNoFormat();
     void fileWithoutVehicleNeedsOne();
+    void dateOrderGiven();
     void vehicleChosenFromSeveral();
     void kilometrePreferenceConverts();
     void exportToStandardOutputAndFile();
@@ -86,6 +93,17 @@ void TestDataTool::usageErrors_data()
     QTest::newRow("format without name")
         << QStringList{"import", "a", "--format"} << "--format needs a value";
     QTest::newRow("check with a file") << QStringList{"check", "x"} << "this command takes no FILE";
+    QTest::newRow("date order neither dmy nor mdy")
+        << QStringList{"import", "--date-order", "ymd", "a"}
+        << "--date-order takes dmy or mdy, not ymd";
+    QTest::newRow("volume unit unknown")
+        << QStringList{"import", "--volume-unit=barrel", "a"}
+        << "--volume-unit takes litre, us-gallon or imperial-gallon, not barrel";
+    QTest::newRow("day/month order undecided")
+        << QStringList{"import", "--vehicle", "LL",
+                       sample("lubelogger-service-undecided-order.csv")}
+        << "the file does not tell whether its dates are day first or month first (lines 3, 4, "
+           "6, 7 read either way): give the order with --date-order dmy|mdy; nothing was stored";
 }
 
 void TestDataTool::usageErrors()
@@ -173,6 +191,17 @@ void TestDataTool::fileWithoutVehicleNeedsOne()
     QVERIFY(out_.contains("Vehicle SP 9 (new vehicle)\n"));
     QVERIFY(out_.contains("  line 9: row refused: the line is cut off"));
     QCOMPARE(VehicleLog::Open(storePath())->ListRegistrations(), QStringList{"SP 9"});
+}
+
+void TestDataTool::dateOrderGiven()
+{
+    QCOMPARE(run({"import", "--vehicle", "LL", sample("lubelogger-fuel-month-first.csv")}), 0);
+    QCOMPARE(run({"import", "--vehicle", "LL", "--date-order", "dmy",
+                  sample("lubelogger-service-undecided-order.csv")}),
+             0);
+    const auto rows = VehicleLog::Open(storePath())->MaintenanceByDate("LL");
+    QCOMPARE(rows.size(), 6);
+    QCOMPARE(StoredDateText(rows.last().Date), QStringLiteral("2021-11-09")); // 09/11 day first
 }
 
 void TestDataTool::vehicleChosenFromSeveral()
@@ -271,8 +300,7 @@ void TestDataTool::exportRemovedRowsLeftOutOnImport()
     VehicleLog::Open(storePath())
         ->RemoveLatestMileage("Clio", QDateTime(QDate(2024, 4, 1), QTime(10, 0), Qt::UTC));
     QCOMPARE(run({"export", "--removed", "-"}), 0);
-    QVERIFY2(out_.contains("\r\nRemoved Mileage,Clio,2024-03-19T18:20:00,"),
-             qPrintable(out_));
+    QVERIFY2(out_.contains("\r\nRemoved Mileage,Clio,2024-03-19T18:20:00,"), qPrintable(out_));
     QVERIFY(out_.contains(",2024-04-01T10:00:00\r\n"));
     const QString path = QDir(dir_->path()).filePath("removed.csv");
     QCOMPARE(run({"export", "--removed", path}), 0);

@@ -1,0 +1,145 @@
+#include "FormatReading.h"
+#include "Formats.h"
+
+namespace {
+
+enum Column
+{
+    Kind,
+    Registration,
+    Date,
+    Mileage,
+    Unit,
+    Amount,
+    Price,
+    Cost,
+    Description,
+    Make,
+    Model,
+    Fuel,
+    Capacity,
+    RegistrationDate,
+    PurchaseDate
+};
+
+constexpr ColumnName Header[] = {{Kind, "Kelmot Record"},
+                                 {Registration, "Registration"},
+                                 {Date, "Date"},
+                                 {Mileage, "Current Mileage"},
+                                 {Unit, "Distance Unit"},
+                                 {Amount, "Amount"},
+                                 {Price, "Price Per"},
+                                 {Cost, "Cost"},
+                                 {Description, "Description"},
+                                 {Make, "Make"},
+                                 {Model, "Model"},
+                                 {Fuel, "Fuel"},
+                                 {Capacity, "Engine Capacity"},
+                                 {RegistrationDate, "Registration Date"},
+                                 {PurchaseDate, "Purchase Date"}};
+
+FileDistance unitOf(const QString& word)
+{
+    if (word == QLatin1String("Kilometre"))
+        return FileDistance::Kilometres;
+    if (word == QLatin1String("Mile"))
+        return FileDistance::Miles;
+    return FileDistance::Unknown;
+}
+
+// The export guards a text a spreadsheet would run as a formula with a leading apostrophe;
+// only an apostrophe before one of those characters is the guard.
+QString unguarded(const QString& text)
+{
+    static const QString starts = QStringLiteral("=+-@\t\r");
+    if (text.size() >= 2 && text[0] == QLatin1Char('\'') && starts.contains(text[1]))
+        return text.mid(1);
+    return text;
+}
+
+bool detect(const QString& line)
+{
+    return line.startsWith(QLatin1String("Kelmot Record,"), Qt::CaseInsensitive);
+}
+
+// One header row, then one record per row with its kind in the first column.
+void read(FileBuilder& b)
+{
+    RecordStream records(b.source(), QLatin1Char(','));
+    CsvRecord rec;
+    if (!b.next(records, rec))
+        return;
+    const Columns cols(rec.fields, Header);
+    const QChar dot = QLatin1Char('.');
+    while (b.next(records, rec)) {
+        if (rec.blank())
+            continue;
+        Row row(b, rec, &cols);
+        const QString kind = row.text(Kind);
+        const QString reg = unguarded(row.text(Registration));
+        if (kind == QLatin1String("Vehicle")) {
+            const QString make = unguarded(row.text(Make)), model = unguarded(row.text(Model)),
+                          fuel = unguarded(row.text(Fuel));
+            const auto capacity = row.number(Capacity, dot);
+            // An empty date is one that was not given.
+            const auto detailDate = [&row](Column column) {
+                const QString t = row.text(column);
+                if (t.isEmpty())
+                    return std::optional<QDateTime>(QDateTime());
+                const auto value = FileDate(t, DayOrder::YearFirst);
+                if (!value)
+                    row.fail(QStringLiteral("\"%1\" in %2 is not a date")
+                                 .arg(t.trimmed(), QString::fromUtf8(Header[column].name)));
+                return value;
+            };
+            const auto regDate = detailDate(RegistrationDate);
+            const auto buyDate = detailDate(PurchaseDate);
+            if (!row.ok()) {
+                b.broken(rec.line, reg, row.problem());
+                continue;
+            }
+            ImportedVehicle& v = b.vehicle(reg);
+            v.plate = reg;
+            v.make = make;
+            v.model = model;
+            v.fuel = fuel;
+            v.engineCapacity = *capacity;
+            v.registrationDate = *regDate;
+            v.purchaseDate = *buyDate;
+        } else if (kind == QLatin1String("Mileage")) {
+            const auto date = row.date(row.text(Date), cols.name(Date));
+            const auto mileage = row.number(Mileage, dot);
+            const QString unit = row.text(Unit);
+            const auto amount = row.number(Amount, dot);
+            const auto price = row.number(Price, dot);
+            if (row.ok() && unitOf(unit) == FileDistance::Unknown)
+                b.broken(rec.line, reg, QStringLiteral("\"%1\" is not a distance unit").arg(unit));
+            else if (!row.ok())
+                b.broken(rec.line, reg, row.problem());
+            else {
+                b.vehicle(reg).plate = reg;
+                b.addReading({rec.line, reg, {}, *mileage, unitOf(unit), *amount, *price}, *date);
+            }
+        } else if (kind == QLatin1String("Maintenance")) {
+            const auto date = row.date(row.text(Date), cols.name(Date));
+            const auto cost = row.number(Cost, dot);
+            const QString description = unguarded(row.text(Description));
+            if (!row.ok()) {
+                b.broken(rec.line, reg, row.problem());
+                continue;
+            }
+            b.vehicle(reg).plate = reg;
+            b.addMaintenance({rec.line, reg, {}, *cost, description}, *date);
+        } else if (kind.startsWith(QLatin1String("Removed "))) {
+            ++b.file().skippedRows; // kept in the file for the record, never brought back
+        } else if (row.ok()) {
+            b.broken(rec.line, reg, QStringLiteral("\"%1\" is not a kind of record").arg(kind));
+        } else {
+            b.broken(rec.line, reg, row.problem());
+        }
+    }
+}
+
+} // namespace
+
+const FileFormat KelmotFormat = {"kelmot", detect, read};

@@ -107,5 +107,7 @@ QString OutputFailureReason(const QTextStream& out)
         if (file->error() != QFileDevice::NoError)
             return file->errorString().toLower(); // "broken pipe" when the reader went away
     }
-    return QStringLiteral("it does not take any more");
+    // A write cut short tells no reason.
+    return QStringLiteral("it stopped taking text: the disk is full or the program reading it "
+                          "has ended");
 }

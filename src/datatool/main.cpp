@@ -23,10 +23,12 @@ int main(int argc, char* argv[])
     // Unbuffered, so every failed write shows in the stream's status rather than vanishing in a
     // C library buffer.
     QFile standardOutput;
-    if (!standardOutput.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return 1;
-    QTextStream out(&standardOutput);
     QTextStream err(stderr);
+    if (!standardOutput.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        err << "kelmot-data: standard output cannot be written; nothing was done.\n";
+        return 1;
+    }
+    QTextStream out(&standardOutput);
     SystemClock clock;
     QtSettingsStore settings;
     const int status =

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -93,7 +94,8 @@ private slots:
     void exportRemovedRowsLeftOutOnImport();
     void failuresInPlainWords_data();
     void failuresInPlainWords();
-    void standardOutputOnFullDiskExitsOne();
+    void standardOutputFailureExitsOne_data();
+    void standardOutputFailureExitsOne();
     void formulaTextsGuardedAndReadBack_data();
     void formulaTextsGuardedAndReadBack();
     void cleanup();
@@ -625,21 +627,49 @@ void TestDataTool::failuresInPlainWords()
     }
 }
 
-void TestDataTool::standardOutputOnFullDiskExitsOne()
+void TestDataTool::standardOutputFailureExitsOne_data()
 {
+    QTest::addColumn<bool>("closedPipe"); // else a device that is always full
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("full disk") << false << "the disk is full";
+    QTest::newRow("closed pipe") << true << QString();
+}
+
+void TestDataTool::standardOutputFailureExitsOne()
+{
+    QFETCH(bool, closedPipe);
+    QFETCH(QString, reason);
     QCOMPARE(run({"import", fixture("fuelly_metric.csv")}), 0);
-    target_ = fullDevice();
-    if (target_.isEmpty())
-        QSKIP("no device that is always full");
-    QProcess tool;
-    tool.setStandardOutputFile(target_);
+    QProcess tool, reader;
+    if (closedPipe) {
+        // The reader takes ten bytes and ends, closing the pipe.
+        const QString head = QStandardPaths::findExecutable(QStringLiteral("head"));
+        if (head.isEmpty())
+            QSKIP("no head command here");
+        tool.setStandardOutputProcess(&reader);
+        reader.start(head, {"-c", "10"});
+        // More than a pipe holds, so the writer meets the closed end whatever the timing.
+        LogBatch batch;
+        for (int i = 0; i < 3000; ++i)
+            batch.maintenance.append({"Clio", AtMidnight(QDate(2024, 1, 1)), 1.5,
+                                      QStringLiteral("Oil and filter, item %1").arg(i)});
+        VehicleLog::Open(storePath())->AppendBatch(batch);
+    } else {
+        target_ = fullDevice();
+        if (target_.isEmpty())
+            QSKIP("no device that is always full");
+        tool.setStandardOutputFile(target_);
+    }
     tool.start(QStringLiteral(KELMOT_DATA_TOOL), {"--store", storePath(), "export", "-"});
     QVERIFY(tool.waitForFinished(30000));
+    if (closedPipe)
+        QVERIFY(reader.waitForFinished(30000));
     QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
     QCOMPARE(tool.exitCode(), 1);
-    QCOMPARE(QString::fromUtf8(tool.readAllStandardError()),
-             "kelmot-data: standard output could not be written (the disk is full), so the "
-             "export is incomplete.\n");
+    const QString err = QString::fromUtf8(tool.readAllStandardError());
+    QVERIFY2(err.startsWith("kelmot-data: standard output could not be written (" + reason),
+             qPrintable(err));
+    QVERIFY2(err.endsWith("), so the export is incomplete.\n"), qPrintable(err));
 }
 
 void TestDataTool::formulaTextsGuardedAndReadBack_data()

@@ -17,9 +17,9 @@ enum class FailedStep
 struct FailureContext
 {
     FailedStep step = FailedStep::UsingStore;
-    QString store;   // the store's path
-    QString other;   // the backup being written or restored from, when there is one
-    QString outcome; // what the failure means for the command: "nothing was stored"
+    QString store; // the store's path
+    QString other; // the backup being written or restored from, when there is one
+    QString outcome = QStringLiteral("nothing was changed"); // what it means for the command
 };
 
 // A store failure as kelmot-data prints it: what happened, to which file, and the outcome, in

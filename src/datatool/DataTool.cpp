@@ -85,7 +85,12 @@ private:
                  << "Try 'kelmot-data --help'.\n";
             return DataToolUsage;
         } catch (const ImportError& e) {
-            err_ << "kelmot-data: " << e.message() << "\n";
+            // Which file it is about, unless the reader's words name it already.
+            const QString file = QDir::toNativeSeparators(importFile_);
+            err_ << "kelmot-data: " << e.message();
+            if (!e.message().contains(file))
+                err_ << " The import file is " << file << ".";
+            err_ << "\n";
             return DataToolUsage;
         } catch (const ExportFileExists& e) {
             err_ << "kelmot-data: " << e.message() << " Give --force to replace it.\n";
@@ -155,6 +160,7 @@ private:
     {
         const Parsed p = parse(args, {"--format", "--vehicle"}, {"--dry-run"}, 1);
         failure_.outcome = QStringLiteral("nothing was stored");
+        importFile_ = p.files.first();
         const ImportFile file = ReadImportFile(p.files.first(), p.values.value("--format"));
         ImportOptions options;
         options.logUnit = logUnit();
@@ -272,6 +278,7 @@ private:
     const DataToolContext& context_;
     QString storePath_;
     FailureContext failure_;
+    QString importFile_;
     QString outputOutcome_ = QStringLiteral("what it printed is incomplete");
 };
 

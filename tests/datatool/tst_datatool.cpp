@@ -236,6 +236,7 @@ void TestDataTool::fileInNoFormat()
     QVERIFY2(err_.startsWith("kelmot-data: The file is not in any format Kelmot can import"),
              qPrintable(err_));
     QVERIFY(err_.contains("nothing was imported"));
+    QVERIFY(err_.endsWith(" The import file is " + QDir::toNativeSeparators(path) + ".\n"));
     QVERIFY(out_.isEmpty());
     QCOMPARE(run({"import", QDir(dir_->path()).filePath("absent.csv")}), int(DataToolUsage));
     QVERIFY(err_.contains("could not be opened"));

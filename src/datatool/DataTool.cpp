@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "Exchange.h"
+#include "FailureWords.h"
 #include "SettingsStore.h"
 #include "SharedState.h"
 #include "StoreError.h"
@@ -28,6 +29,20 @@ public:
 
     int run(QStringList args)
     {
+        const int status = runCommand(std::move(args));
+        // Every printed word counts: a summary or export lost to a full disk or a closed pipe is
+        // a failure, never a success.
+        out_.flush();
+        if (out_.status() == QTextStream::Ok)
+            return status;
+        err_ << "kelmot-data: standard output could not be written (" << OutputFailureReason(out_)
+             << "), so " << outputOutcome_ << ".\n";
+        return status == DataToolOk ? int(DataToolProblems) : status;
+    }
+
+private:
+    int runCommand(QStringList args)
+    {
         try {
             storePath_ = QDir(context_.programFolder).filePath(QStringLiteral("Mileage.mdb"));
             while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
@@ -46,6 +61,7 @@ public:
                     throw UsageError{QStringLiteral("unknown option %1").arg(option)};
                 }
             }
+            failure_.store = storePath_;
             if (args.isEmpty())
                 throw UsageError{QStringLiteral("no command given")};
             const QString command = args.takeFirst();
@@ -69,19 +85,28 @@ public:
                  << "Try 'kelmot-data --help'.\n";
             return DataToolUsage;
         } catch (const ImportError& e) {
-            err_ << "kelmot-data: " << e.message() << "\n";
+            // Which file it is about, unless the reader's words name it already.
+            const QString file = QDir::toNativeSeparators(importFile_);
+            err_ << "kelmot-data: " << e.message();
+            if (!e.message().contains(file))
+                err_ << " The import file is " << file << ".";
+            err_ << "\n";
             return DataToolUsage;
+        } catch (const ExportFileExists& e) {
+            err_ << "kelmot-data: " << e.message() << " Give --force to replace it.\n";
+            return DataToolProblems;
         } catch (const ExchangeError& e) {
             err_ << "kelmot-data: " << e.message() << "\n";
             return DataToolProblems;
         } catch (const StoreError& e) {
-            err_ << "kelmot-data: the store " << QDir::toNativeSeparators(storePath_)
-                 << " could not be used (store error " << e.code() << "); nothing was changed.\n";
+            err_ << "kelmot-data: " << StoreFailureWords(e, failure_) << "\n";
+            return DataToolProblems;
+        } catch (const std::bad_alloc&) {
+            err_ << "kelmot-data: there was not enough memory, so " << failure_.outcome << ".\n";
             return DataToolProblems;
         }
     }
 
-private:
     // Options of a command, then exactly `files` plain arguments.
     struct Parsed
     {
@@ -124,7 +149,9 @@ private:
         if (!QFileInfo::exists(storePath_))
             throw ExchangeError(QStringLiteral("there is no store at %1; nothing was changed.")
                                     .arg(QDir::toNativeSeparators(storePath_)));
-        return VehicleLog::Open(storePath_);
+        return VehicleLog::Open(storePath_, context_.busyTimeoutMs < 0
+                                                ? VehicleLog::DefaultBusyTimeoutMs
+                                                : context_.busyTimeoutMs);
     }
 
     QString logUnit() const { return ReadDistanceUnit(context_.settings); }
@@ -158,6 +185,8 @@ private:
                         "--volume-unit takes litre, us-gallon or imperial-gallon, not %1")
                         .arg(unit)};
         }
+        failure_.outcome = QStringLiteral("nothing was stored");
+        importFile_ = p.files.first();
         const ImportFile file = ReadImportFile(p.files.first(), readOptions);
         if (file.dateOrderUndecided) {
             QStringList lines;
@@ -203,22 +232,29 @@ private:
                                             "with --vehicle REG; nothing was stored")};
         out_ << "Format: " << plan.format << "\n";
         const bool apply = !p.flags.contains("--dry-run") && !plan.addsNothing();
-        if (apply)
+        if (apply) {
             ApplyImport(*log, plan);
+            outputOutcome_ = QStringLiteral("the summary is incomplete, though the import was "
+                                            "stored");
+        }
         out_ << ImportSummaryText(plan, apply);
         return DataToolOk;
     }
 
     int exportLog(const QStringList& args)
     {
-        const Parsed p = parse(args, {"--vehicle"}, {"--removed"}, 1);
+        const Parsed p = parse(args, {"--vehicle"}, {"--removed", "--force"}, 1);
+        failure_.outcome = QStringLiteral("nothing was exported");
         ExportOptions options;
         options.logUnit = logUnit();
         options.registration = p.values.value("--vehicle");
         options.includeRemoved = p.flags.contains("--removed");
+        options.replaceExisting = p.flags.contains("--force");
         auto log = openStore();
         if (p.files.first() == QLatin1String("-")) {
-            out_ << QString::fromUtf8(ExportCsv(*log, options));
+            outputOutcome_ = QStringLiteral("the export is incomplete");
+            // The byte order mark, as in a file, so a spreadsheet reads the text as UTF-8.
+            out_ << QChar(0xFEFF) << QString::fromUtf8(ExportCsv(*log, options));
         } else {
             ExportCsvToFile(*log, options, p.files.first());
             out_ << "Exported to " << QDir::toNativeSeparators(p.files.first()) << "\n";
@@ -229,10 +265,14 @@ private:
     int backup(const QStringList& args)
     {
         const Parsed p = parse(args, {}, {}, 1);
+        failure_.outcome = QStringLiteral("no backup was written");
         if (QFileInfo::exists(p.files.first()))
             throw ExchangeError(QStringLiteral("%1 already exists; choose a new file name.")
                                     .arg(QDir::toNativeSeparators(p.files.first())));
-        openStore()->BackupTo(p.files.first());
+        auto log = openStore();
+        failure_.step = FailedStep::WritingBackup;
+        failure_.other = p.files.first();
+        log->BackupTo(p.files.first());
         out_ << "Backed up to " << QDir::toNativeSeparators(p.files.first())
              << " (integrity checked)\n";
         return DataToolOk;
@@ -241,17 +281,13 @@ private:
     int restore(const QStringList& args)
     {
         const Parsed p = parse(args, {}, {}, 1);
+        failure_.outcome = QStringLiteral("nothing was changed");
         if (!QFileInfo::exists(p.files.first()))
             throw ExchangeError(QStringLiteral("there is no file %1; nothing was changed.")
                                     .arg(QDir::toNativeSeparators(p.files.first())));
-        try {
-            VehicleLog::Restore(p.files.first(), storePath_);
-        } catch (const StoreError& e) {
-            err_ << "kelmot-data: " << QDir::toNativeSeparators(p.files.first())
-                 << " is not a sound Kelmot store (store error " << e.code()
-                 << "); nothing was changed.\n";
-            return DataToolProblems;
-        }
+        failure_.step = FailedStep::Restoring;
+        failure_.other = p.files.first();
+        VehicleLog::Restore(p.files.first(), storePath_);
         out_ << "Restored " << QDir::toNativeSeparators(storePath_) << " from "
              << QDir::toNativeSeparators(p.files.first()) << "; the previous store is kept as "
              << QDir::toNativeSeparators(storePath_ + QStringLiteral(".before-restore")) << "\n";
@@ -261,6 +297,7 @@ private:
     int check(const QStringList& args)
     {
         parse(args, {}, {}, 0);
+        failure_.outcome = QStringLiteral("the store was not checked");
         const QStringList problems = openStore()->Check();
         if (problems.isEmpty()) {
             out_ << "The store is sound.\n";
@@ -276,6 +313,9 @@ private:
     QTextStream& err_;
     const DataToolContext& context_;
     QString storePath_;
+    FailureContext failure_;
+    QString importFile_;
+    QString outputOutcome_ = QStringLiteral("what it printed is incomplete");
 };
 
 } // namespace
@@ -311,9 +351,13 @@ QString DataToolHelp()
                "      Exit status 0 when the file was read (refused rows included), 2 when it "
                "could\n"
                "      not be read as any format (nothing stored).\n"
-               "  export [--vehicle REG] [--removed] FILE|-\n"
+               "  export [--vehicle REG] [--removed] [--force] FILE|-\n"
                "      Writes the log (or one vehicle) as Kelmot's own CSV to FILE, or to standard\n"
                "      output for -. --removed adds the removed readings and maintenance entries.\n"
+               "      An existing FILE is replaced only with --force, and never when it is a "
+               "store\n"
+               "      or another database, a folder or a link; a device or a pipe is written "
+               "into.\n"
                "  backup FILE\n"
                "      Makes a consistent copy of the store in FILE, safe while Kelmot is writing,\n"
                "      and checks it before reporting it done.\n"

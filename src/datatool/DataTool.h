@@ -13,6 +13,7 @@ struct DataToolContext
     const Clock& clock;
     const SettingsStore& settings; // the distance-unit preference, read as start-up does
     QString programFolder;         // where Mileage.mdb is when no --store is given
+    int busyTimeoutMs = -1;        // how long to wait for another program; -1: the store's own
 };
 
 // Exit statuses of kelmot-data.

@@ -1,10 +1,9 @@
 #include "Csv.h"
 #include "Exchange.h"
 #include "FileValues.h"
+#include "FormulaGuard.h"
 #include "TextConversions.h"
 #include "VehicleLog.h"
-
-#include <QSaveFile>
 
 namespace {
 
@@ -78,7 +77,7 @@ QStringList blankRow(const char* kind, const QString& registration)
 {
     QStringList fields(ColumnCount);
     fields[Kind] = QString::fromLatin1(kind);
-    fields[Registration] = registration;
+    fields[Registration] = GuardFormula(registration);
     return fields;
 }
 
@@ -98,7 +97,7 @@ QStringList maintenanceRow(const char* kind, const MaintenanceRow& m)
     QStringList f = blankRow(kind, m.Registration);
     f[Date] = StoredDateText(m.Date);
     f[Cost] = ExactNumber(m.Cost);
-    f[Description] = m.Description;
+    f[Description] = GuardFormula(m.Description);
     return f;
 }
 
@@ -148,9 +147,9 @@ QByteArray ExportCsv(VehicleLog& log, const ExportOptions& options,
         if (!v)
             continue;
         QStringList f = blankRow("Vehicle", v->Registration);
-        f[Make] = v->Make;
-        f[Model] = v->Model;
-        f[Fuel] = v->Fuel;
+        f[Make] = GuardFormula(v->Make);
+        f[Model] = GuardFormula(v->Model);
+        f[Fuel] = GuardFormula(v->Fuel);
         f[EngineCapacity] = ExactNumber(v->EngineCapacity);
         f[RegistrationDate] = detailDate(v->RegistrationDate);
         f[PurchaseDate] = detailDate(v->PurchaseDate);
@@ -165,16 +164,4 @@ QByteArray ExportCsv(VehicleLog& log, const ExportOptions& options,
     if (progress && !progress(registrations.size(), registrations.size()))
         throw ExchangeCancelled();
     return out.bytes();
-}
-
-void ExportCsvToFile(VehicleLog& log, const ExportOptions& options, const QString& path,
-                     const ExchangeProgress& progress)
-{
-    const QByteArray bytes = ExportCsv(log, options, progress);
-    QSaveFile file(path);
-    // The byte order mark tells spreadsheets the file is UTF-8.
-    if (!file.open(QIODevice::WriteOnly) || file.write("\xEF\xBB\xBF") != 3 ||
-        file.write(bytes) != bytes.size() || !file.commit())
-        throw ExchangeError(
-            QStringLiteral("The file %1 could not be written; nothing was exported.").arg(path));
 }

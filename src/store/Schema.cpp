@@ -78,8 +78,11 @@ void PrepareForWriting(SqliteDatabase& db, const QString& path)
     if (version > Version)
         throw StoreError(StoreError::TooNew,
                          QStringLiteral("This vehicle log was written by a newer version of "
-                                        "Kelmot. It has been left as it is; open it with that "
-                                        "version."));
+                                        "Kelmot (version %1 of the log; this Kelmot knows up "
+                                        "to version %2). It has been left as it is; open it "
+                                        "with that version.")
+                             .arg(version)
+                             .arg(Version));
     if (!HasLogTables(db))
         throw StoreError(
             kError,

@@ -2,14 +2,28 @@
 #include "Fakes.h"
 #include "FileValues.h"
 #include "SharedState.h"
+#include "SqliteDatabase.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 #include "VehicleLog.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -23,7 +37,43 @@ QString sample(const char* name)
     return QStringLiteral(KELMOT_FORMATS "/") + QLatin1String(name);
 }
 
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+}
+
+// What is set up before kelmot-data runs; "target" is a path in the test's folder.
+enum class Fault
+{
+    None,
+    StoreLocked,        // a second connection holds a write transaction
+    StoreReadOnly,      // the store file cannot be written
+    StoreNotALog,       // the store file is text
+    StoreWithoutTables, // an empty file, which SQLite reads as a database without tables
+    StoreTooNew,        // user_version 99
+    TargetFolder,       // a folder at target
+    TargetFile,         // an ordinary file at target
+    TargetDatabase,     // another Kelmot store at target
+    TargetLink,         // target links to an ordinary file
+    TargetDanglingLink, // target links to nothing
+    TargetFullDevice,   // target is a device that is always full, as /dev/full
+    TargetPipe,         // target is a named pipe nobody reads
+    TargetPipeRead,     // target is a named pipe with a reader
+    OutputFull,         // standard output is the full device
+    BackupDiskFull,     // files may not grow past 10000 bytes while kelmot-data runs
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Fault)
 
 class TestDataTool : public QObject
 {
@@ -49,15 +99,30 @@ private slots:
     void missingStore();
     void backupRestoreCheck();
     void exportRemovedRowsLeftOutOnImport();
+    void failuresInPlainWords_data();
+    void failuresInPlainWords();
+    void standardOutputFailureExitsOne_data();
+    void standardOutputFailureExitsOne();
+    void formulaTextsGuardedAndReadBack_data();
+    void formulaTextsGuardedAndReadBack();
+    void cleanup();
 
 private:
-    int run(const QStringList& args);
+    int run(const QStringList& args, QIODevice* output = nullptr);
+    QString target() const { return QDir(dir_->path()).filePath(QStringLiteral("target")); }
+    void setUp(Fault fault);
+    QString fullDevice();
     QString storePath() const { return QDir(dir_->path()).filePath(QStringLiteral("Mileage.mdb")); }
 
     std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<SqliteDatabase> holder_; // a second program's connection
+    std::unique_ptr<SqliteTransaction> holding_;
+    std::function<void()> undo_; // what set-up must take back before the folder goes
     FakeClock clock_;
     FakeSettings settings_;
     QString out_, err_;
+    QString target_;      // the target of the row at hand: target(), or a device
+    int pipeReader_ = -1; // the reading end of a named pipe
 };
 
 void TestDataTool::init()
@@ -67,12 +132,24 @@ void TestDataTool::init()
     settings_.values.clear();
 }
 
-int TestDataTool::run(const QStringList& args)
+void TestDataTool::cleanup()
+{
+    holding_.reset();
+    holder_.reset();
+    if (undo_)
+        undo_();
+    undo_ = nullptr;
+}
+
+int TestDataTool::run(const QStringList& args, QIODevice* output)
 {
     out_.clear();
     err_.clear();
     QTextStream out(&out_), err(&err_);
-    const int status = RunDataTool(args, out, err, {clock_, settings_, dir_->path()});
+    if (output)
+        out.setDevice(output);
+    // A locked store fails at once instead of after the usual wait.
+    const int status = RunDataTool(args, out, err, {clock_, settings_, dir_->path(), 50});
     out.flush();
     err.flush();
     return status;
@@ -119,7 +196,7 @@ void TestDataTool::help()
 {
     QCOMPARE(run({"--help"}), 0);
     for (const char* word : {"import [--format NAME] [--vehicle REG] [--dry-run] FILE",
-                             "export [--vehicle REG] [--removed] FILE|-", "backup FILE",
+                             "export [--vehicle REG] [--removed] [--force] FILE|-", "backup FILE",
                              "restore FILE", "check", "--store PATH", "fuelio", "lubelogger"})
         QVERIFY2(out_.contains(QLatin1String(word)), word);
     QVERIFY(err_.isEmpty());
@@ -177,6 +254,7 @@ void TestDataTool::fileInNoFormat()
     QVERIFY2(err_.startsWith("kelmot-data: The file is not in any format Kelmot can import"),
              qPrintable(err_));
     QVERIFY(err_.contains("nothing was imported"));
+    QVERIFY(err_.endsWith(" The import file is " + QDir::toNativeSeparators(path) + ".\n"));
     QVERIFY(out_.isEmpty());
     QCOMPARE(run({"import", QDir(dir_->path()).filePath("absent.csv")}), int(DataToolUsage));
     QVERIFY(err_.contains("could not be opened"));
@@ -235,7 +313,9 @@ void TestDataTool::exportToStandardOutputAndFile()
             {"AB1", QDateTime(QDate(2024, 2, 3), QTime(9, 30), Qt::UTC), 12.5, "Wipers, \"new\""});
     }
     QCOMPARE(run({"export", "-"}), 0);
-    const QStringList lines = out_.split("\r\n");
+    // Standard output starts with the byte order mark, as the file does.
+    QVERIFY(out_.startsWith(QChar(0xFEFF)));
+    const QStringList lines = out_.mid(1).split("\r\n");
     QCOMPARE(lines.value(0),
              QStringLiteral("Kelmot Record,Registration,Date,Current Mileage,Distance "
                             "Unit,Amount,Price Per,Cost,Description,Make,Model,Fuel,"
@@ -250,7 +330,7 @@ void TestDataTool::exportToStandardOutputAndFile()
     QCOMPARE(run({"export", "--vehicle", "ab1", path}), 0);
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBF") + whole);
+    QCOMPARE(f.readAll(), whole);
 }
 
 void TestDataTool::exportOfUnknownVehicle()
@@ -309,6 +389,373 @@ void TestDataTool::exportRemovedRowsLeftOutOnImport()
     QCOMPARE(run({"--store", other, "import", path}), 0);
     QVERIFY(out_.contains("1 removed rows left out\n"));
     QCOMPARE(VehicleLog::Open(other)->MileageChronological("Clio").size(), 1);
+}
+
+QString TestDataTool::fullDevice()
+{
+#ifdef Q_OS_LINUX
+    // A device of the test's own that answers every write with "no space left", as /dev/full.
+    if (::mknod(QFile::encodeName(target()).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0)
+        return target();
+    // Without the right to make one, /dev/full itself: such a user cannot replace it either.
+    if (::geteuid() != 0)
+        return QStringLiteral("/dev/full");
+#endif
+    return QString();
+}
+
+void TestDataTool::setUp(Fault fault)
+{
+    target_ = target();
+    switch (fault) {
+    case Fault::None:
+    case Fault::BackupDiskFull:
+        break;
+    case Fault::StoreLocked:
+        holder_ = std::make_unique<SqliteDatabase>(storePath(), SqliteDatabase::Mode::ReadWrite, 0);
+        holding_ = std::make_unique<SqliteTransaction>(*holder_);
+        break;
+    case Fault::StoreReadOnly: {
+        QFile::setPermissions(storePath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile probe(storePath());
+        if (!probe.open(QIODevice::ReadWrite))
+            break;
+        probe.close();
+#ifdef Q_OS_LINUX
+        // Permissions do not stop root; an immutable file does.
+        const QString path = storePath();
+        const auto setImmutable = [path](bool on) {
+            const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+            int flags = 0;
+            bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+            flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+            if (fd >= 0)
+                ::close(fd);
+            return done;
+        };
+        if (setImmutable(true)) {
+            undo_ = [setImmutable] { setImmutable(false); };
+            break;
+        }
+#endif
+        QSKIP("this user can write any file");
+    }
+    case Fault::StoreNotALog:
+        writeFile(storePath(), "not a store at all\n");
+        break;
+    case Fault::StoreWithoutTables:
+        writeFile(storePath(), QByteArray());
+        break;
+    case Fault::StoreTooNew:
+        SqliteDatabase(storePath(), SqliteDatabase::Mode::ReadWrite, 0)
+            .execute("PRAGMA user_version = 99");
+        break;
+    case Fault::TargetFolder:
+        QVERIFY(QDir().mkdir(target_));
+        break;
+    case Fault::TargetFile:
+        writeFile(target_, "an older export\n");
+        break;
+    case Fault::TargetDatabase:
+        VehicleLog::Create(target_);
+        break;
+    case Fault::TargetLink:
+        writeFile(target_ + ".real", "an older export\n");
+        QVERIFY(QFile::link(target_ + ".real", target_));
+        break;
+    case Fault::TargetDanglingLink:
+        QVERIFY(QFile::link(target_ + ".nowhere", target_));
+        break;
+    case Fault::TargetFullDevice:
+    case Fault::OutputFull:
+        target_ = fullDevice();
+        if (target_.isEmpty())
+            QSKIP("no device that is always full");
+        break;
+    case Fault::TargetPipe:
+    case Fault::TargetPipeRead:
+#ifdef Q_OS_UNIX
+        QCOMPARE(::mkfifo(QFile::encodeName(target_).constData(), 0600), 0);
+        if (fault == Fault::TargetPipeRead) {
+            pipeReader_ =
+                ::open(QFile::encodeName(target_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            QVERIFY(pipeReader_ >= 0);
+            undo_ = [this] {
+                ::close(pipeReader_);
+                pipeReader_ = -1;
+            };
+        }
+        break;
+#else
+        QSKIP("no named pipes here");
+#endif
+    }
+}
+
+void TestDataTool::failuresInPlainWords_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const QStringList import{"import", fixture("fuelly_metric.csv")};
+    QTest::newRow("store in use by another program")
+        << Fault::StoreLocked << import << 1
+        << "kelmot-data: the store %STORE% is in use by another program, so nothing was stored; "
+           "try again in a moment.\n";
+    QTest::newRow("store read-only")
+        << Fault::StoreReadOnly << import << 1
+        << "kelmot-data: the store %STORE% cannot be written: the file or its folder is "
+           "read-only, so nothing was stored.\n";
+    QTest::newRow("store not a vehicle log")
+        << Fault::StoreNotALog << QStringList{"check"} << 1
+        << "kelmot-data: the store %STORE% is not a vehicle log, so the store was not checked.\n";
+    QTest::newRow("store without tables")
+        << Fault::StoreWithoutTables << QStringList{"export", "-"} << 1
+        << "kelmot-data: the store %STORE% is not a vehicle log, so nothing was exported.\n";
+    QTest::newRow("store written by a newer Kelmot")
+        << Fault::StoreTooNew << import << 1
+        << "kelmot-data: the store %STORE%: This vehicle log was written by a newer version of "
+           "Kelmot (version 99 of the log; this Kelmot knows up to version %VERSION%). It has "
+           "been left as it is; open it with that version.\n";
+    QTest::newRow("store cannot be opened")
+        << Fault::TargetFolder << QStringList{"--store", "%TARGET%", "check"} << 1
+        << "kelmot-data: the store %TARGET% cannot be opened, so the store was not checked.\n";
+    // A file that may not grow fails as a disk fault, not as a full disk; either way the
+    // backup is to blame, not the store.
+    QTest::newRow("backup that cannot grow blames the backup")
+        << Fault::BackupDiskFull << QStringList{"backup", "%TARGET%"} << 1
+        << "kelmot-data: the backup %TARGET% could not be read or written because of a disk or "
+           "network fault, so no backup was written.\n";
+    const QString ontoStore = "kelmot-data: %STORE% is the store itself; an export never "
+                              "replaces it. Choose another file; nothing was exported.\n";
+    QTest::newRow("export onto the store")
+        << Fault::None << QStringList{"export", "%STORE%"} << 1 << ontoStore;
+    QTest::newRow("export onto the store, forced")
+        << Fault::None << QStringList{"export", "--force", "%STORE%"} << 1 << ontoStore;
+    QTest::newRow("export onto another store")
+        << Fault::TargetDatabase << QStringList{"export", "--force", "%TARGET%"} << 1
+        << "kelmot-data: %TARGET% holds a database (a Kelmot store or another program's); an "
+           "export never replaces one. Choose another file; nothing was exported.\n";
+    QTest::newRow("export onto a folder")
+        << Fault::TargetFolder << QStringList{"export", "--force", "%TARGET%"} << 1
+        << "kelmot-data: %TARGET% is a folder; choose a file name. Nothing was exported.\n";
+    const QString link = "kelmot-data: %TARGET% is a link; an export is never written through "
+                         "one. Choose the file it leads to, or another name; nothing was "
+                         "exported.\n";
+    QTest::newRow("export through a link")
+        << Fault::TargetLink << QStringList{"export", "--force", "%TARGET%"} << 1 << link;
+    QTest::newRow("export through a dangling link")
+        << Fault::TargetDanglingLink << QStringList{"export", "%TARGET%"} << 1 << link;
+    QTest::newRow("export onto a file without --force")
+        << Fault::TargetFile << QStringList{"export", "%TARGET%"} << 1
+        << "kelmot-data: The file %TARGET% already exists; nothing was exported. Give --force "
+           "to replace it.\n";
+    QTest::newRow("export onto a file with --force")
+        << Fault::TargetFile << QStringList{"export", "--force", "%TARGET%"} << 0 << "";
+    QTest::newRow("export into a full device")
+        << Fault::TargetFullDevice << QStringList{"export", "%TARGET%"} << 1
+        << "kelmot-data: There is no room left on the disk for %TARGET%; what was written into "
+           "it is incomplete.\n";
+    QTest::newRow("export into a pipe nobody reads")
+        << Fault::TargetPipe << QStringList{"export", "%TARGET%"} << 1
+        << "kelmot-data: Nothing is reading from %TARGET%; nothing was exported.\n";
+    QTest::newRow("export into a pipe being read")
+        << Fault::TargetPipeRead << QStringList{"export", "%TARGET%"} << 0 << "";
+    QTest::newRow("export to standard output on a full disk")
+        << Fault::OutputFull << QStringList{"export", "-"} << 1
+        << "kelmot-data: standard output could not be written (the disk is full), so the export "
+           "is incomplete.\n";
+    QTest::newRow("import summary on a full disk")
+        << Fault::OutputFull << import << 1
+        << "kelmot-data: standard output could not be written (the disk is full), so the "
+           "summary is incomplete, though the import was stored.\n";
+}
+
+void TestDataTool::failuresInPlainWords()
+{
+    QFETCH(Fault, fault);
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    // A vehicle in the store, except where the store is the fault, and where the import is the
+    // command under test.
+    const bool storeFault = fault == Fault::StoreNotALog || fault == Fault::StoreWithoutTables ||
+                            fault == Fault::StoreTooNew;
+    if (!storeFault && args.first() != "import")
+        QCOMPARE(run({"import", fixture("fuelio_km.csv")}), 0);
+    setUp(fault);
+    if (QTest::currentTestFailed())
+        return;
+    const auto fill = [this](QString text) {
+        return text.replace("%STORE%", QDir::toNativeSeparators(storePath()))
+            .replace("%TARGET%", QDir::toNativeSeparators(target_))
+            .replace("%VERSION%", QString::number(VehicleLog::SchemaVersion));
+    };
+    for (QString& a : args)
+        a = fill(a);
+    const bool device = fault == Fault::TargetFullDevice || fault == Fault::OutputFull ||
+                        fault == Fault::TargetPipe || fault == Fault::TargetPipeRead;
+    const QByteArray before = device ? QByteArray() : contentOf(target_);
+    const QByteArray storeBefore = contentOf(storePath());
+
+    std::unique_ptr<QFile> output;
+    if (fault == Fault::OutputFull) {
+        output = std::make_unique<QFile>(target_);
+        QVERIFY(output->open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    }
+#ifdef Q_OS_LINUX
+    // Files may not grow past 10000 bytes: the store's probing journal fits, the backup does not.
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit saved = limit;
+    const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
+    if (fault == Fault::BackupDiskFull) {
+        limit.rlim_cur = 10000;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+#else
+    if (fault == Fault::BackupDiskFull)
+        QSKIP("no way to fill the disk here");
+#endif
+    const int got = run(args, output.get());
+#ifdef Q_OS_LINUX
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldSignal);
+#endif
+    QCOMPARE(err_, fill(message));
+    QCOMPARE(got, status);
+
+    holding_.reset();
+    if (status != 0 && fault != Fault::OutputFull)
+        QCOMPARE(contentOf(storePath()), storeBefore);
+    if (status != 0 && !device)
+        QCOMPARE(contentOf(target_), before); // a linked file, a database, a file: untouched
+    if (device)
+        QVERIFY(QFileInfo::exists(target_) && !QFileInfo(target_).isFile());
+    if (fault == Fault::BackupDiskFull)
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList{"Mileage.mdb"});
+    if (fault == Fault::OutputFull && args.first() == "import")
+        QCOMPARE(VehicleLog::Open(storePath())->MileageChronological("Clio").size(), 2);
+    QByteArray written;
+    if (fault == Fault::TargetFile && status == 0)
+        written = contentOf(target_);
+#ifdef Q_OS_UNIX
+    if (fault == Fault::TargetPipeRead) {
+        char buffer[4096];
+        for (qint64 n; (n = ::read(pipeReader_, buffer, sizeof buffer)) > 0;)
+            written.append(buffer, n);
+    }
+#endif
+    if (status == 0) {
+        QCOMPARE(out_, "Exported to " + QDir::toNativeSeparators(target_) + "\n");
+        QVERIFY2(written.startsWith("\xEF\xBB\xBF"
+                                    "Kelmot Record,"),
+                 written.constData());
+        QVERIFY(written.contains("\r\nMileage,"));
+    }
+}
+
+void TestDataTool::standardOutputFailureExitsOne_data()
+{
+    QTest::addColumn<bool>("closedPipe"); // else a device that is always full
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("full disk") << false << "the disk is full";
+    QTest::newRow("closed pipe") << true << QString();
+}
+
+void TestDataTool::standardOutputFailureExitsOne()
+{
+    QFETCH(bool, closedPipe);
+    QFETCH(QString, reason);
+    QCOMPARE(run({"import", fixture("fuelly_metric.csv")}), 0);
+    QProcess tool, reader;
+    if (closedPipe) {
+        // The reader takes ten bytes and ends, closing the pipe.
+        const QString head = QStandardPaths::findExecutable(QStringLiteral("head"));
+        if (head.isEmpty())
+            QSKIP("no head command here");
+        tool.setStandardOutputProcess(&reader);
+        reader.start(head, {"-c", "10"});
+        // More than a pipe holds, so the writer meets the closed end whatever the timing.
+        LogBatch batch;
+        for (int i = 0; i < 3000; ++i)
+            batch.maintenance.append({"Clio", AtMidnight(QDate(2024, 1, 1)), 1.5,
+                                      QStringLiteral("Oil and filter, item %1").arg(i)});
+        VehicleLog::Open(storePath())->AppendBatch(batch);
+    } else {
+        target_ = fullDevice();
+        if (target_.isEmpty())
+            QSKIP("no device that is always full");
+        tool.setStandardOutputFile(target_);
+    }
+    tool.start(QStringLiteral(KELMOT_DATA_TOOL), {"--store", storePath(), "export", "-"});
+    QVERIFY(tool.waitForFinished(30000));
+    if (closedPipe)
+        QVERIFY(reader.waitForFinished(30000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tool.exitCode(), 1);
+    const QString err = QString::fromUtf8(tool.readAllStandardError());
+    QVERIFY2(err.startsWith("kelmot-data: standard output could not be written (" + reason),
+             qPrintable(err));
+    QVERIFY2(err.endsWith("), so the export is incomplete.\n"), qPrintable(err));
+}
+
+void TestDataTool::formulaTextsGuardedAndReadBack_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("written"); // the field as the CSV holds it
+    QTest::newRow("equals") << "=HYPERLINK(\"x\")"
+                            << "\"'=HYPERLINK(\"\"x\"\")\"";
+    QTest::newRow("plus") << "+44 20 7946"
+                          << "'+44 20 7946";
+    QTest::newRow("minus") << "-2+3"
+                           << "'-2+3";
+    QTest::newRow("at") << "@SUM(A1)"
+                        << "'@SUM(A1)";
+    QTest::newRow("tab") << "\t=1"
+                         << "'\t=1";
+    QTest::newRow("carriage return") << "\r=1"
+                                     << "\"'\r=1\"";
+    QTest::newRow("apostrophe before equals") << "'=1"
+                                              << "''=1";
+    QTest::newRow("two apostrophes before minus") << "''-1"
+                                                  << "'''-1";
+    QTest::newRow("apostrophe before a word") << "'tis"
+                                              << "'tis";
+    QTest::newRow("signs inside") << "Oil 5W-30 = fine"
+                                  << "Oil 5W-30 = fine";
+}
+
+void TestDataTool::formulaTextsGuardedAndReadBack()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, written);
+    {
+        auto log = VehicleLog::Open(storePath());
+        // A negative number is a number, never guarded.
+        log->OpenVehicleDetailsTable()->AppendVehicle(
+            VehicleRow{"F1", text, "Model", "Petrol", -1.5, NoDate(), NoDate()},
+            MileageRow{"F1", AtMidnight(QDate(2024, 1, 2)), 500, 0, 0});
+        log->OpenMaintenanceTable()->AppendMaintenance(
+            {"F1", AtMidnight(QDate(2024, 2, 3)), 12.5, text});
+    }
+    QCOMPARE(run({"export", "-"}), 0);
+    QVERIFY2(out_.contains("\r\nVehicle,F1,,,,,,,," + written + ",Model,Petrol,-1.5,,,\r\n"),
+             qPrintable(out_));
+    QVERIFY2(out_.contains("\r\nMaintenance,F1,2024-02-03,,,,,12.5," + written + ",,,,,,,\r\n"),
+             qPrintable(out_));
+    const QString path = QDir(dir_->path()).filePath("formula.csv");
+    QCOMPARE(run({"export", path}), 0);
+    const QString other = QDir(dir_->path()).filePath("other.mdb");
+    VehicleLog::Create(other);
+    QCOMPARE(run({"--store", other, "import", path}), 0);
+    auto log = VehicleLog::Open(other);
+    const auto maintenance = log->MaintenanceByDate("F1");
+    QCOMPARE(maintenance.size(), 1);
+    QCOMPARE(maintenance.first().Description, text);
+    QCOMPARE(log->FindVehicle("F1")->Make, text);
 }
 
 QTEST_GUILESS_MAIN(TestDataTool)

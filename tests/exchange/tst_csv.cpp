@@ -1,5 +1,6 @@
 #include "Csv.h"
 #include "FileValues.h"
+#include "FormulaGuard.h"
 #include "TestEnvironment.h"
 
 #include <QtTest>
@@ -14,6 +15,8 @@ private slots:
     void records();
     void writtenFieldsReadBack_data();
     void writtenFieldsReadBack();
+    void formulaGuardReadsBack_data();
+    void formulaGuardReadsBack();
     void numbers_data();
     void numbers();
     void dates_data();
@@ -70,6 +73,35 @@ void TestCsv::writtenFieldsReadBack()
     const auto records = ReadCsv(line);
     QCOMPARE(records.size(), 1);
     QCOMPARE(records.first().fields, QStringList({value, value}));
+}
+
+void TestCsv::formulaGuardReadsBack_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("guarded");
+    QTest::newRow("formula") << "=1+1"
+                             << "'=1+1";
+    QTest::newRow("apostrophe and formula") << "'=1+1"
+                                            << "''=1+1";
+    QTest::newRow("apostrophes and tab") << "''\tx"
+                                         << "'''\tx";
+    QTest::newRow("apostrophe and text") << "'tis"
+                                         << "'tis";
+    QTest::newRow("apostrophes alone") << "''"
+                                       << "''";
+    QTest::newRow("sign later") << "a=b"
+                                << "a=b";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+// The export writes the guarded form; the Kelmot reader must give back exactly the text.
+void TestCsv::formulaGuardReadsBack()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, guarded);
+    QCOMPARE(GuardFormula(text), guarded);
+    QCOMPARE(UnguardFormula(guarded), text);
 }
 
 void TestCsv::numbers_data()

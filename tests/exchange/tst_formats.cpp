@@ -571,7 +571,7 @@ void TestFormats::reads_data()
                        cost(3, "=K1", "2024-01-02", 10, "=SUM(A1)"),
                        cost(4, "=K1", "2024-01-03", 11, "-5% off"),
                        cost(5, "=K1", "2024-01-04", 12, "'quoted' word"),
-                       cost(6, "=K1", "2024-01-05", 13, "''=twice")};
+                       cost(6, "=K1", "2024-01-05", 13, "'=twice")};
 }
 
 void TestFormats::reads()

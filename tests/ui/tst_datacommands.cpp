@@ -170,6 +170,7 @@ private slots:
 
     void exportWritesTheChosenVehicles_data();
     void exportWritesTheChosenVehicles();
+    void exportNeverOverTheLog();
 
     void importPreviewsThenStores();
     void importCancelStoresNothing();
@@ -336,16 +337,26 @@ void TestDataCommands::exportWritesTheChosenVehicles_data()
 {
     QTest::addColumn<bool>("allVehicles");
     QTest::addColumn<QString>("suggested");
-    QTest::newRow("all vehicles") << true << QStringLiteral("Kelmot-2026-06-15.csv");
-    QTest::newRow("only the vehicle shown") << false << QStringLiteral("AB12-CDE-2026-06-15.csv");
+    QTest::addColumn<bool>("olderFile"); // a file is there, and the chooser approved replacing it
+    QTest::newRow("all vehicles") << true << QStringLiteral("Kelmot-2026-06-15.csv") << false;
+    QTest::newRow("only the vehicle shown")
+        << false << QStringLiteral("AB12-CDE-2026-06-15.csv") << false;
+    QTest::newRow("over an older export")
+        << true << QStringLiteral("Kelmot-2026-06-15.csv") << true;
 }
 
 void TestDataCommands::exportWritesTheChosenVehicles()
 {
     QFETCH(bool, allVehicles);
     QFETCH(QString, suggested);
+    QFETCH(bool, olderFile);
     Env env;
     const QString target = env.tempFile(QStringLiteral("out.csv"));
+    if (olderFile) {
+        QFile older(target);
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write("an older export\n");
+    }
     env.fileChooser.saveAnswer = target;
     env.trigger("Export");
     auto* choice = env.dialog<dlgExport>();
@@ -368,6 +379,26 @@ void TestDataCommands::exportWritesTheChosenVehicles()
     // The file starts with a byte order mark so spreadsheets read it as UTF-8.
     QCOMPARE(written.readAll(), "\xEF\xBB\xBF" + ExportCsv(*env.state->LogDatabase, options));
     QCOMPARE(env.messages.shown.size(), 1);
+}
+
+void TestDataCommands::exportNeverOverTheLog()
+{
+    Env env;
+    QFile store(env.storePath());
+    QVERIFY(store.open(QIODevice::ReadOnly));
+    const QByteArray before = store.readAll();
+    store.close();
+    env.fileChooser.saveAnswer = env.storePath();
+    env.trigger("Export");
+    auto* choice = env.dialog<dlgExport>();
+    QVERIFY(choice);
+    QTest::mouseClick(child<QPushButton>(choice, "ExportButton"), Qt::LeftButton);
+    flushDeletes();
+    QCOMPARE(env.messages.shown.size(), 1);
+    QVERIFY2(env.messages.shown[0].text.contains(QStringLiteral("is the store itself")),
+             qPrintable(env.messages.shown[0].text));
+    QVERIFY(store.open(QIODevice::ReadOnly));
+    QCOMPARE(store.readAll(), before);
 }
 
 namespace {

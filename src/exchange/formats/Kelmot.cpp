@@ -1,5 +1,6 @@
 #include "FormatReading.h"
 #include "Formats.h"
+#include "FormulaGuard.h"
 
 namespace {
 
@@ -49,12 +50,10 @@ FileDistance unitOf(const QString& word)
 
 // The export guards a text a spreadsheet would run as a formula with a leading apostrophe;
 // only an apostrophe before one of those characters is the guard.
+// Export guards formula-like texts with apostrophes; this takes exactly that guard away.
 QString unguarded(const QString& text)
 {
-    static const QString starts = QStringLiteral("=+-@\t\r");
-    if (text.size() >= 2 && text[0] == QLatin1Char('\'') && starts.contains(text[1]))
-        return text.mid(1);
-    return text;
+    return UnguardFormula(text);
 }
 
 bool detect(const QString& line)

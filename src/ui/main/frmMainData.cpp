@@ -97,6 +97,9 @@ void frmMain::ExportLog(bool allVehicles)
     ExportOptions options;
     options.logUnit = state_.DistanceUnit;
     options.registration = allVehicles ? QString() : state_.CurrentRegistration;
+    // The file chooser has asked before replacing a file; the exchange layer still refuses a
+    // store, a database, a folder and a link.
+    options.replaceExisting = true;
     try {
         ExportCsvToFile(*state_.LogDatabase, options, path);
     } catch (const ExchangeError& e) {

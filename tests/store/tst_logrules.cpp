@@ -93,6 +93,14 @@ void TestLogRules::bounds()
     QCOMPARE(bounds.lower ? bounds.lower->CurrentMileage : -1., lower);
     QCOMPARE(bounds.upper ? bounds.upper->CurrentMileage : -1., upper);
     QCOMPARE(int(LogRules::Fit(bounds, mileage)), fit);
+
+    // Over stored entries, the one left out named by its id.
+    QVector<MileageEntry> entries;
+    for (qsizetype i = 0; i < readings.size(); ++i)
+        entries.append(MileageEntry{100 + i, readings[i]});
+    const LogRules::ReadingBounds byId = LogRules::BoundsFor(entries, date, 100 + skip);
+    QCOMPARE(byId.lower ? byId.lower->CurrentMileage : -1., lower);
+    QCOMPARE(byId.upper ? byId.upper->CurrentMileage : -1., upper);
 }
 
 void TestLogRules::future_data()

@@ -52,8 +52,8 @@ TempArea::TempArea(const QString& folder, const QString& storeFileName, int wait
     if (lock_->error() == QLockFile::LockFailedError)
         throw StoreError(StoreError::Busy,
                          QStringLiteral("Another backup or restore is writing into %1; try again "
-                                        "when it has finished.")
-                             .arg(shown(folder)));
+                                        "when it has finished. (If none is, remove %2.)")
+                             .arg(shown(folder), shown(lock_->fileName())));
     throw StoreError(StoreError::CantOpen,
                      QStringLiteral("No file can be written in the folder %1: it is read-only or "
                                     "not there.")

@@ -1,14 +1,17 @@
 #include "DataTool.h"
 #include "Fakes.h"
 #include "SharedState.h"
+#include "StoreLock.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 #include "VehicleLog.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +45,9 @@ private slots:
     void missingStore();
     void backupRestoreCheck();
     void exportRemovedRowsLeftOutOnImport();
+    void readOnlyStoreCheckedExportedBackedUp_data();
+    void readOnlyStoreCheckedExportedBackedUp();
+    void restoreRefusedWhileKelmotRuns();
 
 private:
     int run(const QStringList& args);
@@ -263,9 +269,9 @@ void TestDataTool::backupRestoreCheck()
     QCOMPARE(run({"restore", copy}), 0);
     QCOMPARE(VehicleLog::Open(storePath())->ListRegistrations(), QStringList{"Clio"});
     const QString kept = storePath() + ".before-restore-20260615-120000"; // the fake clock's time
-    QVERIFY2(out_.endsWith("; the previous store is kept as " + QDir::toNativeSeparators(kept) +
-                           "\n"),
-             qPrintable(out_));
+    QVERIFY2(
+        out_.endsWith("; the previous store is kept as " + QDir::toNativeSeparators(kept) + "\n"),
+        qPrintable(out_));
     QCOMPARE(VehicleLog::Open(kept)->ListRegistrations(), QStringList({"Clio", "LL"}));
 }
 
@@ -275,8 +281,7 @@ void TestDataTool::exportRemovedRowsLeftOutOnImport()
     VehicleLog::Open(storePath())
         ->RemoveLatestMileage("Clio", QDateTime(QDate(2024, 4, 1), QTime(10, 0), Qt::UTC));
     QCOMPARE(run({"export", "--removed", "-"}), 0);
-    QVERIFY2(out_.contains("\r\nRemoved Mileage,Clio,2024-03-19T18:20:00,"),
-             qPrintable(out_));
+    QVERIFY2(out_.contains("\r\nRemoved Mileage,Clio,2024-03-19T18:20:00,"), qPrintable(out_));
     QVERIFY(out_.contains(",2024-04-01T10:00:00\r\n"));
     const QString path = QDir(dir_->path()).filePath("removed.csv");
     QCOMPARE(run({"export", "--removed", path}), 0);
@@ -285,6 +290,64 @@ void TestDataTool::exportRemovedRowsLeftOutOnImport()
     QCOMPARE(run({"--store", other, "import", path}), 0);
     QVERIFY(out_.contains("1 removed rows left out\n"));
     QCOMPARE(VehicleLog::Open(other)->MileageChronological("Clio").size(), 1);
+}
+
+void TestDataTool::readOnlyStoreCheckedExportedBackedUp_data()
+{
+    QTest::addColumn<bool>("wholeFolder"); // else only the file
+    QTest::newRow("read-only file") << false;
+    QTest::newRow("read-only folder") << true;
+}
+
+void TestDataTool::readOnlyStoreCheckedExportedBackedUp()
+{
+    QFETCH(bool, wholeFolder);
+    QCOMPARE(run({"import", fixture("fuelly_metric.csv")}), 0);
+    QTemporaryDir elsewhere;
+    const QString copy = QDir(elsewhere.path()).filePath("copy.mdb");
+    const QString locked = wholeFolder ? dir_->path() : storePath();
+    // Permissions do not stop root, so there the file or folder is made immutable instead.
+    const bool root = ::geteuid() == 0;
+    const auto writable = QFile::permissions(locked);
+    if (root) {
+        if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), locked}) != 0)
+            QSKIP("this file system cannot make a file immutable");
+    } else {
+        QFile::setPermissions(locked,
+                              writable & ~(QFileDevice::WriteOwner | QFileDevice::WriteUser));
+    }
+    const int checked = run({"check"});
+    const QString checkOut = out_;
+    const int exported = run({"export", "-"});
+    const QString exportOut = out_;
+    const int backedUp = run({"backup", copy});
+    const QString backupErr = err_;
+    if (root)
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), locked});
+    else
+        QFile::setPermissions(locked, writable);
+    QCOMPARE(checked, 0);
+    QCOMPARE(checkOut, QStringLiteral("The store is sound.\n"));
+    QCOMPARE(exported, 0);
+    QVERIFY(exportOut.contains("\r\nMileage,Clio,"));
+    QVERIFY2(backedUp == 0, qPrintable(backupErr));
+    QCOMPARE(VehicleLog::OpenReadOnly(copy)->MileageChronological("Clio").size(), 2);
+}
+
+void TestDataTool::restoreRefusedWhileKelmotRuns()
+{
+    const QString copy = QDir(dir_->path()).filePath("copy.mdb");
+    QCOMPARE(run({"backup", copy}), 0);
+    StoreLock kelmot(storePath()); // held as the running program holds it
+    QVERIFY(kelmot.tryAcquire(0));
+    const QStringList files = QDir(dir_->path()).entryList(QDir::Files);
+    QCOMPARE(run({"restore", copy}), int(DataToolProblems));
+    QVERIFY2(err_.startsWith("kelmot-data: Close Kelmot first"), qPrintable(err_));
+    QVERIFY(err_.contains("Nothing was changed."));
+    QVERIFY(out_.isEmpty());
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), files);
+    kelmot.release();
+    QCOMPARE(run({"restore", copy}), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDataTool)

@@ -144,14 +144,21 @@ private:
         return p;
     }
 
-    std::unique_ptr<VehicleLog> openStore()
+    enum class Access
+    {
+        Write,
+        ReadOnly // check, export and backup work on a read-only store too
+    };
+
+    std::unique_ptr<VehicleLog> openStore(Access access = Access::Write)
     {
         if (!QFileInfo::exists(storePath_))
             throw ExchangeError(QStringLiteral("there is no store at %1; nothing was changed.")
                                     .arg(QDir::toNativeSeparators(storePath_)));
-        return VehicleLog::Open(storePath_, context_.busyTimeoutMs < 0
-                                                ? VehicleLog::DefaultBusyTimeoutMs
-                                                : context_.busyTimeoutMs);
+        const int wait =
+            context_.busyTimeoutMs < 0 ? VehicleLog::DefaultBusyTimeoutMs : context_.busyTimeoutMs;
+        return access == Access::ReadOnly ? VehicleLog::OpenReadOnly(storePath_, wait)
+                                          : VehicleLog::Open(storePath_, wait);
     }
 
     QString logUnit() const { return ReadDistanceUnit(context_.settings); }
@@ -250,7 +257,7 @@ private:
         options.registration = p.values.value("--vehicle");
         options.includeRemoved = p.flags.contains("--removed");
         options.replaceExisting = p.flags.contains("--force");
-        auto log = openStore();
+        auto log = openStore(Access::ReadOnly);
         if (p.files.first() == QLatin1String("-")) {
             outputOutcome_ = QStringLiteral("the export is incomplete");
             // The byte order mark, as in a file, so a spreadsheet reads the text as UTF-8.
@@ -269,7 +276,7 @@ private:
         if (QFileInfo::exists(p.files.first()))
             throw ExchangeError(QStringLiteral("%1 already exists; choose a new file name.")
                                     .arg(QDir::toNativeSeparators(p.files.first())));
-        auto log = openStore();
+        auto log = openStore(Access::ReadOnly);
         failure_.step = FailedStep::WritingBackup;
         failure_.other = p.files.first();
         log->BackupTo(p.files.first());
@@ -285,12 +292,21 @@ private:
         if (!QFileInfo::exists(p.files.first()))
             throw ExchangeError(QStringLiteral("there is no file %1; nothing was changed.")
                                     .arg(QDir::toNativeSeparators(p.files.first())));
-        failure_.step = FailedStep::Restoring;
-        failure_.other = p.files.first();
-        VehicleLog::Restore(p.files.first(), storePath_);
+        QString kept;
+        try {
+            RestoreOptions options;
+            options.now = context_.clock.now();
+            kept = VehicleLog::Restore(p.files.first(), storePath_, options);
+        } catch (const StoreError& e) {
+            // Its words say what failed and which files are as they were.
+            err_ << "kelmot-data: " << e.text() << "\n";
+            return DataToolProblems;
+        }
         out_ << "Restored " << QDir::toNativeSeparators(storePath_) << " from "
-             << QDir::toNativeSeparators(p.files.first()) << "; the previous store is kept as "
-             << QDir::toNativeSeparators(storePath_ + QStringLiteral(".before-restore")) << "\n";
+             << QDir::toNativeSeparators(p.files.first());
+        if (!kept.isEmpty())
+            out_ << "; the previous store is kept as " << QDir::toNativeSeparators(kept);
+        out_ << "\n";
         return DataToolOk;
     }
 
@@ -298,7 +314,7 @@ private:
     {
         parse(args, {}, {}, 0);
         failure_.outcome = QStringLiteral("the store was not checked");
-        const QStringList problems = openStore()->Check();
+        const QStringList problems = openStore(Access::ReadOnly)->Check();
         if (problems.isEmpty()) {
             out_ << "The store is sound.\n";
             return DataToolOk;
@@ -363,8 +379,8 @@ QString DataToolHelp()
                "      and checks it before reporting it done.\n"
                "  restore FILE\n"
                "      With Kelmot closed: puts FILE in place of the store after checking it is a\n"
-               "      sound Kelmot store; the current store is kept as "
-               "Mileage.mdb.before-restore.\n"
+               "      sound Kelmot store; the current store is first kept as a safety copy of its\n"
+               "      own, Mileage.mdb.before-restore-YYYYMMDD-HHMMSS, never overwritten.\n"
                "  check\n"
                "      Checks the store's integrity, schema version and the log's rules (every\n"
                "      vehicle has a reading; readings do not go down in date order).\n"

@@ -1,5 +1,6 @@
 #include "SqliteDatabase.h"
 #include "Startup.h"
+#include "StoreLock.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 #include "frmMain.h"
@@ -25,6 +26,7 @@ private slots:
     void foreignStoreShowsItsCodeAndIsLeftAlone();
     void storeWithVehicleShowsTheMainWindow();
     void newerStoreIsExplainedAndLeftAlone();
+    void storeLockedByAnotherKelmotIsExplained();
 };
 
 void TestStartup::distanceUnit_data()
@@ -137,6 +139,9 @@ void TestStartup::storeWithVehicleShowsTheMainWindow()
     QCOMPARE(env.state->DistanceUnit, QStringLiteral("Kilometre"));
     QVERIFY(env.messages.shown.isEmpty());
     QVERIFY(env.state->StoreOpen());
+    // While it runs, the store's lock is Kelmot's: a restore elsewhere cannot take it.
+    QVERIFY(env.state->StoreLockFile && env.state->StoreLockFile->holdsStore(env.storePath()));
+    QVERIFY(!StoreLock(env.storePath()).tryAcquire(0));
     result.window->close();
     QVERIFY(!env.state->StoreOpen());
 }
@@ -161,6 +166,25 @@ void TestStartup::newerStoreIsExplainedAndLeftAlone()
     QCOMPARE(env.messages.shown[0].title, QStringLiteral("Kelmot"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);
+}
+
+void TestStartup::storeLockedByAnotherKelmotIsExplained()
+{
+    TestPlatform env(true);
+    env.state->CloseStore();
+    env.state->SplashMilliseconds = 0;
+    env.state->StoreLockWaitMilliseconds = 0;
+    StoreLock other(env.storePath());
+    QVERIFY(other.tryAcquire(0));
+    const StartupResult result = Main(*env.state);
+    QVERIFY(!result.window);
+    QCOMPARE(result.failureCode, StoreError::Busy);
+    QVERIFY(!env.state->StoreOpen());
+    QCOMPARE(env.messages.shown.size(), 1);
+    QVERIFY2(env.messages.shown[0].text.contains(QLatin1String("already open in another Kelmot")),
+             qPrintable(env.messages.shown[0].text));
+    QVERIFY(!env.state->StoreLockFile);
+    QVERIFY(other.isHeld());
 }
 
 QTEST_MAIN(TestStartup)

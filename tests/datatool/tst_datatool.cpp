@@ -3,6 +3,7 @@
 #include "FileValues.h"
 #include "SharedState.h"
 #include "SqliteDatabase.h"
+#include "StoreLock.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 #include "VehicleLog.h"
@@ -13,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <unistd.h>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
@@ -106,6 +108,9 @@ private slots:
     void formulaTextsGuardedAndReadBack_data();
     void formulaTextsGuardedAndReadBack();
     void cleanup();
+    void readOnlyStoreCheckedExportedBackedUp_data();
+    void readOnlyStoreCheckedExportedBackedUp();
+    void restoreRefusedWhileKelmotRuns();
 
 private:
     int run(const QStringList& args, QIODevice* output = nullptr);
@@ -365,13 +370,17 @@ void TestDataTool::backupRestoreCheck()
     f.write("not a store at all");
     f.close();
     QCOMPARE(run({"restore", broken}), int(DataToolProblems));
-    QVERIFY2(err_.contains("is not a sound Kelmot store"), qPrintable(err_));
+    QVERIFY2(err_.contains("broken.mdb cannot be restored: "), qPrintable(err_));
+    QVERIFY2(err_.contains("Nothing was changed."), qPrintable(err_));
     QCOMPARE(VehicleLog::Open(storePath())->ListRegistrations(), QStringList({"Clio", "LL"}));
 
     QCOMPARE(run({"restore", copy}), 0);
     QCOMPARE(VehicleLog::Open(storePath())->ListRegistrations(), QStringList{"Clio"});
-    QCOMPARE(VehicleLog::Open(storePath() + ".before-restore")->ListRegistrations(),
-             QStringList({"Clio", "LL"}));
+    const QString kept = storePath() + ".before-restore-20260615-120000"; // the fake clock's time
+    QVERIFY2(
+        out_.endsWith("; the previous store is kept as " + QDir::toNativeSeparators(kept) + "\n"),
+        qPrintable(out_));
+    QCOMPARE(VehicleLog::Open(kept)->ListRegistrations(), QStringList({"Clio", "LL"}));
 }
 
 void TestDataTool::exportRemovedRowsLeftOutOnImport()
@@ -757,6 +766,64 @@ void TestDataTool::formulaTextsGuardedAndReadBack()
     QCOMPARE(maintenance.size(), 1);
     QCOMPARE(maintenance.first().Description, text);
     QCOMPARE(log->FindVehicle("F1")->Make, text);
+}
+
+void TestDataTool::readOnlyStoreCheckedExportedBackedUp_data()
+{
+    QTest::addColumn<bool>("wholeFolder"); // else only the file
+    QTest::newRow("read-only file") << false;
+    QTest::newRow("read-only folder") << true;
+}
+
+void TestDataTool::readOnlyStoreCheckedExportedBackedUp()
+{
+    QFETCH(bool, wholeFolder);
+    QCOMPARE(run({"import", fixture("fuelly_metric.csv")}), 0);
+    QTemporaryDir elsewhere;
+    const QString copy = QDir(elsewhere.path()).filePath("copy.mdb");
+    const QString locked = wholeFolder ? dir_->path() : storePath();
+    // Permissions do not stop root, so there the file or folder is made immutable instead.
+    const bool root = ::geteuid() == 0;
+    const auto writable = QFile::permissions(locked);
+    if (root) {
+        if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), locked}) != 0)
+            QSKIP("this file system cannot make a file immutable");
+    } else {
+        QFile::setPermissions(locked,
+                              writable & ~(QFileDevice::WriteOwner | QFileDevice::WriteUser));
+    }
+    const int checked = run({"check"});
+    const QString checkOut = out_;
+    const int exported = run({"export", "-"});
+    const QString exportOut = out_;
+    const int backedUp = run({"backup", copy});
+    const QString backupErr = err_;
+    if (root)
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), locked});
+    else
+        QFile::setPermissions(locked, writable);
+    QCOMPARE(checked, 0);
+    QCOMPARE(checkOut, QStringLiteral("The store is sound.\n"));
+    QCOMPARE(exported, 0);
+    QVERIFY(exportOut.contains("\r\nMileage,Clio,"));
+    QVERIFY2(backedUp == 0, qPrintable(backupErr));
+    QCOMPARE(VehicleLog::OpenReadOnly(copy)->MileageChronological("Clio").size(), 2);
+}
+
+void TestDataTool::restoreRefusedWhileKelmotRuns()
+{
+    const QString copy = QDir(dir_->path()).filePath("copy.mdb");
+    QCOMPARE(run({"backup", copy}), 0);
+    StoreLock kelmot(storePath()); // held as the running program holds it
+    QVERIFY(kelmot.tryAcquire(0));
+    const QStringList files = QDir(dir_->path()).entryList(QDir::Files);
+    QCOMPARE(run({"restore", copy}), int(DataToolProblems));
+    QVERIFY2(err_.startsWith("kelmot-data: Close Kelmot first"), qPrintable(err_));
+    QVERIFY(err_.contains("Nothing was changed."));
+    QVERIFY(out_.isEmpty());
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), files);
+    kelmot.release();
+    QCOMPARE(run({"restore", copy}), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDataTool)

@@ -1,5 +1,6 @@
 #include "SqliteDatabase.h"
 #include "TestEnvironment.h"
+#include "TextConversions.h"
 #include "VehicleLog.h"
 
 #include <QProcess>
@@ -44,6 +45,10 @@ private slots:
     void killedWritersLoseNothingThatReturned();
     void twoProcessesShareOneStore();
     void backupWhileAnotherProcessAppends();
+    void restoreKilledAtRandomKeepsEverySafetyCopy();
+    void backupKilledAtRandomLeavesNoStrays();
+    void safetyCopiesSurviveTheReportedSequences_data();
+    void safetyCopiesSurviveTheReportedSequences();
 };
 
 void TestDurability::killedWritersLoseNothingThatReturned()
@@ -164,6 +169,188 @@ void TestDurability::backupWhileAnotherProcessAppends()
         }
     }
     QVERIFY(backup->Check().isEmpty());
+}
+
+namespace {
+
+QString copier()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/kelmot_copier");
+}
+
+// A store of one vehicle with `count` readings, each paid 40.
+void makeLog(const QString& path, const QString& registration, int count)
+{
+    VehicleLog::Create(path);
+    LogBatch batch;
+    VehicleRow vehicle;
+    vehicle.Registration = registration;
+    vehicle.RegistrationDate = NoDate();
+    vehicle.PurchaseDate = NoDate();
+    batch.vehicles << vehicle;
+    const QDateTime first = AtMidnight(QDate(2001, 1, 1));
+    for (int i = 0; i < count; ++i)
+        batch.mileage << MileageRow{registration, first.addDays(i / 4), double(i), 40, 1.5};
+    VehicleLog::Open(path)->AppendBatch(batch);
+}
+
+// What `kelmot-data check` says of the file, after SQLite's own integrity check.
+QStringList problems(const QString& path)
+{
+    const QString integrity = integrityCheck(path);
+    if (integrity != QLatin1String("ok"))
+        return {QStringLiteral("integrity: ") + integrity};
+    return VehicleLog::OpenReadOnly(path)->Check();
+}
+
+// Temporaries, journals and locks: none may outlive the run after an interrupted one.
+QStringList strays(const QString& folder)
+{
+    return QDir(folder).entryList(
+        {QStringLiteral("*.kelmot-temp*"), QStringLiteral("*-journal"), QStringLiteral("*.lock")},
+        QDir::Files | QDir::Hidden);
+}
+
+// Lets the child run for a random while, then kills it as a power cut or kill -9 would.
+void killAtRandom(QProcess& child, QRandomGenerator& random)
+{
+    QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
+    // Waiting on a child that never ends on its own: a random moment of its work.
+    QVERIFY(!child.waitForFinished(random.bounded(30, 500)));
+    child.kill(); // SIGKILL on Unix, TerminateProcess on Windows
+    QVERIFY(child.waitForFinished(30000));
+}
+
+} // namespace
+
+void TestDurability::restoreKilledAtRandomKeepsEverySafetyCopy()
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("Mileage.mdb"));
+    const QString a = dir.filePath(QStringLiteral("a.mdb"));
+    const QString b = dir.filePath(QStringLiteral("b.mdb"));
+    makeLog(store, QStringLiteral("ORIGINAL"), 20000);
+    makeLog(a, QStringLiteral("A"), 20000);
+    makeLog(b, QStringLiteral("B"), 20000);
+    QRandomGenerator random(20261210);
+    QSet<QString> checked;
+    int interrupted = 0;
+    for (int round = 0; round < 20; ++round) {
+        QProcess child;
+        child.start(copier(), {QStringLiteral("restore"), a, b, store});
+        killAtRandom(child, random);
+        QCOMPARE(problems(store), QStringList());
+        if (!strays(dir.path()).isEmpty())
+            ++interrupted;
+
+        try {
+            VehicleLog::Restore(
+                round % 2 ? a : b, store,
+                {QDateTime(QDate(2030, 1, 1), QTime(0, 0, round), Qt::UTC), nullptr, {}});
+        } catch (const StoreError& e) {
+            QFAIL(qPrintable(e.text())); // the run after a kill must succeed
+        }
+        QCOMPARE(strays(dir.path()), QStringList());
+        const QStringList kept =
+            QDir(dir.path()).entryList({QStringLiteral("Mileage.mdb.before-restore-*")});
+        for (const QString& name : kept) {
+            if (checked.contains(name))
+                continue;
+            const QString path = dir.filePath(name);
+            QVERIFY2(problems(path).isEmpty(), qPrintable(name));
+            const QStringList held = VehicleLog::OpenReadOnly(path)->ListRegistrations();
+            QVERIFY2(held == QStringList{"ORIGINAL"} || held == QStringList{"A"} ||
+                         held == QStringList{"B"},
+                     qPrintable(name));
+            checked.insert(name);
+        }
+    }
+    QVERIFY(checked.contains(QStringLiteral("Mileage.mdb.before-restore-20300101-000000")));
+    QVERIFY2(interrupted > 0, "no kill landed in the middle of a restore");
+}
+
+void TestDurability::backupKilledAtRandomLeavesNoStrays()
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("Mileage.mdb"));
+    const QString folder = dir.filePath(QStringLiteral("backups"));
+    QVERIFY(QDir().mkdir(folder));
+    makeLog(store, QStringLiteral("ORIGINAL"), 10000);
+    QRandomGenerator random(20261211);
+    QSet<QString> checked;
+    int interrupted = 0;
+    for (int round = 0; round < 20; ++round) {
+        QProcess child;
+        child.start(copier(), {QStringLiteral("backup"), store, folder});
+        killAtRandom(child, random);
+        if (!strays(folder).isEmpty())
+            ++interrupted;
+
+        try {
+            VehicleLog::OpenReadOnly(store)->BackupTo(
+                QDir(folder).filePath(QStringLiteral("next-%1.mdb").arg(round)));
+        } catch (const StoreError& e) {
+            QFAIL(qPrintable(e.text())); // the run after a kill must succeed
+        }
+        QCOMPARE(strays(folder), QStringList());
+        for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+            if (checked.contains(name))
+                continue;
+            const QString path = QDir(folder).filePath(name);
+            QVERIFY2(problems(path).isEmpty(), qPrintable(name));
+            QCOMPARE(VehicleLog::OpenReadOnly(path)->MileageChronological("ORIGINAL").size(),
+                     10000);
+            checked.insert(name);
+            QFile::remove(path); // checked: room for the next rounds
+        }
+    }
+    QCOMPARE(problems(store), QStringList());
+    QVERIFY2(interrupted > 0, "no kill landed in the middle of a backup");
+}
+
+void TestDurability::safetyCopiesSurviveTheReportedSequences_data()
+{
+    QTest::addColumn<bool>("crashFirst");
+    QTest::newRow("stale journal, then two restores") << true;
+    QTest::newRow("two restores in one second") << false;
+}
+
+void TestDurability::safetyCopiesSurviveTheReportedSequences()
+{
+    QFETCH(bool, crashFirst);
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("Mileage.mdb"));
+    const QString a = dir.filePath(QStringLiteral("a.mdb"));
+    const QString b = dir.filePath(QStringLiteral("b.mdb"));
+    makeLog(store, QStringLiteral("ORIGINAL"), 20000);
+    makeLog(a, QStringLiteral("A"), 10);
+    makeLog(b, QStringLiteral("B"), 10);
+    if (crashFirst) {
+        // A write killed half done: its journal is left beside the store, hot.
+        QProcess child;
+        child.start(copier(), {QStringLiteral("hold"), store});
+        QVERIFY(child.waitForReadyRead(30000));
+        QCOMPARE(child.readLine(), QByteArray("held\n"));
+        child.kill();
+        QVERIFY(child.waitForFinished(30000));
+        QVERIFY(QFileInfo(store + QStringLiteral("-journal")).size() > 0);
+    }
+    const QDateTime now(QDate(2030, 1, 1), QTime(9, 0), Qt::UTC);
+    const QString first = VehicleLog::Restore(a, store, {now, nullptr, {}});
+    const QString second = VehicleLog::Restore(b, store, {now, nullptr, {}});
+    QCOMPARE(first, store + QStringLiteral(".before-restore-20300101-090000"));
+    QCOMPARE(second, first + QStringLiteral("-2"));
+
+    for (const QString& path : {store, first, second})
+        QVERIFY2(problems(path).isEmpty(), qPrintable(path));
+    // The first safety copy is the store as last committed: the half-done write rolled back.
+    const auto original = VehicleLog::OpenReadOnly(first)->MileageChronological("ORIGINAL");
+    QCOMPARE(original.size(), 20000);
+    QVERIFY(std::all_of(original.begin(), original.end(),
+                        [](const MileageRow& r) { return r.Amount == 40; }));
+    QCOMPARE(VehicleLog::OpenReadOnly(second)->ListRegistrations(), QStringList{"A"});
+    QCOMPARE(VehicleLog::OpenReadOnly(store)->ListRegistrations(), QStringList{"B"});
+    QCOMPARE(strays(dir.path()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestDurability)

@@ -1,4 +1,5 @@
 #include "SqliteDatabase.h"
+#include "StoreLock.h"
 #include "StoreTestRows.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
@@ -73,6 +74,16 @@ private slots:
     void engineFailuresInPlainWords_data();
     void engineFailuresInPlainWords();
     void deletedFileFailsPlainly();
+    void copyFaultsNeverReportedDone_data();
+    void copyFaultsNeverReportedDone();
+    void restoresKeepEverySafetyCopy_data();
+    void restoresKeepEverySafetyCopy();
+    void restoreWaitsForTheLockOwner();
+    void leftoversOfInterruptedRunsRemoved_data();
+    void leftoversOfInterruptedRunsRemoved();
+    void backupNeverWritesThroughALink_data();
+    void backupNeverWritesThroughALink();
+    void restoreThroughALinkKeepsLinkAndPermissions();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -635,6 +646,16 @@ void TestVehicleLog::olderStoresAreUpgraded()
         PRAGMA user_version = 2;)";
     rawExecute(old, sql.constData(), SqliteDatabase::Mode::Create);
     const int kept = version == 2 ? 2 : 0;
+    {
+        // Read as it is: no upgrade, no write.
+        auto reader = VehicleLog::OpenReadOnly(old);
+        QCOMPARE(mileages(reader->MileageChronological("OLD1")), QStringList({"10", "20"}));
+        QVERIFY(reader->Check().isEmpty());
+        QVERIFY_THROWS_EXCEPTION(StoreError, reader->OpenMileageTable()->AppendMileage(
+                                                 reading("OLD1", day(2021, 1, 1), 30)));
+    }
+    QCOMPARE(SqliteDatabase(old, SqliteDatabase::Mode::ReadOnly, 0).integer("PRAGMA user_version"),
+             version);
     auto log = VehicleLog::Open(old);
     QCOMPARE(mileages(log->MileageChronological("OLD1")), QStringList({"10", "20"}));
     QCOMPARE(log->RemovedMileage().size(), kept);
@@ -757,13 +778,14 @@ void TestVehicleLog::restoreReplacesAndKeepsTheOld()
                                                         reading("NEW", day(2026, 1, 1), 9));
     }
     log_.reset();
-    const QByteArray old = contentOf(path_);
     const QByteArray sourceBytes = contentOf(source);
-    VehicleLog::Restore(source, path_);
-    QCOMPARE(contentOf(path_ + QStringLiteral(".before-restore")), old);
+    const QString kept = VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), nullptr, {}});
+    QCOMPARE(kept, path_ + QStringLiteral(".before-restore-20260615-090500"));
+    QCOMPARE(VehicleLog::OpenReadOnly(kept)->ListRegistrations(), QStringList({"OLD"}));
     QCOMPARE(contentOf(source), sourceBytes);
     log_ = VehicleLog::Open(path_);
     QCOMPARE(log_->ListRegistrations(), QStringList({"NEW"}));
+    // No temporary, journal or lock file is left.
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), 3);
 }
 
@@ -800,7 +822,7 @@ void TestVehicleLog::unsoundRestoreChangesNothing()
     const QByteArray before = contentOf(path_);
     const QStringList files = QDir(dir_->path()).entryList(QDir::Files);
     try {
-        VehicleLog::Restore(source, path_);
+        VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), nullptr, {}});
         QFAIL("an unsound source should be refused");
     } catch (const StoreError& e) {
         QCOMPARE(e.code(), code);
@@ -893,6 +915,257 @@ void TestVehicleLog::deletedFileFailsPlainly()
         QVERIFY2(soundsPlain(e.text()), qPrintable(e.text()));
         QVERIFY2(e.text().contains(QLatin1String("Nothing was stored")), qPrintable(e.text()));
     }
+}
+
+namespace {
+
+// Overwrites the copy's second page, where a table's tree begins, as a failing disk would.
+void damagePage(const QString& path)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.size() > 3 * 4096);
+    f.seek(4096);
+    f.write(QByteArray(4096, '\x5a'));
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(StoreCopy)
+
+void TestVehicleLog::copyFaultsNeverReportedDone_data()
+{
+    QTest::addColumn<StoreCopy>("stage");
+    QTest::addColumn<bool>("diskFull"); // else the copy is damaged after it was written
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("backup damaged")
+        << StoreCopy::Backup << false << 11 << "The backup copy did not read back sound";
+    QTest::newRow("backup on a full disk")
+        << StoreCopy::Backup << true << 13
+        << "could not be written: the disk is full. The vehicle log is untouched";
+    QTest::newRow("restored copy damaged")
+        << StoreCopy::RestoredCopy << false << 11 << "did not read back sound; nothing was changed";
+    QTest::newRow("restored copy on a full disk")
+        << StoreCopy::RestoredCopy << true << 13
+        << "could not be written beside the vehicle log: the disk is full. Nothing was changed";
+    QTest::newRow("safety copy damaged") << StoreCopy::SafetyCopy << false << 11
+                                         << "The safety copy of the vehicle log did not read back";
+    QTest::newRow("safety copy on a full disk")
+        << StoreCopy::SafetyCopy << true << 13
+        << "The safety copy of the vehicle log could not be written: the disk is full. Nothing "
+           "was changed";
+}
+
+void TestVehicleLog::copyFaultsNeverReportedDone()
+{
+    QFETCH(StoreCopy, stage);
+    QFETCH(bool, diskFull);
+    QFETCH(int, code);
+    QFETCH(QString, words);
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("OLD"),
+                                                   reading("OLD", day(2026, 1, 1), 1));
+    const QString source = dir_->filePath(QStringLiteral("source.mdb"));
+    VehicleLog::Create(source);
+    VehicleLog::Open(source)->OpenVehicleDetailsTable()->AppendVehicle(
+        vehicle("NEW"), reading("NEW", day(2026, 1, 1), 9));
+    const QStringList files = filesIn(dir_->path());
+    int calls = 0;
+    const StoreCopyHook fault = [&](StoreCopy copy, const QString& path) {
+        if (copy != stage)
+            return;
+        ++calls;
+        if (diskFull)
+            throw SqliteFailure(13, StoreAction::Write, QStringLiteral("engine text"));
+        damagePage(path);
+    };
+    try {
+        if (stage == StoreCopy::Backup) {
+            log_->BackupTo(dir_->filePath(QStringLiteral("copy.mdb")), fault);
+        } else {
+            log_.reset();
+            VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), nullptr, fault});
+        }
+        QFAIL("a copy that is not sound was reported done");
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), code);
+        QVERIFY2(e.text().contains(words), qPrintable(e.text()));
+        QVERIFY2(soundsPlain(e.text()), qPrintable(e.text()));
+    }
+    QCOMPARE(calls, 1);
+    QCOMPARE(filesIn(dir_->path()), files); // no copy, temporary or lock left
+    QCOMPARE(VehicleLog::Open(path_)->ListRegistrations(), QStringList({"OLD"}));
+}
+
+void TestVehicleLog::restoresKeepEverySafetyCopy_data()
+{
+    QTest::addColumn<QList<QDateTime>>("moments"); // one restore at each
+    QTest::addColumn<QStringList>("names");        // the safety copies, in order
+    QTest::newRow("once") << QList<QDateTime>{at(2026, 6, 15, 9, 5)}
+                          << QStringList{"Mileage.mdb.before-restore-20260615-090500"};
+    QTest::newRow("twice, a day apart")
+        << QList<QDateTime>{at(2026, 6, 15, 9, 5), at(2026, 6, 16, 23, 59)}
+        << QStringList{"Mileage.mdb.before-restore-20260615-090500",
+                       "Mileage.mdb.before-restore-20260616-235900"};
+    QTest::newRow("three times in one second")
+        << QList<QDateTime>{at(2026, 6, 15, 9, 5), at(2026, 6, 15, 9, 5), at(2026, 6, 15, 9, 5)}
+        << QStringList{"Mileage.mdb.before-restore-20260615-090500",
+                       "Mileage.mdb.before-restore-20260615-090500-2",
+                       "Mileage.mdb.before-restore-20260615-090500-3"};
+}
+
+void TestVehicleLog::restoresKeepEverySafetyCopy()
+{
+    QFETCH(QList<QDateTime>, moments);
+    QFETCH(QStringList, names);
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("S0"),
+                                                   reading("S0", day(2026, 1, 1), 1));
+    log_.reset();
+    // Restore n puts backup n in place; the store it replaces held S<n-1>.
+    for (int n = 1; n <= moments.size(); ++n) {
+        const QString source = dir_->filePath(QStringLiteral("backup%1.mdb").arg(n));
+        const QString registration = QStringLiteral("S%1").arg(n);
+        VehicleLog::Create(source);
+        VehicleLog::Open(source)->OpenVehicleDetailsTable()->AppendVehicle(
+            vehicle(registration), reading(registration, day(2026, 1, 1), n));
+        const QString kept = VehicleLog::Restore(source, path_, {moments[n - 1], nullptr, {}});
+        QCOMPARE(kept, dir_->filePath(names[n - 1]));
+    }
+    for (int n = 0; n < names.size(); ++n) {
+        auto kept = VehicleLog::OpenReadOnly(dir_->filePath(names[n]));
+        QVERIFY(kept->Check().isEmpty());
+        QCOMPARE(kept->ListRegistrations(), QStringList{QStringLiteral("S%1").arg(n)});
+    }
+    QCOMPARE(VehicleLog::Open(path_)->ListRegistrations(),
+             QStringList{QStringLiteral("S%1").arg(moments.size())});
+    QCOMPARE(filesIn(dir_->path()).size(), 1 + 2 * moments.size());
+}
+
+void TestVehicleLog::restoreWaitsForTheLockOwner()
+{
+    log_.reset();
+    const QString source = dir_->filePath(QStringLiteral("source.mdb"));
+    VehicleLog::Create(source);
+    VehicleLog::Open(source)->OpenVehicleDetailsTable()->AppendVehicle(
+        vehicle("NEW"), reading("NEW", day(2026, 1, 1), 9));
+    StoreLock running(path_); // as Kelmot holds it
+    QVERIFY(running.tryAcquire(0));
+    const QStringList files = filesIn(dir_->path());
+    try {
+        VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), nullptr, {}});
+        QFAIL("a restore under a running Kelmot");
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), StoreError::Busy);
+        QVERIFY2(e.text().startsWith(QLatin1String("Close Kelmot first")), qPrintable(e.text()));
+    }
+    QCOMPARE(filesIn(dir_->path()), files);
+    // The lock's owner restores while it keeps holding it.
+    QVERIFY(!VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), &running, {}}).isEmpty());
+    QVERIFY(running.isHeld());
+    QCOMPARE(VehicleLog::Open(path_)->ListRegistrations(), QStringList{"NEW"});
+}
+
+void TestVehicleLog::leftoversOfInterruptedRunsRemoved_data()
+{
+    QTest::addColumn<bool>("restore"); // else a backup into the store's folder
+    QTest::newRow("by the next backup") << false;
+    QTest::newRow("by the next restore") << true;
+}
+
+void TestVehicleLog::leftoversOfInterruptedRunsRemoved()
+{
+    QFETCH(bool, restore);
+    const QStringList leftovers{"Mileage.mdb.kelmot-temp-a1B2c3",
+                                "Mileage.mdb.kelmot-temp-a1B2c3-journal"};
+    const QStringList others{"Other.mdb.kelmot-temp-zzzzzz", "Mileage.mdb.kelmot-tempest",
+                             "notes.txt"};
+    for (const QString& name : leftovers + others) {
+        QFile f(dir_->filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("left over");
+    }
+    if (restore) {
+        log_.reset();
+        const QString source = dir_->filePath(QStringLiteral("source.mdb"));
+        VehicleLog::Create(source);
+        VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), nullptr, {}});
+    } else {
+        log_->BackupTo(dir_->filePath(QStringLiteral("source.mdb")));
+    }
+    QStringList expected = others;
+    expected << "Mileage.mdb"
+             << "source.mdb";
+    if (restore)
+        expected << "Mileage.mdb.before-restore-20260615-090500";
+    expected.sort();
+    QCOMPARE(filesIn(dir_->path()), expected);
+}
+
+void TestVehicleLog::backupNeverWritesThroughALink_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::newRow("dangling link") << false;
+    QTest::newRow("link to a file") << true;
+}
+
+void TestVehicleLog::backupNeverWritesThroughALink()
+{
+    QFETCH(bool, targetExists);
+    const QString target = dir_->filePath(QStringLiteral("elsewhere.mdb"));
+    if (targetExists) {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+    }
+    const QString link = dir_->filePath(QStringLiteral("copy.mdb"));
+    QVERIFY(QFile::link(target, link));
+    try {
+        log_->BackupTo(link);
+        QFAIL("a backup was written through a link");
+    } catch (const StoreError& e) {
+        QVERIFY2(e.text().contains(QLatin1String("never written through a link")),
+                 qPrintable(e.text()));
+    }
+    QCOMPARE(QFileInfo::exists(target), targetExists);
+    if (targetExists)
+        QCOMPARE(contentOf(target), QByteArray("keep me"));
+    QVERIFY(QFileInfo(link).isSymLink());
+}
+
+void TestVehicleLog::restoreThroughALinkKeepsLinkAndPermissions()
+{
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("OLD"),
+                                                   reading("OLD", day(2026, 1, 1), 1));
+    log_.reset();
+    // The real store is in a synced folder; the program folder holds a link to it.
+    const QString synced = dir_->filePath(QStringLiteral("synced"));
+    QVERIFY(QDir().mkdir(synced));
+    const QString real = QDir(synced).filePath(QStringLiteral("log.mdb"));
+    QVERIFY(QFile::rename(path_, real));
+    QVERIFY(QFile::link(real, path_));
+    const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther; // 0644, where new files are made 0600
+    QVERIFY(QFile::setPermissions(real, shared));
+    const QString source = dir_->filePath(QStringLiteral("source.mdb"));
+    VehicleLog::Create(source);
+    VehicleLog::Open(source)->OpenVehicleDetailsTable()->AppendVehicle(
+        vehicle("NEW"), reading("NEW", day(2026, 1, 1), 9));
+
+    const QString kept = VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), nullptr, {}});
+    QCOMPARE(kept, real + QStringLiteral(".before-restore-20260615-090500"));
+    QVERIFY(QFileInfo(path_).isSymLink());
+    QCOMPARE(QFileInfo(path_).symLinkTarget(), real);
+    QCOMPARE(VehicleLog::Open(path_)->ListRegistrations(), QStringList{"NEW"});
+    QCOMPARE(VehicleLog::Open(kept)->ListRegistrations(), QStringList{"OLD"});
+    const QString backup = dir_->filePath(QStringLiteral("backup.mdb"));
+    VehicleLog::Open(path_)->BackupTo(backup);
+    for (const QString& made : {real, kept, backup})
+        QCOMPARE(QFileInfo(made).permissions() & 0x7077, shared & 0x7077); // owner, group, other
 }
 
 QTEST_GUILESS_MAIN(TestVehicleLog)

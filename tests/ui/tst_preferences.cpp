@@ -178,6 +178,7 @@ void TestPreferences::kilometreRelabelsTheMainWindowAtOnceAndReadsBackAtTheNextS
     QCOMPARE(LabelText(first.window.get(), "Label1"), QStringLiteral("Current Kilometres"));
     first.window->close();
     first.window.reset();
+    env.state->StoreLockFile.reset(); // the first Kelmot has ended: its lock goes with it
 
     // The next start reads the word back and labels the window with it.
     SharedState next(env.platform());

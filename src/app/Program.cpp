@@ -44,5 +44,6 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options)
         QTimer::singleShot(0, started.window.get(), [&] { started.window->close(); });
     const int status = QApplication::exec();
     state.CloseStore();
+    state.StoreLockFile.reset();
     return status;
 }

@@ -119,12 +119,19 @@ private:
         return p;
     }
 
-    std::unique_ptr<VehicleLog> openStore()
+    enum class Access
+    {
+        Write,
+        ReadOnly // check, export and backup work on a read-only store too
+    };
+
+    std::unique_ptr<VehicleLog> openStore(Access access = Access::Write)
     {
         if (!QFileInfo::exists(storePath_))
             throw ExchangeError(QStringLiteral("there is no store at %1; nothing was changed.")
                                     .arg(QDir::toNativeSeparators(storePath_)));
-        return VehicleLog::Open(storePath_);
+        return access == Access::ReadOnly ? VehicleLog::OpenReadOnly(storePath_)
+                                          : VehicleLog::Open(storePath_);
     }
 
     QString logUnit() const { return ReadDistanceUnit(context_.settings); }
@@ -180,7 +187,7 @@ private:
         options.logUnit = logUnit();
         options.registration = p.values.value("--vehicle");
         options.includeRemoved = p.flags.contains("--removed");
-        auto log = openStore();
+        auto log = openStore(Access::ReadOnly);
         if (p.files.first() == QLatin1String("-")) {
             out_ << QString::fromUtf8(ExportCsv(*log, options));
         } else {
@@ -196,7 +203,14 @@ private:
         if (QFileInfo::exists(p.files.first()))
             throw ExchangeError(QStringLiteral("%1 already exists; choose a new file name.")
                                     .arg(QDir::toNativeSeparators(p.files.first())));
-        openStore()->BackupTo(p.files.first());
+        auto log = openStore(Access::ReadOnly);
+        try {
+            log->BackupTo(p.files.first());
+        } catch (const StoreError& e) {
+            // Its words say which file failed: the backup, not the store.
+            err_ << "kelmot-data: " << e.text() << "\n";
+            return DataToolProblems;
+        }
         out_ << "Backed up to " << QDir::toNativeSeparators(p.files.first())
              << " (integrity checked)\n";
         return DataToolOk;
@@ -208,24 +222,28 @@ private:
         if (!QFileInfo::exists(p.files.first()))
             throw ExchangeError(QStringLiteral("there is no file %1; nothing was changed.")
                                     .arg(QDir::toNativeSeparators(p.files.first())));
+        QString kept;
         try {
-            VehicleLog::Restore(p.files.first(), storePath_);
+            RestoreOptions options;
+            options.now = context_.clock.now();
+            kept = VehicleLog::Restore(p.files.first(), storePath_, options);
         } catch (const StoreError& e) {
-            err_ << "kelmot-data: " << QDir::toNativeSeparators(p.files.first())
-                 << " is not a sound Kelmot store (store error " << e.code()
-                 << "); nothing was changed.\n";
+            // Its words say what failed and which files are as they were.
+            err_ << "kelmot-data: " << e.text() << "\n";
             return DataToolProblems;
         }
         out_ << "Restored " << QDir::toNativeSeparators(storePath_) << " from "
-             << QDir::toNativeSeparators(p.files.first()) << "; the previous store is kept as "
-             << QDir::toNativeSeparators(storePath_ + QStringLiteral(".before-restore")) << "\n";
+             << QDir::toNativeSeparators(p.files.first());
+        if (!kept.isEmpty())
+            out_ << "; the previous store is kept as " << QDir::toNativeSeparators(kept);
+        out_ << "\n";
         return DataToolOk;
     }
 
     int check(const QStringList& args)
     {
         parse(args, {}, {}, 0);
-        const QStringList problems = openStore()->Check();
+        const QStringList problems = openStore(Access::ReadOnly)->Check();
         if (problems.isEmpty()) {
             out_ << "The store is sound.\n";
             return DataToolOk;
@@ -278,8 +296,8 @@ QString DataToolHelp()
                "      and checks it before reporting it done.\n"
                "  restore FILE\n"
                "      With Kelmot closed: puts FILE in place of the store after checking it is a\n"
-               "      sound Kelmot store; the current store is kept as "
-               "Mileage.mdb.before-restore.\n"
+               "      sound Kelmot store; the current store is first kept as a safety copy of its\n"
+               "      own, Mileage.mdb.before-restore-YYYYMMDD-HHMMSS, never overwritten.\n"
                "  check\n"
                "      Checks the store's integrity, schema version and the log's rules (every\n"
                "      vehicle has a reading; readings do not go down in date order).\n"

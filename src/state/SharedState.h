@@ -2,6 +2,7 @@
 
 #include "GraphTable.h"
 #include "Platform.h"
+#include "StoreLock.h"
 #include "VehicleLog.h"
 
 #include <QString>
@@ -27,6 +28,10 @@ struct SharedState
 
     Platform platform;
 
+    // The lock file beside the store, held from start-up until the program ends, so that no
+    // restore replaces the store under the running program. CloseStore leaves it held: the
+    // main window's own restore closes the store and reopens it while it keeps the lock.
+    std::unique_ptr<StoreLock> StoreLockFile;
     std::unique_ptr<VehicleLog> LogDatabase;
     std::unique_ptr<MileageCursor> MileageTable;
     std::unique_ptr<MaintenanceCursor> MaintenanceTable;
@@ -41,6 +46,8 @@ struct SharedState
 
     // How long the splash stays at start-up; tests set 0, which skips it.
     int SplashMilliseconds = 3000;
+    // How long start-up waits for another holder of the store's lock file (a restore finishing).
+    int StoreLockWaitMilliseconds = 3000;
 };
 
 // The stored distance unit word: only a string value counts, anything else or nothing is "Mile".

@@ -71,7 +71,7 @@ void Create(SqliteDatabase& db)
     db.execute(kSchema2);
 }
 
-void PrepareForWriting(SqliteDatabase& db, const QString& path)
+qint64 RequireReadable(SqliteDatabase& db, const QString& path)
 {
     // Reading the schema also tells a foreign file apart from a store.
     const qint64 version = db.integer("PRAGMA user_version");
@@ -84,6 +84,12 @@ void PrepareForWriting(SqliteDatabase& db, const QString& path)
         throw StoreError(
             kError,
             QStringLiteral("%1 does not hold a vehicle log.").arg(QDir::toNativeSeparators(path)));
+    return version;
+}
+
+void PrepareForWriting(SqliteDatabase& db, const QString& path)
+{
+    const qint64 version = RequireReadable(db, path);
     // An old store is upgraded by the probing write; otherwise it is rolled back.
     SqliteTransaction transaction(db);
     if (version < Version) {

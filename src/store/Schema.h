@@ -12,6 +12,9 @@ constexpr int Version = 2;
 
 // Creates every table of the current version in an empty database.
 void Create(SqliteDatabase& db);
+// Refuses a store of a newer version (StoreError::TooNew) and a file without the log's tables;
+// returns the store's version.
+qint64 RequireReadable(SqliteDatabase& db, const QString& path);
 // Makes sure db holds a vehicle log this program can write: a store of an older version is
 // upgraded in one transaction, a newer one is refused untouched (StoreError::TooNew), a file
 // without the log's tables is refused. The write lock is taken once, so that a store that cannot

@@ -1,6 +1,8 @@
+#include "FileSafety.h"
 #include "LogRules.h"
 #include "Schema.h"
 #include "SqliteDatabase.h"
+#include "StoreLock.h"
 #include "StoredValues.h"
 #include "VehicleLog.h"
 
@@ -8,10 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QTemporaryFile>
-#include <filesystem>
 #include <sqlite3.h>
-#include <system_error>
 
 // The operations on the store's file as a whole: creating it, checking it, backing it up and
 // restoring it.
@@ -19,6 +18,7 @@
 namespace {
 
 constexpr int kCorrupt = 11;
+constexpr int kNotADatabase = 26;
 
 QString plainNumber(double value)
 {
@@ -112,25 +112,169 @@ bool integrityOk(SqliteDatabase& db)
     return q->step() && q->text(0) == QLatin1String("ok") && !q->step();
 }
 
-// An empty file beside `target`, with a name of its own, for a copy that is renamed into place.
-QString freshFileBeside(const QString& target, const char* purpose)
-{
-    QTemporaryFile file(target + QLatin1Char('.') + QLatin1String(purpose) +
-                        QStringLiteral("-XXXXXX"));
-    file.setAutoRemove(false);
-    if (!file.open())
-        throw StoreError(StoreError::CantOpen,
-                         QStringLiteral("No file can be written in the folder of %1.")
-                             .arg(QDir::toNativeSeparators(target)),
-                         file.errorString());
-    return file.fileName();
-}
-
 // Removes a partial copy and whatever journal SQLite left beside it.
 void removeCopy(const QString& path)
 {
     QFile::remove(path);
     QFile::remove(path + QStringLiteral("-journal"));
+}
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool inUse(const StoreError& e)
+{
+    return e.code() == 5 || e.code() == 6;
+}
+
+// Why a copy could not be written, in words that fit "... could not be written: <why>".
+QString whyNotWritten(const StoreError& e)
+{
+    switch (e.code()) {
+    case 13:
+        return QStringLiteral("the disk is full");
+    case 3:
+    case 8:
+    case 14:
+    case 23:
+        return QStringLiteral("the folder is read-only or the file cannot be made there");
+    case 10:
+        return QStringLiteral("a disk or network fault stopped it");
+    default:
+        return QStringLiteral("the copy failed");
+    }
+}
+
+// Writes a consistent copy of `from` into the temporary file `copyPath`, then lets the hook at
+// it, closed, so that what is checked afterwards is what is on the disk.
+void writeCopy(SqliteDatabase& from, const QString& copyPath, StoreCopy kind,
+               const StoreCopyHook& afterCopy)
+{
+    {
+        SqliteDatabase copy(copyPath, SqliteDatabase::Mode::ReadWrite,
+                            VehicleLog::DefaultBusyTimeoutMs);
+        copyDatabase(from, copy);
+    }
+    if (afterCopy)
+        afterCopy(kind, copyPath);
+}
+
+// A fresh connection on the finished copy: its integrity, and the log's own rules when asked.
+QStringList problemsOfCopy(const QString& copyPath, bool logRules)
+{
+    try {
+        SqliteDatabase copy(copyPath, SqliteDatabase::Mode::ReadOnly,
+                            VehicleLog::DefaultBusyTimeoutMs);
+        if (logRules)
+            return problemsOf(copy);
+        if (!integrityOk(copy))
+            return {QStringLiteral("The file is damaged.")};
+        return {};
+    } catch (const StoreError& e) {
+        return {e.text()};
+    }
+}
+
+// A store SQLite cannot read as a database is kept byte for byte: it is all there is of it.
+void copyRawFile(const QString& from, const QString& to)
+{
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw StoreError(StoreError::CantOpen, QStringLiteral("The file could not be copied."));
+    while (!in.atEnd()) {
+        const QByteArray block = in.read(1 << 20);
+        if (block.isEmpty() && in.error() != QFileDevice::NoError)
+            throw StoreError(10, QStringLiteral("The file could not be read."));
+        if (out.write(block) != block.size())
+            throw StoreError(out.error() == QFileDevice::ResourceError ? 13 : 10,
+                             QStringLiteral("The copy could not be written."));
+    }
+    if (!out.flush())
+        throw StoreError(13, QStringLiteral("The copy could not be written."));
+}
+
+// "<store>.before-restore-YYYYMMDD-HHMMSS", with -2, -3 ... when that name is taken.
+QString renameToSafetyName(const QString& copyPath, const QString& realStore, const QDateTime& now,
+                           const QString& untouched)
+{
+    const QString base = realStore + QStringLiteral(".before-restore-") +
+                         now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1; n < 10000; ++n) {
+        const QString name = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
+        if (FileSafety::RenameWithoutReplacing(copyPath, name))
+            return name;
+        if (!QFileInfo::exists(name) && !FileSafety::IsLink(name))
+            break; // the name is free: the rename itself failed
+    }
+    throw StoreError(StoreError::CantOpen,
+                     QStringLiteral("The safety copy of the vehicle log could not be put at %1. %2")
+                         .arg(shown(base), untouched));
+}
+
+// Keeps the store about to be replaced as a sound safety copy and returns its path. The store is
+// opened through SQLite first, which rolls a journal left by a crash back into it, so the copy
+// holds the store as it was last committed.
+QString keepSafetyCopy(const QString& realStore, FileSafety::TempArea& temps,
+                       const RestoreOptions& options, const QString& shownSource)
+{
+    const QString untouched =
+        QStringLiteral("Nothing was changed: the vehicle log %1 and %2 are as they were.")
+            .arg(shown(realStore), shownSource);
+    const auto notWritten = [&](const StoreError& e) {
+        return StoreError(e.code(),
+                          QStringLiteral("The safety copy of the vehicle log could not be "
+                                         "written: %1. %2")
+                              .arg(whyNotWritten(e), untouched),
+                          e.detail());
+    };
+    const QString copyPath = temps.newFile();
+    try {
+        bool storeWasSound = false;
+        try {
+            SqliteDatabase store(realStore, SqliteDatabase::Mode::ReadWrite,
+                                 VehicleLog::DefaultBusyTimeoutMs);
+            storeWasSound = integrityOk(store);
+            writeCopy(store, copyPath, StoreCopy::SafetyCopy, options.afterCopy);
+        } catch (const StoreError& e) {
+            if (inUse(e))
+                throw StoreError(e.code(), QStringLiteral("The vehicle log %1 is in use by another "
+                                                          "program; try again in a moment. %2")
+                                               .arg(shown(realStore), untouched));
+            if (e.code() != kCorrupt && e.code() != kNotADatabase)
+                throw notWritten(e);
+            // Not readable as a database. A journal beside it cannot be rolled back, and must
+            // never be left to be played into the restored store.
+            const QString journal = realStore + QStringLiteral("-journal");
+            if (QFileInfo::exists(journal))
+                throw StoreError(e.code(),
+                                 QStringLiteral("The vehicle log %1 is damaged and has an "
+                                                "unfinished write beside it (%2). Move both "
+                                                "files elsewhere, then restore. %3")
+                                     .arg(shown(realStore), shown(journal), untouched));
+            storeWasSound = false;
+            try {
+                copyRawFile(realStore, copyPath);
+            } catch (const StoreError& raw) {
+                throw notWritten(raw);
+            }
+            if (options.afterCopy)
+                options.afterCopy(StoreCopy::SafetyCopy, copyPath);
+        }
+        // A damaged store is kept as it is; a sound one must be kept sound.
+        if (storeWasSound && !problemsOfCopy(copyPath, false).isEmpty())
+            throw StoreError(kCorrupt,
+                             QStringLiteral("The safety copy of the vehicle log did not read back "
+                                            "sound. %1")
+                                 .arg(untouched));
+        FileSafety::CopyPermissions(realStore, copyPath);
+        return renameToSafetyName(copyPath, realStore, options.now, untouched);
+    } catch (...) {
+        FileSafety::TempArea::remove(copyPath);
+        throw;
+    }
 }
 
 } // namespace
@@ -158,95 +302,149 @@ QStringList VehicleLog::Check()
     return problemsOf(database());
 }
 
-void VehicleLog::BackupTo(const QString& destination)
+void VehicleLog::BackupTo(const QString& destination, const StoreCopyHook& afterCopy)
 {
     SqliteDatabase& db = database();
-    const QString shown = QDir::toNativeSeparators(destination);
+    const QString shownDestination = shown(destination);
+    if (FileSafety::IsLink(destination))
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("%1 is a link, and a backup is never written through a "
+                                        "link: choose another name. No backup was written.")
+                             .arg(shownDestination));
     if (QFileInfo::exists(destination))
-        throw StoreError(
-            StoreError::CantOpen,
-            QStringLiteral("A file is already at %1; no backup was written.").arg(shown));
-    const QString partial = freshFileBeside(destination, "partial");
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("A file is already at %1; no backup was written.")
+                             .arg(shownDestination));
+    const QFileInfo target(destination);
+    if (!target.absoluteDir().exists())
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("The folder of %1 is not there; no backup was written.")
+                             .arg(shownDestination));
+    FileSafety::TempArea temps(target.absolutePath(), QFileInfo(path_).fileName(),
+                               10 * DefaultBusyTimeoutMs);
+    temps.removeLeftovers();
+    const QString partial = temps.newFile();
     try {
-        {
-            SqliteDatabase copy(partial, SqliteDatabase::Mode::ReadWrite, DefaultBusyTimeoutMs);
-            copyDatabase(db, copy);
-            if (!integrityOk(copy))
-                throw StoreError(kCorrupt, QStringLiteral("The backup copy did not read back "
-                                                          "sound; no backup was written."));
+        try {
+            writeCopy(db, partial, StoreCopy::Backup, afterCopy);
+        } catch (const StoreError& e) {
+            if (inUse(e))
+                throw StoreError(e.code(),
+                                 QStringLiteral("The vehicle log is in use by another program; "
+                                                "try again in a moment. No backup was written."),
+                                 e.detail());
+            throw StoreError(e.code(),
+                             QStringLiteral("The backup %1 could not be written: %2. The vehicle "
+                                            "log is untouched; no backup was written.")
+                                 .arg(shownDestination, whyNotWritten(e)),
+                             e.detail());
         }
-        // Never replaces a file that appeared meanwhile.
-        if (!QFile::rename(partial, destination))
+        if (!problemsOfCopy(partial, false).isEmpty())
+            throw StoreError(kCorrupt, QStringLiteral("The backup copy did not read back "
+                                                      "sound; no backup was written."));
+        FileSafety::CopyPermissions(path_, partial);
+        // Never replaces a file, or a link, that appeared meanwhile.
+        if (!FileSafety::RenameWithoutReplacing(partial, destination))
             throw StoreError(StoreError::CantOpen,
                              QStringLiteral("The backup could not be put at %1; no backup was "
                                             "written.")
-                                 .arg(shown));
+                                 .arg(shownDestination));
     } catch (...) {
         removeCopy(partial);
         throw;
     }
 }
 
-void VehicleLog::Restore(const QString& source, const QString& storePath)
+QString VehicleLog::Restore(const QString& source, const QString& storePath,
+                            const RestoreOptions& options)
 {
-    const QString shownSource = QDir::toNativeSeparators(source);
+    const QString shownSource = shown(source);
     if (!QFileInfo(source).isFile())
         throw StoreError(StoreError::CantOpen,
                          QStringLiteral("There is no file at %1 to restore from; nothing was "
                                         "changed.")
                              .arg(shownSource));
-    const QString copyPath = freshFileBeside(storePath, "restore");
+    // A linked store is restored where it really is; the link stays as it was.
+    const QString realStore = StoreLock::RealStorePath(storePath);
+    const QString untouched =
+        QStringLiteral("the vehicle log %1 is as it was").arg(shown(realStore));
+
+    std::unique_ptr<StoreLock> ownLock;
+    if (!options.heldLock || !options.heldLock->holdsStore(storePath)) {
+        ownLock = std::make_unique<StoreLock>(storePath);
+        if (!ownLock->tryAcquire(0)) {
+            if (ownLock->heldByAnother())
+                throw StoreError(StoreError::Busy,
+                                 QStringLiteral("Close Kelmot first: it has the vehicle log %1 "
+                                                "open, and restoring now would change the log "
+                                                "under it. Nothing was changed.")
+                                     .arg(shown(storePath)));
+            throw StoreError(StoreError::CantOpen,
+                             QStringLiteral("The vehicle log %1 cannot be restored: its folder is "
+                                            "read-only. Nothing was changed.")
+                                 .arg(shown(realStore)));
+        }
+    }
+
+    FileSafety::TempArea temps(QFileInfo(realStore).absolutePath(), QFileInfo(realStore).fileName(),
+                               10 * DefaultBusyTimeoutMs);
+    temps.removeLeftovers();
+
+    std::unique_ptr<SqliteDatabase> from;
+    QStringList problems;
     try {
-        SqliteDatabase from(source, SqliteDatabase::Mode::ReadOnly, DefaultBusyTimeoutMs);
-        QStringList problems;
+        from = std::make_unique<SqliteDatabase>(source, SqliteDatabase::Mode::ReadOnly,
+                                                DefaultBusyTimeoutMs);
+        problems = problemsOf(*from);
+    } catch (const StoreError& e) {
+        throw StoreError(e.code(),
+                         QStringLiteral("%1 cannot be restored: %2 Nothing was changed.")
+                             .arg(shownSource, e.text()),
+                         e.detail());
+    }
+    if (!problems.isEmpty()) {
+        const bool newer = from->integer("PRAGMA user_version") > SchemaVersion;
+        throw StoreError(newer ? StoreError::TooNew : kCorrupt,
+                         QStringLiteral("%1 is not a sound vehicle log, so nothing was "
+                                        "changed. %2")
+                             .arg(shownSource, problems.join(QLatin1Char(' '))));
+    }
+
+    const QString copyPath = temps.newFile();
+    try {
         try {
-            problems = problemsOf(from);
+            writeCopy(*from, copyPath, StoreCopy::RestoredCopy, options.afterCopy);
         } catch (const StoreError& e) {
             throw StoreError(e.code(),
-                             QStringLiteral("%1 cannot be restored: %2 Nothing was changed.")
-                                 .arg(shownSource, e.text()),
+                             QStringLiteral("The copy of %1 could not be written beside the "
+                                            "vehicle log: %2. Nothing was changed: %3.")
+                                 .arg(shownSource, whyNotWritten(e), untouched),
                              e.detail());
         }
-        if (!problems.isEmpty()) {
-            const bool newer = from.integer("PRAGMA user_version") > SchemaVersion;
-            throw StoreError(newer ? StoreError::TooNew : kCorrupt,
-                             QStringLiteral("%1 is not a sound vehicle log, so nothing was "
-                                            "changed. %2")
-                                 .arg(shownSource, problems.join(QLatin1Char(' '))));
+        from.reset();
+        if (!problemsOfCopy(copyPath, true).isEmpty())
+            throw StoreError(kCorrupt, QStringLiteral("The copy of %1 did not read back "
+                                                      "sound; nothing was changed: %2.")
+                                           .arg(shownSource, untouched));
+
+        QString safetyCopy;
+        if (QFileInfo::exists(realStore)) {
+            safetyCopy = keepSafetyCopy(realStore, temps, options, shownSource);
+            FileSafety::CopyPermissions(realStore, copyPath);
         }
-        {
-            SqliteDatabase copy(copyPath, SqliteDatabase::Mode::ReadWrite, DefaultBusyTimeoutMs);
-            copyDatabase(from, copy);
-            if (!integrityOk(copy))
-                throw StoreError(kCorrupt, QStringLiteral("The copy of %1 did not read back "
-                                                          "sound; nothing was changed.")
-                                               .arg(shownSource));
-        }
-        namespace fs = std::filesystem;
-        const fs::path store = fs::path(QFileInfo(storePath).absoluteFilePath().toStdU16String());
-        const fs::path kept =
-            fs::path((QFileInfo(storePath).absoluteFilePath() + QStringLiteral(".before-restore"))
-                         .toStdU16String());
-        std::error_code error;
-        if (fs::exists(store, error)) {
-            fs::copy_file(store, kept, fs::copy_options::overwrite_existing, error);
-            if (error)
-                throw StoreError(StoreError::CantOpen,
-                                 QStringLiteral("The current vehicle log could not be kept "
-                                                "beside it; nothing was changed."),
-                                 QString::fromStdString(error.message()));
-            // A journal left by a crash belongs to the old file: it must not be played into
-            // the restored one.
-            const fs::path journal = fs::path(store).concat(u"-journal");
-            if (fs::exists(journal, error))
-                fs::rename(journal, fs::path(kept).concat(u"-journal"), error);
-        }
-        fs::rename(fs::path(copyPath.toStdU16String()), store, error);
-        if (error)
+        QString why;
+        if (!FileSafety::RenameReplacing(copyPath, realStore, &why))
             throw StoreError(StoreError::CantOpen,
-                             QStringLiteral("The restored copy could not replace the vehicle "
-                                            "log; nothing was changed."),
-                             QString::fromStdString(error.message()));
+                             safetyCopy.isEmpty()
+                                 ? QStringLiteral("The restored copy could not be put at %1; "
+                                                  "nothing was changed.")
+                                       .arg(shown(realStore))
+                                 : QStringLiteral("The restored copy could not replace the "
+                                                  "vehicle log; %1, and a safety copy of it is "
+                                                  "at %2.")
+                                       .arg(untouched, shown(safetyCopy)),
+                             why);
+        return safetyCopy;
     } catch (...) {
         removeCopy(copyPath);
         throw;

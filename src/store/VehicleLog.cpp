@@ -155,6 +155,17 @@ std::unique_ptr<VehicleLog> VehicleLog::Open(const QString& path, int busyTimeou
     return std::unique_ptr<VehicleLog>(new VehicleLog(std::move(db), path));
 }
 
+std::unique_ptr<VehicleLog> VehicleLog::OpenReadOnly(const QString& path, int busyTimeoutMs)
+{
+    if (!QFileInfo(path).isFile())
+        throw StoreError(
+            StoreError::CantOpen,
+            QStringLiteral("There is no vehicle log at %1.").arg(QDir::toNativeSeparators(path)));
+    auto db = std::make_unique<SqliteDatabase>(path, SqliteDatabase::Mode::ReadOnly, busyTimeoutMs);
+    Schema::RequireReadable(*db, path);
+    return std::unique_ptr<VehicleLog>(new VehicleLog(std::move(db), path));
+}
+
 void VehicleLog::Close()
 {
     chronologicalCache_.reset();

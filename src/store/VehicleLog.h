@@ -4,8 +4,10 @@
 #include "StoreError.h"
 #include "StoreRows.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -14,6 +16,28 @@ class SqliteDatabase;
 class MileageCursor;
 class MaintenanceCursor;
 class VehicleDetailsCursor;
+class StoreLock;
+
+// The copies a backup or restore writes, each into a temporary file checked before it is used.
+enum class StoreCopy
+{
+    Backup,
+    RestoredCopy, // the backup being restored, before it replaces the store
+    SafetyCopy    // the store a restore replaces
+};
+// Called with each copy's temporary file once written and closed, before it is checked: tests
+// damage a copy here to prove that a copy that does not read back sound is never used.
+using StoreCopyHook = std::function<void(StoreCopy, const QString& path)>;
+
+struct RestoreOptions
+{
+    // Names the safety copy: "<store>.before-restore-YYYYMMDD-HHMMSS".
+    QDateTime now;
+    // The caller's own lock on the store (the main window restores while it holds it); without
+    // one the restore takes the lock itself and refuses while Kelmot has the store open.
+    const StoreLock* heldLock = nullptr;
+    StoreCopyHook afterCopy;
+};
 
 // The vehicle log store: one SQLite file holding "Vehicle Details", "Mileage" and "Maintenance",
 // and the entries removed from the last two. Every query binds the registration as a parameter,
@@ -30,6 +54,11 @@ public:
     // in one transaction; a store of a newer version is refused untouched (StoreError::TooNew).
     static std::unique_ptr<VehicleLog> Open(const QString& path,
                                             int busyTimeoutMs = DefaultBusyTimeoutMs);
+    // Opens an existing store for reading only: no write lock, no upgrade, so a read-only file
+    // or folder can still be checked, exported and backed up, and an older store is read as it
+    // is. A newer store or a file without the log's tables is refused as by Open.
+    static std::unique_ptr<VehicleLog> OpenReadOnly(const QString& path,
+                                                    int busyTimeoutMs = DefaultBusyTimeoutMs);
     // Creates a new, empty store; refuses to touch a file that already exists.
     static void Create(const QString& path);
 
@@ -69,14 +98,18 @@ public:
     QVector<RemovedMaintenanceRow> RemovedMaintenance();
 
     // A consistent copy through SQLite's online backup API, checked on the copy; refuses to
-    // overwrite an existing file and leaves no partial file behind on failure.
-    void BackupTo(const QString& destination);
+    // overwrite an existing file or to write through a link, and leaves no partial file behind
+    // on failure (nor any that an interrupted backup into that folder left).
+    void BackupTo(const QString& destination, const StoreCopyHook& afterCopy = {});
     // Integrity, schema version and the log's own rules, one plain sentence per problem;
     // empty when the store is sound.
     QStringList Check();
-    // With Kelmot closed: replaces the store at storePath by a sound copy of source, keeping the
-    // old store as "<storePath>.before-restore". A source that is not sound changes nothing.
-    static void Restore(const QString& source, const QString& storePath);
+    // With Kelmot closed: replaces the store at storePath (its real file, when storePath is a
+    // link) by a sound copy of source. The store it replaces is first kept as a consistent,
+    // checked safety copy of its own, never overwritten; its path is returned (empty when there
+    // was no store). Any failure changes nothing and says which file is untouched.
+    static QString Restore(const QString& source, const QString& storePath,
+                           const RestoreOptions& options);
 
     // Changes whenever this or another process has written to the store since the last call
     // that returned the same value; lets readers keep what they made from unchanged data.

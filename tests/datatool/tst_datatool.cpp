@@ -256,13 +256,17 @@ void TestDataTool::backupRestoreCheck()
     f.write("not a store at all");
     f.close();
     QCOMPARE(run({"restore", broken}), int(DataToolProblems));
-    QVERIFY2(err_.contains("is not a sound Kelmot store"), qPrintable(err_));
+    QVERIFY2(err_.contains("broken.mdb cannot be restored: "), qPrintable(err_));
+    QVERIFY2(err_.contains("Nothing was changed."), qPrintable(err_));
     QCOMPARE(VehicleLog::Open(storePath())->ListRegistrations(), QStringList({"Clio", "LL"}));
 
     QCOMPARE(run({"restore", copy}), 0);
     QCOMPARE(VehicleLog::Open(storePath())->ListRegistrations(), QStringList{"Clio"});
-    QCOMPARE(VehicleLog::Open(storePath() + ".before-restore")->ListRegistrations(),
-             QStringList({"Clio", "LL"}));
+    const QString kept = storePath() + ".before-restore-20260615-120000"; // the fake clock's time
+    QVERIFY2(out_.endsWith("; the previous store is kept as " + QDir::toNativeSeparators(kept) +
+                           "\n"),
+             qPrintable(out_));
+    QCOMPARE(VehicleLog::Open(kept)->ListRegistrations(), QStringList({"Clio", "LL"}));
 }
 
 void TestDataTool::exportRemovedRowsLeftOutOnImport()

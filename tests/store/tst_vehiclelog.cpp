@@ -651,6 +651,16 @@ void TestVehicleLog::versionOneStoreIsUpgraded()
         INSERT INTO "Mileage" VALUES ('OLD1', '2020-02-01', 20, 30, 1.2);
         PRAGMA user_version = 1;)",
                SqliteDatabase::Mode::Create);
+    {
+        // Read as it is: no upgrade, no write.
+        auto reader = VehicleLog::OpenReadOnly(old);
+        QCOMPARE(mileages(reader->MileageChronological("OLD1")), QStringList({"10", "20"}));
+        QVERIFY(reader->Check().isEmpty());
+        QVERIFY_THROWS_EXCEPTION(StoreError, reader->OpenMileageTable()->AppendMileage(
+                                                 reading("OLD1", day(2021, 1, 1), 30)));
+    }
+    QCOMPARE(SqliteDatabase(old, SqliteDatabase::Mode::ReadOnly, 0).integer("PRAGMA user_version"),
+             1);
     auto log = VehicleLog::Open(old);
     QCOMPARE(mileages(log->MileageChronological("OLD1")), QStringList({"10", "20"}));
     QCOMPARE(log->RemoveLatestMileage("OLD1", at(2026, 1, 1, 0, 0)).CurrentMileage, 20.0);
@@ -761,13 +771,14 @@ void TestVehicleLog::restoreReplacesAndKeepsTheOld()
                                                         reading("NEW", day(2026, 1, 1), 9));
     }
     log_.reset();
-    const QByteArray old = contentOf(path_);
     const QByteArray sourceBytes = contentOf(source);
-    VehicleLog::Restore(source, path_);
-    QCOMPARE(contentOf(path_ + QStringLiteral(".before-restore")), old);
+    const QString kept = VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), nullptr, {}});
+    QCOMPARE(kept, path_ + QStringLiteral(".before-restore-20260615-090500"));
+    QCOMPARE(VehicleLog::OpenReadOnly(kept)->ListRegistrations(), QStringList({"OLD"}));
     QCOMPARE(contentOf(source), sourceBytes);
     log_ = VehicleLog::Open(path_);
     QCOMPARE(log_->ListRegistrations(), QStringList({"NEW"}));
+    // No temporary, journal or lock file is left.
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), 3);
 }
 
@@ -804,7 +815,7 @@ void TestVehicleLog::unsoundRestoreChangesNothing()
     const QByteArray before = contentOf(path_);
     const QStringList files = QDir(dir_->path()).entryList(QDir::Files);
     try {
-        VehicleLog::Restore(source, path_);
+        VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), nullptr, {}});
         QFAIL("an unsound source should be refused");
     } catch (const StoreError& e) {
         QCOMPARE(e.code(), code);

@@ -610,7 +610,12 @@ void TestDataCommands::restoreShowsBothLogsThenPutsTheBackupInPlace()
     QCOMPARE(labelText(env.window.get(), "lblCurrentMileage"), QStringLiteral("002600"));
     QCOMPARE(child<QLineEdit>(env.window.get(), "txtMake")->text(), QStringLiteral("Ford"));
     QVERIFY(env.window->centralWidget()->isEnabled());
-    const QString safetyCopy = env.storePath() + QStringLiteral(".before-restore");
+    // The log it replaced is kept under a name of its own, dated by the clock.
+    const QStringList kept =
+        QDir(env.folder.path()).entryList({QStringLiteral("Mileage.mdb.before-restore-*")});
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(kept.first().contains(QStringLiteral("20260615")), qPrintable(kept.first()));
+    const QString safetyCopy = QDir(env.folder.path()).filePath(kept.first());
     QCOMPARE(env.messages.shown.size(), 1);
     QCOMPARE(env.messages.shown.last().icon, Messages::Icon::Information);
     QVERIFY2(env.messages.lastText().contains(QDir::toNativeSeparators(safetyCopy)),
@@ -751,7 +756,9 @@ void TestDataCommands::restoredLogThatCannotBeOpenedLeavesTheProgramRunning()
     QVERIFY2(text.contains(QStringLiteral("could not be opened")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("Close Kelmot and start it again.")), qPrintable(text));
     QVERIFY(!env.state->StoreOpen());
-    QVERIFY(QFile::exists(env.storePath() + QStringLiteral(".before-restore")));
+    QCOMPARE(
+        QDir(env.folder.path()).entryList({QStringLiteral("Mileage.mdb.before-restore-*")}).size(),
+        1);
     // Every command still answers, with a message rather than a crash.
     env.trigger("Remove_Latest_Reading");
     QCOMPARE(env.messages.shown.size(), 2);

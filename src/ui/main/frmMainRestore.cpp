@@ -47,10 +47,14 @@ void frmMain::Restore_Click()
     }
     dlgRestore::Steps steps;
     steps.release = [this] { ReleaseStoreForRestore(); };
-    // Runs on the worker thread: it is given the two paths and touches nothing else.
-    steps.restore = [backup, store] {
-        VehicleLog::Restore(backup, store);
-        return store + QStringLiteral(".before-restore");
+    // Runs on the worker thread: it reads the clock and the program's own lock on the log, which
+    // lives until the program ends, and touches nothing else.
+    steps.restore = [backup, store, &clock = state_.platform.clock,
+                     lock = state_.StoreLockFile.get()] {
+        RestoreOptions options;
+        options.now = clock.now();
+        options.heldLock = lock;
+        return VehicleLog::Restore(backup, store, options);
     };
     steps.reopen = [this, store, backup](const QString& safetyCopy, const QString& failure) {
         ReopenAfterRestore(store, backup, safetyCopy, failure);
@@ -108,9 +112,12 @@ void frmMain::ReopenAfterRestore(const QString& storePath, const QString& backup
     FillVehicleList();
     ShowVehicleDetails();
     if (failure.isEmpty())
-        ShowPlainMessage(QStringLiteral("The log was restored from %1. The log as it was before "
-                                        "is kept as %2.")
-                             .arg(shownBackup, shownCopy));
+        ShowPlainMessage(
+            safetyCopy.isEmpty()
+                ? QStringLiteral("The log was restored from %1.").arg(shownBackup)
+                : QStringLiteral("The log was restored from %1. The log as it was before is kept "
+                                 "as %2.")
+                      .arg(shownBackup, shownCopy));
     else
         state_.platform.messages.show(failure, QStringLiteral("Kelmot"),
                                       Messages::Icon::Exclamation);

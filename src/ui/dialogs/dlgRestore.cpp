@@ -104,6 +104,8 @@ void dlgRestore::showSummaries()
     if (stage_ != Stage::Reading)
         return; // cancelled while reading
     const Summaries s = reading_.result();
+    if (!s.backup || s.backup->vehicles == 0)
+        hide(); // the message stands on its own, not over a window that is about to close
     if (!s.backup) {
         messages_.show(QStringLiteral("%1 Nothing was changed.").arg(s.backupFailure),
                        QStringLiteral("Kelmot"), Messages::Icon::Exclamation);

@@ -5,10 +5,12 @@
 #include "dlgExport.h"
 #include "dlgImport.h"
 #include "dlgRemoveLatest.h"
+#include "dlgRestore.h"
 #include "frmMain.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -135,12 +137,12 @@ struct Env : TestPlatform
     std::unique_ptr<frmMain> window;
 };
 
-// Waits, with the event loop running, until the import dialog reaches a stage.
-bool reaches(dlgImport* dialog, dlgImport::Stage stage)
+// Waits, with the event loop running, until the import or restore dialog reaches a stage.
+template <typename Dialog> bool reaches(Dialog* dialog, typename Dialog::Stage stage)
 {
     if (dialog->stage() == stage)
         return true;
-    QSignalSpy spy(dialog, &dlgImport::stageChanged);
+    QSignalSpy spy(dialog, &Dialog::stageChanged);
     while (spy.wait(20000))
         if (dialog->stage() == stage)
             return true;
@@ -176,6 +178,13 @@ private slots:
     void importCancelStoresNothing();
     void importOfAFileWithoutRegistrationAsksForOne();
     void importOfAnUnreadableFileSaysSo();
+
+    void restoreShowsBothLogsThenPutsTheBackupInPlace();
+    void unsoundBackupChangesNothing_data();
+    void unsoundBackupChangesNothing();
+    void restoreCancelledChangesNothing_data();
+    void restoreCancelledChangesNothing();
+    void restoredLogThatCannotBeOpenedLeavesTheProgramRunning();
 };
 
 void TestDataCommands::removeReadingConfirmationShowsTheLatest()
@@ -552,6 +561,239 @@ void TestDataCommands::importOfAnUnreadableFileSaysSo()
     QVERIFY(closed.wait(20000) || closed.count() == 1);
     QCOMPARE(env.messages.shown.size(), 1);
     QCOMPARE(env.state->LogDatabase->ListRegistrations().size(), 2);
+}
+
+namespace {
+
+// A backup of one vehicle, NEW1 ABC, with two readings and a maintenance entry.
+QString makeBackup(const QString& path)
+{
+    VehicleLog::Create(path);
+    auto log = VehicleLog::Open(path);
+    log->OpenVehicleDetailsTable()->AppendVehicle(
+        vehicle(QStringLiteral("NEW1 ABC")),
+        MileageRow{QStringLiteral("NEW1 ABC"), day(2025, 11, 3), 2000, 0, 0});
+    log->OpenMileageTable()->AppendMileage(
+        {QStringLiteral("NEW1 ABC"), day(2025, 12, 20), 2600, 30, 1.5});
+    log->OpenMaintenanceTable()->AppendMaintenance(
+        {QStringLiteral("NEW1 ABC"), day(2025, 12, 1), 60, QStringLiteral("Tyres")});
+    return path;
+}
+
+void rawExecute(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("cannot change %s: %s", qPrintable(path), sqlite3_errmsg(db));
+    sqlite3_close(db);
+}
+
+QByteArray hashOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
+}
+
+QStringList listItems(QComboBox* list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->itemText(i);
+    return items;
+}
+
+} // namespace
+
+void TestDataCommands::restoreShowsBothLogsThenPutsTheBackupInPlace()
+{
+    Env env;
+    env.fileChooser.openAnswer = makeBackup(env.tempFile(QStringLiteral("backup.mdb")));
+    env.trigger("Record_Mileage"); // a window holding the log, open while it is replaced
+    QVERIFY(env.window->findChild<QDialog*>(QStringLiteral("dlgEnterMileage")));
+    env.trigger("Restore");
+    QCOMPARE(env.fileChooser.asked.last(),
+             QStringLiteral("Restore|Kelmot stores (*.mdb);;All files (*)"));
+    auto* confirm = env.dialog<dlgRestore>();
+    QVERIFY(confirm);
+    QVERIFY(reaches(confirm, dlgRestore::Stage::Confirm));
+    QStringList figures;
+    for (const char* side : {"Backup", "Log"})
+        for (const char* row : {"Vehicles", "Readings", "Maintenance", "Newest"})
+            figures << labelText(confirm, qPrintable(QStringLiteral("lbl%1%2").arg(
+                                              QLatin1String(side), QLatin1String(row))));
+    QCOMPARE(figures, (QStringList{"1", "2", "1", "20/12/2025", "2", "4", "2", "01/05/2026"}));
+    QVERIFY(child<QPushButton>(confirm, "RestoreButton")->isEnabled());
+    QVERIFY(env.messages.shown.isEmpty());
+
+    QTest::mouseClick(child<QPushButton>(confirm, "RestoreButton"), Qt::LeftButton);
+    QVERIFY(reaches(confirm, dlgRestore::Stage::Done));
+    flushDeletes();
+    QVERIFY(!env.dialog<dlgRestore>());
+    QVERIFY(!env.window->findChild<QDialog*>(QStringLiteral("dlgEnterMileage")));
+
+    // Shown as at start-up: exactly the backup's vehicles, the first of them in full.
+    auto* list = child<QComboBox>(env.window.get(), "cmbVehicleReg");
+    QCOMPARE(listItems(list), QStringList{QStringLiteral("NEW1 ABC")});
+    QCOMPARE(env.state->CurrentRegistration, QStringLiteral("NEW1 ABC"));
+    QCOMPARE(labelText(env.window.get(), "lblCurrentMileage"), QStringLiteral("002600"));
+    QCOMPARE(child<QLineEdit>(env.window.get(), "txtMake")->text(), QStringLiteral("Ford"));
+    QVERIFY(env.window->centralWidget()->isEnabled());
+    // The log it replaced is kept under a name of its own, dated by the clock.
+    const QStringList kept =
+        QDir(env.folder.path()).entryList({QStringLiteral("Mileage.mdb.before-restore-*")});
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(kept.first().contains(QStringLiteral("20260615")), qPrintable(kept.first()));
+    const QString safetyCopy = QDir(env.folder.path()).filePath(kept.first());
+    QCOMPARE(env.messages.shown.size(), 1);
+    QCOMPARE(env.messages.shown.last().icon, Messages::Icon::Information);
+    QVERIFY2(env.messages.lastText().contains(QDir::toNativeSeparators(safetyCopy)),
+             qPrintable(env.messages.lastText()));
+
+    // The cursors write to the restored log, and the log it replaced is whole beside it.
+    env.state->MileageTable->AppendMileage(
+        {QStringLiteral("NEW1 ABC"), day(2026, 6, 1), 2900, 20, 1.4});
+    QCOMPARE(VehicleLog::Open(env.storePath())->MileageNewestFirst("NEW1 ABC").size(), 3);
+    QCOMPARE(VehicleLog::Open(safetyCopy)->ListRegistrations(),
+             (QStringList{QStringLiteral("AB12 CDE"), QStringLiteral("ZZ99 ONE")}));
+}
+
+void TestDataCommands::unsoundBackupChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("breakage"); // SQL run on a good backup; "text": not a store
+    QTest::addColumn<bool>("confirmed");      // the fault shows only when it is restored
+    QTest::addColumn<QString>("words");
+
+    QTest::newRow("a text file") << QByteArray("text") << false
+                                 << QStringLiteral("is damaged or is not a Kelmot vehicle log.");
+    QTest::newRow("another program's database") << QByteArray(R"(DROP TABLE "Mileage")") << false
+                                                << QStringLiteral("is not a Kelmot vehicle log.");
+    QTest::newRow("a newer Kelmot's log") << QByteArray("PRAGMA user_version = 99") << false
+                                          << QStringLiteral("newer version of Kelmot");
+    QTest::newRow("no vehicle in it")
+        << QByteArray(R"(DELETE FROM "Vehicle Details"; DELETE FROM "Mileage";)") << false
+        << QStringLiteral("holds no vehicle");
+    QTest::newRow("a reading going down")
+        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('NEW1 ABC', '2026-01-05', 10, 1, 1))")
+        << true << QStringLiteral("is not a sound vehicle log");
+}
+
+void TestDataCommands::unsoundBackupChangesNothing()
+{
+    QFETCH(QByteArray, breakage);
+    QFETCH(bool, confirmed);
+    QFETCH(QString, words);
+    Env env;
+    const QString backup = env.tempFile(QStringLiteral("backup.mdb"));
+    if (breakage == "text") {
+        writeFile(backup, QByteArray("Date,Odometer\n2026-01-01,100\n").repeated(100));
+    } else {
+        makeBackup(backup);
+        rawExecute(backup, breakage.constData());
+    }
+    const QByteArray before = hashOf(env.storePath());
+    const QStringList files = QDir(env.folder.path()).entryList(QDir::Files);
+    env.fileChooser.openAnswer = backup;
+    env.trigger("Restore");
+    auto* confirm = env.dialog<dlgRestore>();
+    QVERIFY(confirm);
+    if (confirmed) {
+        QVERIFY(reaches(confirm, dlgRestore::Stage::Confirm));
+        QTest::mouseClick(child<QPushButton>(confirm, "RestoreButton"), Qt::LeftButton);
+    }
+    QVERIFY(reaches(confirm, dlgRestore::Stage::Done));
+    flushDeletes();
+    QVERIFY(!env.dialog<dlgRestore>());
+
+    QCOMPARE(env.messages.shown.size(), 1);
+    QCOMPARE(env.messages.shown.last().icon, Messages::Icon::Exclamation);
+    QVERIFY2(env.messages.lastText().contains(words), qPrintable(env.messages.lastText()));
+    QVERIFY2(env.messages.lastText().contains(QStringLiteral("othing was changed")),
+             qPrintable(env.messages.lastText()));
+    QCOMPARE(hashOf(env.storePath()), before);
+    QCOMPARE(QDir(env.folder.path()).entryList(QDir::Files), files);
+    // The log is open again and shown as before.
+    QVERIFY(env.state->StoreOpen());
+    QCOMPARE(listItems(child<QComboBox>(env.window.get(), "cmbVehicleReg")),
+             (QStringList{QStringLiteral("AB12 CDE"), QStringLiteral("ZZ99 ONE")}));
+    env.state->MileageTable->AppendMileage(
+        {QStringLiteral("ZZ99 ONE"), day(2026, 6, 1), 900, 20, 1.4});
+}
+
+void TestDataCommands::restoreCancelledChangesNothing_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("file choice cancelled") << QStringLiteral("choice");
+    QTest::newRow("the log itself chosen") << QStringLiteral("itself");
+    QTest::newRow("cancelled while the backup is read") << QStringLiteral("reading");
+    QTest::newRow("cancelled at the confirmation") << QStringLiteral("confirm");
+    QTest::newRow("closed at the confirmation") << QStringLiteral("close");
+    QTest::newRow("Escape at the confirmation") << QStringLiteral("escape");
+}
+
+void TestDataCommands::restoreCancelledChangesNothing()
+{
+    QFETCH(QString, step);
+    Env env;
+    const QString backup = makeBackup(env.tempFile(QStringLiteral("backup.mdb")));
+    env.fileChooser.openAnswer = step == QLatin1String("choice")   ? QString()
+                                 : step == QLatin1String("itself") ? env.storePath()
+                                                                   : backup;
+    const QByteArray before = hashOf(env.storePath());
+    const QStringList files = QDir(env.folder.path()).entryList(QDir::Files);
+    env.trigger("Restore");
+    auto* confirm = env.dialog<dlgRestore>();
+    QCOMPARE(bool(confirm), step != QLatin1String("choice") && step != QLatin1String("itself"));
+    if (confirm) {
+        if (step != QLatin1String("reading"))
+            QVERIFY(reaches(confirm, dlgRestore::Stage::Confirm));
+        if (step == QLatin1String("close"))
+            confirm->close();
+        else if (step == QLatin1String("escape"))
+            QTest::keyClick(confirm, Qt::Key_Escape);
+        else
+            QTest::mouseClick(child<QPushButton>(confirm, "CancelButton"), Qt::LeftButton);
+        QTest::qWait(0); // a summary finishing after a cancel must not bring the dialog back
+        flushDeletes();
+        QVERIFY(!env.dialog<dlgRestore>());
+    }
+    QCOMPARE(env.messages.shown.size(), step == QLatin1String("itself") ? 1 : 0);
+    QCOMPARE(hashOf(env.storePath()), before);
+    QCOMPARE(QDir(env.folder.path()).entryList(QDir::Files), files);
+    QVERIFY(env.state->StoreOpen());
+    QCOMPARE(env.state->LogDatabase->ListRegistrations().size(), 2);
+}
+
+void TestDataCommands::restoredLogThatCannotBeOpenedLeavesTheProgramRunning()
+{
+    Env env;
+    env.fileChooser.openAnswer = makeBackup(env.tempFile(QStringLiteral("backup.mdb")));
+    env.trigger("Restore");
+    auto* confirm = env.dialog<dlgRestore>();
+    QVERIFY(reaches(confirm, dlgRestore::Stage::Confirm));
+    // Between the restore and the reopening, the file in the log's place becomes unreadable.
+    connect(confirm, &dlgRestore::stageChanged, this, [&env](dlgRestore::Stage stage) {
+        if (stage == dlgRestore::Stage::Done)
+            writeFile(env.storePath(), QByteArray("not a store\n").repeated(200));
+    });
+    QTest::mouseClick(child<QPushButton>(confirm, "RestoreButton"), Qt::LeftButton);
+    QVERIFY(reaches(confirm, dlgRestore::Stage::Done));
+    flushDeletes();
+
+    QCOMPARE(env.messages.shown.size(), 1);
+    const QString text = env.messages.lastText();
+    QVERIFY2(text.contains(QStringLiteral("could not be opened")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Close Kelmot and start it again.")), qPrintable(text));
+    QVERIFY(!env.state->StoreOpen());
+    QCOMPARE(
+        QDir(env.folder.path()).entryList({QStringLiteral("Mileage.mdb.before-restore-*")}).size(),
+        1);
+    // Every command still answers, with a message rather than a crash.
+    env.trigger("Remove_Latest_Reading");
+    QCOMPARE(env.messages.shown.size(), 2);
+    QVERIFY(env.window->isVisible());
 }
 
 QTEST_MAIN(TestDataCommands)

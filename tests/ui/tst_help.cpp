@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QtTest>
 #include <stdexcept>
@@ -62,6 +63,8 @@ private slots:
     }
 
     void builtHelpFileHoldsEveryTopic();
+    void everyPageIsInTheContentsAndItsLinksLead_data();
+    void everyPageIsInTheContentsAndItsLinksLead();
     void helpWindowShowsTheIntroductionAndItsTitle();
     void linksBetweenTopicsWork();
     void askingAgainRaisesTheSameWindow();
@@ -84,6 +87,47 @@ void TestHelp::builtHelpFileHoldsEveryTopic()
           "MaintenanceReport.htm", "Preferences.htm", "About.htm", "Kelmot.css", "Kelmot.hhc"})
         QVERIFY2(!ChmHelpViewer::ReadTopic(BuiltHelpFile(), QString::fromLatin1(topic)).isEmpty(),
                  topic);
+}
+
+void TestHelp::everyPageIsInTheContentsAndItsLinksLead_data()
+{
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<QString>("title");
+    for (const auto& [topic, title] :
+         {std::pair{"Introduction.htm", "Introduction to Kelmot"},
+          std::pair{"MainWindow.htm", "The main window"},
+          std::pair{"RecordMileage.htm", "Record Mileage"},
+          std::pair{"RecordMaintenance.htm", "Record Maintenance"},
+          std::pair{"AddNewVehicle.htm", "Add New Vehicle"},
+          std::pair{"MaintenanceReport.htm", "Maintenance Report"},
+          std::pair{"Preferences.htm", "Preferences"}, std::pair{"Import.htm", "Import"},
+          std::pair{"Export.htm", "Export"}, std::pair{"BackUpRestore.htm", "Back Up and Restore"},
+          std::pair{"RemoveLatest.htm", "Remove Latest Reading and Maintenance Entry"},
+          std::pair{"About.htm", "Splash window and About box"}})
+        QTest::newRow(topic) << QString::fromLatin1(topic) << QString::fromLatin1(title);
+}
+
+// Each page can be found from the contents and from every other page, and none of its links
+// leads nowhere; none sends the user to copy the store by hand.
+void TestHelp::everyPageIsInTheContentsAndItsLinksLead()
+{
+    QFETCH(QString, topic);
+    QFETCH(QString, title);
+    const QByteArray page = ChmHelpViewer::ReadTopic(BuiltHelpFile(), topic);
+    QVERIFY(page.contains("<title>" + title.toUtf8() + "</title>"));
+    const QByteArray contents = ChmHelpViewer::ReadTopic(BuiltHelpFile(), "Kelmot.hhc");
+    QVERIFY(contents.contains("value=\"" + topic.toUtf8() + "\""));
+    const QByteArray introduction = ChmHelpViewer::ReadTopic(BuiltHelpFile(), "Introduction.htm");
+    QVERIFY(introduction.contains("<a href=\"" + topic.toUtf8() + "\">"));
+
+    static const QRegularExpression link(QStringLiteral("href=\"([^\"#]+)"));
+    for (const QRegularExpressionMatch& m : link.globalMatch(QString::fromUtf8(page)))
+        QVERIFY2(!ChmHelpViewer::ReadTopic(BuiltHelpFile(), m.captured(1)).isEmpty(),
+                 qPrintable(m.captured(1)));
+    static const QRegularExpression copyByHand(
+        QStringLiteral("cop(y|ying)\\W+(<[^>]+>)*Mileage\\.mdb"),
+        QRegularExpression::CaseInsensitiveOption);
+    QVERIFY(!copyByHand.match(QString::fromUtf8(page)).hasMatch());
 }
 
 void TestHelp::helpWindowShowsTheIntroductionAndItsTitle()
@@ -209,9 +253,8 @@ void TestHelp::contentsWithoutAHelpFileLeavesTheProgramRunning()
 {
     TestPlatform env(true);
     ChmHelpViewer viewer;
-    SharedState state(
-        Platform{env.clock, env.messages, env.settings, env.files, env.launcher, viewer,
-                 env.fileChooser});
+    SharedState state(Platform{env.clock, env.messages, env.settings, env.files, env.launcher,
+                               viewer, env.fileChooser});
     state.OpenStore(env.storePath());
     frmMain window(state);
     window.Contents_Click(); // no Kelmot.chm in the program folder

@@ -17,7 +17,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
-
 #include <functional>
 
 namespace {
@@ -42,7 +41,8 @@ VehicleRow vehicle(const QString& registration)
 
 void store(SharedState& state, const VehicleRow& v, double reading = 1000)
 {
-    state.VehicleDetailsTable->AppendVehicle(v, MileageRow{v.Registration, day(2026, 1, 10), reading, 0, 0});
+    state.VehicleDetailsTable->AppendVehicle(
+        v, MileageRow{v.Registration, day(2026, 1, 10), reading, 0, 0});
 }
 
 template <typename T> T* child(QObject* parent, const char* name)
@@ -90,8 +90,8 @@ struct Env : TestPlatform
     Env() { state->SplashMilliseconds = 0; }
 };
 
-const char* const DetailBoxes[] = {"txtRegistrationDate", "txtPurchaseDate", "txtMake",
-                                   "txtModel",            "txtEngineCapacity", "txtFuel"};
+const char* const DetailBoxes[] = {"txtRegistrationDate", "txtPurchaseDate", "txtMake", "txtModel",
+                                   "txtEngineCapacity",   "txtFuel"};
 
 } // namespace
 
@@ -157,7 +157,7 @@ void TestMainWindow::menusHaveTheirItemsWithoutKeys()
     const QList<QPair<QString, QStringList>> expected = {
         {QStringLiteral("File"),
          {QStringLiteral("Import..."), QStringLiteral("Export..."), QStringLiteral("Back Up..."),
-          QStringLiteral("-"), QStringLiteral("Exit")}},
+          QStringLiteral("Restore..."), QStringLiteral("-"), QStringLiteral("Exit")}},
         {QStringLiteral("Vehicle"),
          {QStringLiteral("Record Mileage"), QStringLiteral("Record Maintenance"),
           QStringLiteral("Add New Vehicle"), QStringLiteral("-"),
@@ -202,7 +202,8 @@ void TestMainWindow::toolbarHasThreePictureButtons()
     QCOMPARE(toolbar->geometry(), QRect(0, 0, 774, 34));
     QCOMPARE(toolbar->iconSize(), QSize(24, 24));
     QCOMPARE(toolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
-    const QStringList tips = {QStringLiteral("Record Mileage"), QStringLiteral("Record Maintenance"),
+    const QStringList tips = {QStringLiteral("Record Mileage"),
+                              QStringLiteral("Record Maintenance"),
                               QStringLiteral("Add New Vehicle")};
     const QList<QAction*> buttons = toolbar->actions();
     QCOMPARE(buttons.size(), 3);
@@ -336,9 +337,9 @@ void TestMainWindow::focusOrder()
             order << w->objectName();
         w = w->nextInFocusChain();
     } while (w != start);
-    QCOMPARE(order, QStringList({"cmbVehicleReg", "txtRegistrationDate", "txtPurchaseDate", "txtMake",
-                                 "txtModel", "txtEngineCapacity", "txtFuel", "cmdConfirm",
-                                 "cmdCancel"}));
+    QCOMPARE(order,
+             QStringList({"cmbVehicleReg", "txtRegistrationDate", "txtPurchaseDate", "txtMake",
+                          "txtModel", "txtEngineCapacity", "txtFuel", "cmdConfirm", "cmdCancel"}));
     for (QLabel* label : window.findChildren<QLabel*>())
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
 }
@@ -348,9 +349,12 @@ void TestMainWindow::captionsAreTheBoxesBuddies()
     Env env;
     frmMain window(*env.state);
     const QList<QPair<const char*, const char*>> pairs = {
-        {"lblRegistrationDate", "txtRegistrationDate"}, {"lblPurchaseDate", "txtPurchaseDate"},
-        {"lblMake", "txtMake"},                         {"lblModel", "txtModel"},
-        {"lblEngineCapacity", "txtEngineCapacity"},     {"lblFuel", "txtFuel"}};
+        {"lblRegistrationDate", "txtRegistrationDate"},
+        {"lblPurchaseDate", "txtPurchaseDate"},
+        {"lblMake", "txtMake"},
+        {"lblModel", "txtModel"},
+        {"lblEngineCapacity", "txtEngineCapacity"},
+        {"lblFuel", "txtFuel"}};
     for (const auto& [label, box] : pairs) {
         auto* caption = child<QLabel>(&window, label);
         QCOMPARE(caption->buddy(), child<QWidget>(&window, box));
@@ -412,7 +416,8 @@ void TestMainWindow::loadFillsTheListAscendingAndShowsTheFirst()
     QCOMPARE(child<QLineEdit>(&window, "txtModel")->text(), QStringLiteral("Focus"));
     QCOMPARE(child<QLineEdit>(&window, "txtFuel")->text(), QStringLiteral("Petrol"));
     QCOMPARE(child<QLineEdit>(&window, "txtEngineCapacity")->text(), QStringLiteral("998.5"));
-    QCOMPARE(child<QLineEdit>(&window, "txtRegistrationDate")->text(), QStringLiteral("01/03/2019"));
+    QCOMPARE(child<QLineEdit>(&window, "txtRegistrationDate")->text(),
+             QStringLiteral("01/03/2019"));
     QCOMPARE(child<QLineEdit>(&window, "txtPurchaseDate")->text(), QStringLiteral("15/04/2020"));
     for (const char* name : {"lblConfirmChanges", "cmdConfirm", "cmdCancel"})
         QVERIFY(child<QWidget>(&window, name)->isHidden());
@@ -432,7 +437,8 @@ void TestMainWindow::kilometreRewordsTheThreeCaptions()
     QCOMPARE(child<QLabel>(&window, "lblMilesL")->text(), QStringLiteral("Kilometres Travelled"));
     QCOMPARE(child<QLabel>(&window, "lblCostPerL")->text(), QStringLiteral("Cost per Kilometre"));
     QCOMPARE(child<QLabel>(&window, "Label1")->text(), QStringLiteral("Current Kilometres"));
-    QCOMPARE(child<QLabel>(&window, "lblMilesPeGallon")->text(), QStringLiteral("Miles Per Gallon"));
+    QCOMPARE(child<QLabel>(&window, "lblMilesPeGallon")->text(),
+             QStringLiteral("Miles Per Gallon"));
     QCOMPARE(child<QLabel>(&window, "lblMilesPeLitre")->text(), QStringLiteral("Miles Per Litre"));
 }
 
@@ -538,7 +544,8 @@ void TestMainWindow::pickingAnotherVehicleDiscardsTheChange()
     QCOMPARE(env.state->CurrentRegistration, QStringLiteral("B2 BBB"));
     QCOMPARE(make->text(), QStringLiteral("Rover"));
     QVERIFY(!confirmShown(&window));
-    QCOMPARE(env.state->LogDatabase->FindVehicle(QStringLiteral("A1 AAA"))->Make, QStringLiteral("Ford"));
+    QCOMPARE(env.state->LogDatabase->FindVehicle(QStringLiteral("A1 AAA"))->Make,
+             QStringLiteral("Ford"));
     window.close();
 }
 
@@ -609,11 +616,15 @@ void TestMainWindow::confirmRefusesBadEntries_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
     QTest::newRow("registration date 31/02/2001")
-        << "txtRegistrationDate" << "31/02/2001"
+        << "txtRegistrationDate"
+        << "31/02/2001"
         << "The entry for 'Registration Date' must be in date format";
-    QTest::newRow("purchase date 31/02/2001") << "txtPurchaseDate" << "31/02/2001"
-                                              << "The entry for 'Purchase Date' must be in date format";
-    QTest::newRow("engine capacity x") << "txtEngineCapacity" << "x"
+    QTest::newRow("purchase date 31/02/2001")
+        << "txtPurchaseDate"
+        << "31/02/2001"
+        << "The entry for 'Purchase Date' must be in date format";
+    QTest::newRow("engine capacity x") << "txtEngineCapacity"
+                                       << "x"
                                        << "The entry for 'Engine Capacity' must be numeric";
 }
 
@@ -747,10 +758,9 @@ void TestMainWindow::eachWindowOpensOnce()
     frmMain window(*env.state);
     window.Form_Load();
     window.show();
-    for (const auto& [item, name] :
-         {std::pair{"Record_Mileage", "dlgEnterMileage"},
-          std::pair{"Record_Maintenance", "dlgEnterMaintenance"},
-          std::pair{"Add_New_Vehicle", "dlgAddVehicle"}}) {
+    for (const auto& [item, name] : {std::pair{"Record_Mileage", "dlgEnterMileage"},
+                                     std::pair{"Record_Maintenance", "dlgEnterMaintenance"},
+                                     std::pair{"Add_New_Vehicle", "dlgAddVehicle"}}) {
         QAction* action = child<QAction>(&window, item);
         action->trigger();
         QCOMPARE(openWindows(QString::fromLatin1(name)), 1);
@@ -768,7 +778,8 @@ void TestMainWindow::eachWindowOpensOnce()
         flushDeletes();
         action->trigger();
         QCOMPARE(openWindows(QString::fromLatin1(name)), 1);
-        QVERIFY(child<QWidget>(&window, name)->findChild<QLineEdit*>()->text() != QStringLiteral("typed"));
+        QVERIFY(child<QWidget>(&window, name)->findChild<QLineEdit*>()->text() !=
+                QStringLiteral("typed"));
     }
     window.close();
 }
@@ -783,13 +794,16 @@ void TestMainWindow::toolbarButtonsOpenTheVehicleMenuWindows()
     auto* toolbar = child<QToolBar>(&window, "Toolbar1");
     const char* names[] = {"dlgEnterMileage", "dlgEnterMaintenance", "dlgAddVehicle"};
     for (int i = 0; i < 3; ++i) {
-        QToolButton* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(toolbar->actions()[i]));
+        QToolButton* button =
+            qobject_cast<QToolButton*>(toolbar->widgetForAction(toolbar->actions()[i]));
         QVERIFY(button);
         QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(openWindows(QString::fromLatin1(names[i])), 1);
         // The menu item opens the same window, not a second one.
-        child<QAction>(&window, i == 0 ? "Record_Mileage" : i == 1 ? "Record_Maintenance" : "Add_New_Vehicle")
+        child<QAction>(&window, i == 0   ? "Record_Mileage"
+                                : i == 1 ? "Record_Maintenance"
+                                         : "Add_New_Vehicle")
             ->trigger();
         QCOMPARE(openWindows(QString::fromLatin1(names[i])), 1);
     }

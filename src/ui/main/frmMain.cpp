@@ -75,6 +75,7 @@ void frmMain::ConnectEvents()
     on(ui->Import, &frmMain::Import_Click);
     on(ui->Export, &frmMain::Export_Click);
     on(ui->Back_Up, &frmMain::Back_Up_Click);
+    on(ui->Restore, &frmMain::Restore_Click);
     on(ui->Remove_Latest_Reading, &frmMain::Remove_Latest_Reading_Click);
     on(ui->Remove_Latest_Maintenance_Entry, &frmMain::Remove_Latest_Maintenance_Entry_Click);
 
@@ -310,7 +311,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     for (QPointer<QWidget>* window :
          {&recordMileage_, &recordMaintenance_, &addVehicle_, &preferences_, &about_, &help_,
-          &firstRun_, &import_, &export_, &removeReading_, &removeMaintenance_})
+          &firstRun_, &import_, &export_, &removeReading_, &removeMaintenance_, &restore_})
         if (*window)
             (*window)->close();
     Form_Unload();

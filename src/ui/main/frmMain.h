@@ -18,6 +18,7 @@ class frmMain;
 //   frmMainGraphs.cpp      the two graphs and the image they are drawn into
 //   frmMainTools.cpp       Preferences, the maintenance report, help, About and the splash
 //   frmMainData.cpp        import, export, backup and removing a mistaken latest entry
+//   frmMainRestore.cpp     putting a backup in the log's place and showing it
 class frmMain final : public QMainWindow
 {
     Q_OBJECT
@@ -50,6 +51,7 @@ public:
     void Import_Click();
     void Export_Click();
     void Back_Up_Click();
+    void Restore_Click();
     void Remove_Latest_Reading_Click();
     void Remove_Latest_Maintenance_Entry_Click();
     void Toolbar1_ButtonClick(int position);
@@ -84,6 +86,11 @@ private:
     void RemoveLatestReading(const MileageRow& shown);
     void RemoveLatestMaintenance(const MaintenanceRow& shown);
     void ShowPlainMessage(const QString& text);
+    // Restore's steps around the file's replacement: before it, every window holding the log
+    // closes, and the log; after it, the log opens again and is shown as at start-up.
+    void ReleaseStoreForRestore();
+    void ReopenAfterRestore(const QString& storePath, const QString& backup,
+                            const QString& safetyCopy, const QString& failure);
 
     SharedState& state_;
     Ui::frmMain* ui;
@@ -100,6 +107,7 @@ private:
     QPointer<QWidget> export_;
     QPointer<QWidget> removeReading_;
     QPointer<QWidget> removeMaintenance_;
+    QPointer<QWidget> restore_;
     // The last drawing on activation failed and was reported.
     bool activationFailed_ = false;
 

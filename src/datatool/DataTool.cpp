@@ -161,15 +161,19 @@ private:
             }
         }
         auto log = openStore();
-        const ImportPlan plan = PlanImport(*log, file, options, context_.clock);
+        const bool dryRun = p.flags.contains("--dry-run");
+        ImportPlan plan;
+        // Planned and stored under the write lock: a second import of the same file running
+        // at once finds these rows already present.
+        if (dryRun)
+            plan = PlanImport(*log, file, options, context_.clock);
+        else
+            ImportUnderWriteLock(*log, file, options, context_.clock, plan);
         if (plan.needsRegistration())
             throw UsageError{QStringLiteral("the file names no vehicle: give its registration "
                                             "with --vehicle REG; nothing was stored")};
         out_ << "Format: " << plan.format << "\n";
-        const bool apply = !p.flags.contains("--dry-run") && !plan.addsNothing();
-        if (apply)
-            ApplyImport(*log, plan);
-        out_ << ImportSummaryText(plan, apply);
+        out_ << ImportSummaryText(plan, !dryRun && !plan.addsNothing());
         return DataToolOk;
     }
 

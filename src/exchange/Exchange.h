@@ -189,7 +189,8 @@ void ApplyImport(VehicleLog& log, const ImportPlan& plan, const ExchangeProgress
 // Plans and stores in one transaction under the store's write lock, so that no other writer
 // (a second import of the same file) can come in between: rows it stored are found already
 // present. With expected (the previewed plan), stores only when the plan made under the lock is
-// the same; otherwise stores nothing and returns false, with the new plan in plan.
+// the same; otherwise stores nothing and returns false, with the new plan in plan. Stores nothing
+// either while some vehicle of the file still needs a registration.
 bool ImportUnderWriteLock(VehicleLog& log, const ImportFile& file, const ImportOptions& options,
                           const Clock& clock, ImportPlan& plan,
                           const ImportPlan* expected = nullptr,

@@ -531,7 +531,7 @@ bool ImportUnderWriteLock(VehicleLog& log, const ImportFile& file, const ImportO
     plan = PlanImport(log, file, options, clock, progress);
     if (expected && !plan.storesSameRowsAs(*expected))
         return false;
-    if (!plan.addsNothing()) {
+    if (!plan.addsNothing() && !plan.needsRegistration()) {
         ApplyImport(log, plan, progress);
         lock.commit();
     }

@@ -192,7 +192,8 @@ void TestDataTool::kilometrePreferenceConverts()
     QVERIFY(out_.contains("odometer readings converted from miles to kilometres"));
     const auto rows = VehicleLog::Open(storePath())->MileageChronological("Van");
     QCOMPARE(rows.size(), 2);
-    QVERIFY(rows.first().CurrentMileage == 50000 * 1.609344);
+    // Stored without the binary noise of the product (80467.200000000012).
+    QVERIFY(rows.first().CurrentMileage == 80467.2);
 }
 
 void TestDataTool::exportToStandardOutputAndFile()
@@ -271,8 +272,7 @@ void TestDataTool::exportRemovedRowsLeftOutOnImport()
     VehicleLog::Open(storePath())
         ->RemoveLatestMileage("Clio", QDateTime(QDate(2024, 4, 1), QTime(10, 0), Qt::UTC));
     QCOMPARE(run({"export", "--removed", "-"}), 0);
-    QVERIFY2(out_.contains("\r\nRemoved Mileage,Clio,2024-03-19T18:20:00,"),
-             qPrintable(out_));
+    QVERIFY2(out_.contains("\r\nRemoved Mileage,Clio,2024-03-19T18:20:00,"), qPrintable(out_));
     QVERIFY(out_.contains(",2024-04-01T10:00:00\r\n"));
     const QString path = QDir(dir_->path()).filePath("removed.csv");
     QCOMPARE(run({"export", "--removed", path}), 0);

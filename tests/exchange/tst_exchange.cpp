@@ -6,7 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QtConcurrent>
 #include <QtTest>
 
 namespace {
@@ -85,6 +87,8 @@ private slots:
     void newVehicleWithoutAcceptableReading();
     void registrationsCompareWithoutCase();
     void aFailingApplyStoresNothing();
+    void concurrentImportsStoreEveryRowOnce();
+    void aChangedStoreIsPlannedAgain();
     void noRegistrationUntilMapped();
     void roundTrip_data();
     void roundTrip();
@@ -703,6 +707,76 @@ void TestExchange::aFailingApplyStoresNothing()
     const QStringList before = logText(*log_);
     QVERIFY_THROWS_EXCEPTION(StoreError, ApplyImport(*log_, plan));
     QCOMPARE(logText(*log_), before);
+}
+
+// Two imports of one file at once, each on its own connection: the rows are stored once and the
+// second import finds them already present.
+void TestExchange::concurrentImportsStoreEveryRowOnce()
+{
+    ImportFile file;
+    file.format = QStringLiteral("fuelly");
+    ImportedVehicle v;
+    v.key = v.plate = QStringLiteral("RACE 1");
+    file.vehicles << v;
+    for (int i = 0; i < 3000; ++i)
+        file.readings << ImportedReading{
+            i + 2, v.key, at("2020-01-01").addSecs(3600 * i), 1000.0 + i, FileDistance::Unknown,
+            20,    1.5};
+    log_->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{v.key, "", "", "", 0, NoDate(), NoDate()},
+        MileageRow{v.key, at("2019-01-01"), 10, 0, 0});
+    const QString path = log_->path();
+    // Each import, once planning, waits a little for the other to be planning too: without the
+    // write lock both would plan against the empty log.
+    QSemaphore planning[2];
+    const auto importOnce = [&](int self) {
+        auto log = VehicleLog::Open(path);
+        bool met = false;
+        ImportPlan plan;
+        ImportUnderWriteLock(*log, file, {}, clock_, plan, nullptr, [&](qint64, qint64) {
+            if (!met) {
+                met = true;
+                planning[self].release();
+                planning[1 - self].tryAcquire(1, 300);
+            }
+            return true;
+        });
+        return plan;
+    };
+    QFuture<ImportPlan> first = QtConcurrent::run(importOnce, 0);
+    QFuture<ImportPlan> second = QtConcurrent::run(importOnce, 1);
+    const ImportPlan a = first.result(), b = second.result();
+    QCOMPARE(a.vehicles.first().readingsAdded + b.vehicles.first().readingsAdded, 3000);
+    QCOMPARE(a.vehicles.first().readingsPresent + b.vehicles.first().readingsPresent, 3000);
+    QCOMPARE(log_->MileageChronological(v.key).size(), 3001);
+}
+
+// The preview was made before another program wrote to the log: the import stores nothing and
+// gives the plan made again.
+void TestExchange::aChangedStoreIsPlannedAgain()
+{
+    const ImportFile file = ReadImportFile(fixture("fuelly_metric.csv"));
+    ImportOptions options;
+    options.logUnit = QStringLiteral("Kilometre");
+    const ImportPlan preview = PlanImport(*log_, file, options, clock_);
+    ImportPlan plan;
+    QVERIFY(ImportUnderWriteLock(*log_, file, options, clock_, plan, &preview));
+    const QStringList stored = logText(*log_);
+    QCOMPARE(stored.size(), 3);
+
+    const QString other = dir_.filePath(QStringLiteral("changed.mdb"));
+    QFile::remove(other);
+    VehicleLog::Create(other);
+    log_ = VehicleLog::Open(other);
+    const ImportPlan early = PlanImport(*log_, file, options, clock_);
+    auto second = VehicleLog::Open(other);
+    second->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{"Clio", "", "", "", 0, NoDate(), NoDate()},
+        MileageRow{"Clio", at("2024-03-05 09:00"), 45000, 42.5 * 1.789, 1.789});
+    QVERIFY(!ImportUnderWriteLock(*log_, file, options, clock_, plan, &early));
+    QCOMPARE(logText(*log_).size(), 2);
+    QCOMPARE(plan.vehicles.first().readingsPresent, 1);
+    QCOMPARE(plan.newMileage.size(), 1);
 }
 
 void TestExchange::noRegistrationUntilMapped()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Schema.h"
 #include "StoreError.h"
 #include "StoreRows.h"
 
@@ -22,7 +23,7 @@ class SqliteTransaction;
 class VehicleLog
 {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = Schema::Version;
     // How long a write waits for another program sharing the file, all told.
     static constexpr int DefaultBusyTimeoutMs = 3000;
 

@@ -1,0 +1,134 @@
+#include "LogRules.h"
+#include "StoredValues.h"
+
+#include <QTest>
+
+namespace {
+
+QDateTime day(int y, int m, int d, int h = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, 0), Qt::UTC);
+}
+
+MileageRow reading(const QDateTime& date, double mileage)
+{
+    return MileageRow{QStringLiteral("AB12 CDE"), date, mileage, 40, 0.8};
+}
+
+} // namespace
+
+class TestLogRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bounds_data();
+    void bounds();
+    void future_data();
+    void future();
+    void registrationKey_data();
+    void registrationKey();
+};
+
+// Readings in no particular order, as an edit or an import may meet them.
+void TestLogRules::bounds_data()
+{
+    QTest::addColumn<QVector<MileageRow>>("readings");
+    QTest::addColumn<QDateTime>("date");
+    QTest::addColumn<qsizetype>("skip");
+    QTest::addColumn<double>("mileage");
+    QTest::addColumn<double>("lower"); // -1: none
+    QTest::addColumn<double>("upper"); // -1: none
+    QTest::addColumn<int>("fit");
+
+    const QVector<MileageRow> log{reading(day(2024, 1, 1), 1000), reading(day(2024, 3, 1), 3000),
+                                  reading(day(2024, 2, 1), 2000)};
+    const int fits = int(LogRules::ReadingFit::Fits);
+    const int below = int(LogRules::ReadingFit::BelowEarlier);
+    const int above = int(LogRules::ReadingFit::AboveLater);
+    QTest::newRow("between two") << log << day(2024, 2, 15) << qsizetype(-1) << 2500. << 2000.
+                                 << 3000. << fits;
+    QTest::newRow("below the earlier")
+        << log << day(2024, 2, 15) << qsizetype(-1) << 1999. << 2000. << 3000. << below;
+    QTest::newRow("above the later")
+        << log << day(2024, 2, 15) << qsizetype(-1) << 3001. << 2000. << 3000. << above;
+    QTest::newRow("before every reading")
+        << log << day(2023, 12, 1) << qsizetype(-1) << 10. << -1. << 1000. << fits;
+    QTest::newRow("after every reading")
+        << log << day(2024, 4, 1) << qsizetype(-1) << 9000. << 3000. << -1. << fits;
+    QTest::newRow("the edited row bounds nothing")
+        << log << day(2024, 2, 1) << qsizetype(2) << 2900. << 1000. << 3000. << fits;
+    QTest::newRow("the same date bounds nothing")
+        << log << day(2024, 2, 1) << qsizetype(-1) << 1500. << 1000. << 3000. << fits;
+    // A later date holding several readings bounds by its lowest, an earlier by its highest.
+    const QVector<MileageRow> busy{reading(day(2024, 1, 1), 1000), reading(day(2024, 1, 1), 1200),
+                                   reading(day(2024, 5, 1), 5000), reading(day(2024, 5, 1), 4800)};
+    QTest::newRow("later date of several: its lowest")
+        << busy << day(2024, 3, 1) << qsizetype(-1) << 4900. << 1200. << 4800. << above;
+    QTest::newRow("earlier date of several: its highest")
+        << busy << day(2024, 3, 1) << qsizetype(-1) << 1100. << 1200. << 4800. << below;
+    QTest::newRow("a time of day orders within a day")
+        << QVector<MileageRow>{reading(day(2024, 1, 1, 8), 100), reading(day(2024, 1, 1, 18), 300)}
+        << day(2024, 1, 1, 12) << qsizetype(-1) << 200. << 100. << 300. << fits;
+}
+
+void TestLogRules::bounds()
+{
+    QFETCH(QVector<MileageRow>, readings);
+    QFETCH(QDateTime, date);
+    QFETCH(qsizetype, skip);
+    QFETCH(double, mileage);
+    QFETCH(double, lower);
+    QFETCH(double, upper);
+    QFETCH(int, fit);
+
+    const LogRules::ReadingBounds bounds = LogRules::BoundsFor(readings, date, skip);
+    QCOMPARE(bounds.lower ? bounds.lower->CurrentMileage : -1., lower);
+    QCOMPARE(bounds.upper ? bounds.upper->CurrentMileage : -1., upper);
+    QCOMPARE(int(LogRules::Fit(bounds, mileage)), fit);
+}
+
+void TestLogRules::future_data()
+{
+    QTest::addColumn<QDateTime>("date");
+    QTest::addColumn<bool>("future");
+    QTest::newRow("yesterday") << day(2026, 12, 8) << false;
+    QTest::newRow("today at midnight") << day(2026, 12, 9) << false;
+    QTest::newRow("today with a time of day") << day(2026, 12, 9, 9) << true;
+    QTest::newRow("tomorrow") << day(2026, 12, 10) << true;
+}
+
+void TestLogRules::future()
+{
+    QFETCH(QDateTime, date);
+    QFETCH(bool, future);
+    QCOMPARE(LogRules::IsFuture(date, QDate(2026, 12, 9)), future);
+}
+
+void TestLogRules::registrationKey_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("blanks and case") << "AB12CDE"
+                                     << "ab12 cde" << true;
+    QTest::newRow("tabs and two spaces") << "AB12\t CDE"
+                                         << "AB12CDE" << true;
+    QTest::newRow("another plate") << "AB12CDF"
+                                   << "AB12 CDE" << false;
+    QTest::newRow("a hyphen counts") << "AB-12"
+                                     << "AB12" << false;
+    QTest::newRow("non-ASCII keeps its case")
+        << QString::fromUtf8("Ä1") << QString::fromUtf8("ä1") << false;
+}
+
+void TestLogRules::registrationKey()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(bool, same);
+    QCOMPARE(StoredValues::RegistrationKey(a) == StoredValues::RegistrationKey(b), same);
+}
+
+QTEST_GUILESS_MAIN(TestLogRules)
+#include "tst_logrules.moc"

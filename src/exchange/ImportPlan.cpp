@@ -2,6 +2,7 @@
 #include "Exchange.h"
 #include "FileFormats.h"
 #include "FileValues.h"
+#include "LogRules.h"
 #include "TextConversions.h"
 #include "VehicleLog.h"
 
@@ -228,7 +229,12 @@ private:
         return value == r.odometer ? stored(value) : RoundToFifteenDigits(value);
     }
 
-    bool future(const QDateTime& date) const { return date > clock_.now(); }
+    // The log's rule, except that a time of day today already passed is not the future: a file
+    // of this morning's fill-ups imports this afternoon.
+    bool future(const QDateTime& date) const
+    {
+        return LogRules::IsFuture(date, clock_.today()) && date > clock_.now();
+    }
 
     static QString futureReason(const QDateTime& date)
     {
@@ -308,9 +314,9 @@ private:
             const Candidate& c = all[i];
             const bool first = slot.newVehicle && i == 0;
             VehicleImportSummary& s = plan_.vehicles[c.summary];
-            if (!first && c.amount <= 0)
+            if (!first && !LogRules::IsPositive(c.amount))
                 refuse(s, c.row->line, "reading", QStringLiteral("the amount paid is 0 or less"));
-            else if (!first && c.price <= 0)
+            else if (!first && !LogRules::IsPositive(c.price))
                 refuse(s, c.row->line, "reading",
                        QStringLiteral("the price per litre is 0 or less"));
             else
@@ -335,10 +341,12 @@ private:
             const auto later =
                 std::upper_bound(stored.begin(), stored.end(), c.at,
                                  [](qint64 at, const auto& p) { return at < p.first; });
-            const bool aboveEarlier = earlier == stored.begin() ||
-                                      c.value >= highestUpTo[size_t(earlier - stored.begin()) - 1];
+            const bool aboveEarlier =
+                earlier == stored.begin() ||
+                !LogRules::GoesDown(highestUpTo[size_t(earlier - stored.begin()) - 1], c.value);
             const bool belowLater =
-                later == stored.end() || c.value <= lowestFrom[size_t(later - stored.begin())];
+                later == stored.end() ||
+                !LogRules::GoesDown(c.value, lowestFrom[size_t(later - stored.begin())]);
             if (aboveEarlier && belowLater)
                 fitting.push_back(c);
             else
@@ -444,7 +452,7 @@ private:
                 refuse(s, m.line, "maintenance", futureReason(m.date));
                 continue;
             }
-            if (cost <= 0) {
+            if (!LogRules::IsPositive(cost)) {
                 refuse(s, m.line, "maintenance", QStringLiteral("the cost is 0 or less"));
                 continue;
             }

@@ -2,8 +2,10 @@
 #include "ExchangeTestRows.h"
 #include "Fakes.h"
 #include "FileFormats.h"
+#include "ImportPlanModel.h"
 #include "TestEnvironment.h"
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
 #include <QSemaphore>
@@ -84,6 +86,7 @@ private slots:
     void registrationProposed_data();
     void registrationProposed();
     void summaryTellsEverything();
+    void planModel();
     void newVehicleWithoutAcceptableReading();
     void registrationsCompareWithoutCase();
     void aFailingApplyStoresNothing();
@@ -655,6 +658,43 @@ void TestExchange::summaryTellsEverything()
                  "2024-02-01\n"
                  "Nothing stored (dry run): 1 rows (0 new vehicles) would be added; 1 rows "
                  "refused.\n"));
+}
+
+// The preview's table: a row per vehicle, only where its rows go can be changed, and changing
+// it asks for a new plan.
+void TestExchange::planModel()
+{
+    ImportPlanModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    log_->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{"AB12 CDE", "", "", "", 0, NoDate(), NoDate()},
+        MileageRow{"AB12 CDE", at("2024-01-01"), 10, 0, 0});
+    const ImportFile file = ReadImportFile(fixture("fuelly_imperial.csv"));
+    ImportOptions options;
+    options.registrationFor[QStringLiteral("Miata")] = QStringLiteral("ab12cde");
+    model.setPlan(PlanImport(*log_, file, options, clock_));
+    QCOMPARE(model.rowCount(), 2);
+    QStringList rows;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < model.columnCount(); ++c)
+            cells << model.index(r, c).data().toString();
+        rows << cells.join(u'|');
+    }
+    QCOMPARE(rows, (QStringList{"Civic (new)|2|0|0|0|1|Civic", "ab12cde (new)|1|0|0|0|1|Miata"}));
+    QCOMPARE(model.headerData(ImportPlanModel::InTheFileColumn, Qt::Horizontal).toString(),
+             QStringLiteral("In the file"));
+    QVERIFY(model.flags(model.index(0, ImportPlanModel::VehicleColumn)) & Qt::ItemIsEditable);
+    QVERIFY(!(model.flags(model.index(0, ImportPlanModel::RefusedColumn)) & Qt::ItemIsEditable));
+    QCOMPARE(model.index(0, 0).data(Qt::EditRole).toString(), QStringLiteral("Civic"));
+
+    QSignalSpy chosen(&model, &ImportPlanModel::registrationChosen);
+    QVERIFY(!model.setData(model.index(0, 0), QStringLiteral(" Civic ")));
+    QVERIFY(!model.setData(model.index(0, 0), QStringLiteral("  ")));
+    QVERIFY(!model.setData(model.index(0, ImportPlanModel::ReadingsAdded), QStringLiteral("9")));
+    QVERIFY(model.setData(model.index(0, 0), QStringLiteral(" AB12 CDE ")));
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.first(), (QVariantList{QStringLiteral("Civic"), QStringLiteral("AB12 CDE")}));
 }
 
 void TestExchange::newVehicleWithoutAcceptableReading()

@@ -1,4 +1,5 @@
 #include "Exchange.h"
+#include "ImportPlanModel.h"
 #include "StoreError.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
@@ -190,6 +191,8 @@ private slots:
     void importCancelStoresNothing();
     void importOfAFileWithoutRegistrationAsksForOne();
     void importOfAnUnreadableFileSaysSo();
+    void importProposesTheLogsVehicleAndFilesUnderTheChosenOne();
+    void importAfterTheLogChangedShowsTheNewPlan();
 };
 
 void TestDataCommands::removeReadingConfirmationShowsTheLatest()
@@ -498,6 +501,18 @@ void TestDataCommands::importOfAFileWithoutRegistrationAsksForOne()
     auto* importButton = child<QPushButton>(preview, "ImportButton");
     QVERIFY(!importButton->isEnabled());
     QVERIFY(child<QLineEdit>(preview, "txtRegistration")->isVisible());
+    // LubeLogger names no unit of volume: litres unless the user chooses otherwise.
+    auto* volume = child<QComboBox>(preview, "cmbVolumeUnit");
+    QVERIFY(volume->isVisible());
+    QCOMPARE(volume->currentText(), QStringLiteral("Litres"));
+    volume->setCurrentIndex(1);
+    emit volume->activated(1);
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QCOMPARE(preview->answers().volume, dlgImport::Answers::Volume::UsGallon);
+    volume->setCurrentIndex(0);
+    emit volume->activated(0);
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QVERIFY(!child<QComboBox>(preview, "cmbDateOrder")->isVisible());
 
     child<QLineEdit>(preview, "txtRegistration")->setText(QStringLiteral("zz99 one"));
     QTest::mouseClick(child<QPushButton>(preview, "cmdUseRegistration"), Qt::LeftButton);
@@ -524,6 +539,75 @@ void TestDataCommands::importOfAnUnreadableFileSaysSo()
     QVERIFY(closed.wait(20000) || closed.count() == 1);
     QCOMPARE(env.messages.shown.size(), 1);
     QCOMPARE(env.state->LogDatabase->ListRegistrations().size(), 2);
+}
+
+// A plate written without its blank is proposed as the log's vehicle; the drop-down files it
+// under another one.
+void TestDataCommands::importProposesTheLogsVehicleAndFilesUnderTheChosenOne()
+{
+    Env env;
+    env.fileChooser.openAnswer = writeFile(
+        env.tempFile(QStringLiteral("fuelly.csv")),
+        "car_name,model,mpg,odometer,miles,gallons,price,city_percentage,fuelup_date,"
+        "date_added,tags,notes,missed_fuelup,partial_fuelup,latitude,longitude,brand\n"
+        "ab12cde,Focus,40.1,101200,400,10,4.50,50,05/20/2026 8:15,05/20/2026 8:15,,,0,0,,,\n");
+    env.trigger("Import");
+    auto* preview = env.dialog<dlgImport>();
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QCOMPARE(previewRows(preview, {1, 6}), QStringList{QStringLiteral("AB12 CDE=1/ab12cde")});
+    QVERIFY(child<QLabel>(preview, "lblConversions")->text().contains("filed under AB12 CDE"));
+
+    auto* view = child<QTableView>(preview, "tblVehicles");
+    const QModelIndex vehicle = view->model()->index(0, ImportPlanModel::VehicleColumn);
+    view->setCurrentIndex(vehicle);
+    view->edit(vehicle);
+    auto* box = view->findChild<QComboBox*>(QStringLiteral("cmbFileUnder"));
+    QVERIFY(box);
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    QCOMPARE(items, (QStringList{"ab12cde", "AB12 CDE", "ZZ99 ONE"}));
+    QCOMPARE(box->currentText(), QStringLiteral("AB12 CDE"));
+    box->setCurrentText(QStringLiteral("ZZ99 ONE"));
+    emit view->itemDelegateForColumn(0)->commitData(box);
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QCOMPARE(previewRows(preview, {1, 6}), QStringList{QStringLiteral("ZZ99 ONE=1/ab12cde")});
+
+    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Done));
+    QCOMPARE(env.state->LogDatabase->LatestMileage(QStringLiteral("ZZ99 ONE"))->CurrentMileage,
+             101200.0);
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 3);
+}
+
+// Another program stores one of the file's rows while the preview is open: Import stores
+// nothing, shows the import as it now stands, and stores it when asked again.
+void TestDataCommands::importAfterTheLogChangedShowsTheNewPlan()
+{
+    Env env;
+    env.fileChooser.openAnswer =
+        writeFile(env.tempFile(QStringLiteral("fuelly.csv")), FuellyFile());
+    env.trigger("Import");
+    auto* preview = env.dialog<dlgImport>();
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QCOMPARE(preview->plan().newMileage.size(), 3);
+
+    env.state->MileageTable->AppendMileage({QStringLiteral("AB12 CDE"),
+                                            QDateTime(QDate(2026, 4, 20), QTime(8, 15), Qt::UTC),
+                                            101200, 45, 4.5 / 3.785411784});
+    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Importing));
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QVERIFY(labelText(preview, "lblStatus").startsWith("The log changed since this preview"));
+    QCOMPARE(preview->plan().newMileage.size(), 2);
+    QCOMPARE(previewRows(preview, {1, 2}),
+             (QStringList{QStringLiteral("AB12 CDE=0/1"), QStringLiteral("Van (new)=2/0")}));
+    QVERIFY(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("Van")).isEmpty());
+
+    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Done));
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 4);
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("Van")).size(), 2);
 }
 
 QTEST_MAIN(TestDataCommands)

@@ -155,7 +155,7 @@ void dlgImport::read()
             file_ = file;
             // LubeLogger states no unit of volume: litres unless the user says otherwise.
             asksVolume_ = file->format == QLatin1String("lubelogger");
-            plan();
+            makePlan();
         });
 }
 
@@ -172,7 +172,7 @@ bool dlgImport::closedAfter(const QString& failure, bool cancelled)
 }
 
 // Checks the file's rows against the log as it stands; writes nothing.
-void dlgImport::plan()
+void dlgImport::makePlan()
 {
     setStage(Stage::Reading);
     auto result = std::make_shared<ImportPlan>();
@@ -267,7 +267,7 @@ void dlgImport::cmdUseRegistration_Click()
     }
     for (const QString& key : std::as_const(unnamedKeys_))
         options_.registrationFor[key] = registration;
-    plan();
+    makePlan();
 }
 
 void dlgImport::chooseRegistration(const QString& key, const QString& registration)
@@ -275,7 +275,7 @@ void dlgImport::chooseRegistration(const QString& key, const QString& registrati
     if (stage_ != Stage::Preview)
         return;
     options_.registrationFor[key] = registration;
-    plan();
+    makePlan();
 }
 
 void dlgImport::cmbDateOrder_Click()

@@ -90,7 +90,7 @@ private:
     void stepFinished();
     bool closedAfter(const QString& failure, bool cancelled);
     void read();
-    void plan();
+    void makePlan();
     void showPlan();
     void chooseRegistration(const QString& key, const QString& registration);
     void finishImport();

@@ -259,7 +259,7 @@ private:
     // rows is the later line); the rest wait in their slot's candidates.
     void sortReadings()
     {
-        std::set<std::tuple<QString, qint64, double, double>> seen;
+        std::set<std::tuple<const Slot*, qint64, double, double>> seen;
         for (const ImportedReading& r : file_.readings) {
             tick();
             if (!summaryOf_.contains(r.vehicleKey))
@@ -281,9 +281,7 @@ private:
                               fromLogUnit(s, r),
                               stored(r.amount),
                               stored(r.pricePerLitre)};
-            if (otherProgram_ &&
-                !seen.insert({registrationKey(slot.registration), c.at, c.value, c.amount})
-                     .second) {
+            if (otherProgram_ && !seen.insert({&slot, c.at, c.value, c.amount}).second) {
                 s.repeated.append(
                     {r.line, QStringLiteral("reading"), QStringLiteral("repeated in the file")});
                 ++s.readingsPresent;
@@ -414,7 +412,7 @@ private:
 
     void planMaintenance()
     {
-        std::set<std::tuple<QString, qint64, double, QString>> seen;
+        std::set<std::tuple<const Slot*, qint64, double, QString>> seen;
         for (const ImportedMaintenance& m : file_.maintenance) {
             tick();
             if (!summaryOf_.contains(m.vehicleKey))
@@ -434,9 +432,7 @@ private:
             }
             const qint64 at = m.date.toMSecsSinceEpoch();
             const double cost = stored(m.cost);
-            if (otherProgram_ &&
-                !seen.insert({registrationKey(slot.registration), at, cost, m.description})
-                     .second) {
+            if (otherProgram_ && !seen.insert({&slot, at, cost, m.description}).second) {
                 s.repeated.append({m.line, QStringLiteral("maintenance"),
                                    QStringLiteral("repeated in the file")});
                 ++s.maintenancePresent;

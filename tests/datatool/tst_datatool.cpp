@@ -36,6 +36,7 @@ private slots:
     void fileInNoFormat();
     void fileWithoutVehicleNeedsOne();
     void vehicleChosenFromSeveral();
+    void plateFiledUnderTheLogsVehicle();
     void kilometrePreferenceConverts();
     void exportToStandardOutputAndFile();
     void exportOfUnknownVehicle();
@@ -183,6 +184,22 @@ void TestDataTool::vehicleChosenFromSeveral()
              int(DataToolUsage));
     QVERIFY2(err_.contains("the file has no vehicle Beetle (it has Civic, Miata)"),
              qPrintable(err_));
+}
+
+// A vehicle the file names "Civic" is the log's "CIV IC": equal apart from blanks and case.
+void TestDataTool::plateFiledUnderTheLogsVehicle()
+{
+    VehicleLog::Open(storePath())
+        ->OpenVehicleDetailsTable()
+        ->AppendVehicle(VehicleRow{"CIV IC", "", "", "", 0, NoDate(), NoDate()},
+                        MileageRow{"CIV IC", AtMidnight(QDate(2023, 12, 1)), 30000, 0, 0});
+    QCOMPARE(run({"import", fixture("fuelly_imperial.csv")}), 0);
+    QVERIFY2(out_.contains("Vehicle CIV IC\n  readings: 2 added"), qPrintable(out_));
+    QVERIFY(out_.contains("  Civic in the file is filed under CIV IC, the log's vehicle of that "
+                          "registration\n"));
+    auto log = VehicleLog::Open(storePath());
+    QCOMPARE(log->ListRegistrations(), QStringList({"CIV IC", "Miata"}));
+    QCOMPARE(log->MileageChronological("CIV IC").size(), 3);
 }
 
 void TestDataTool::kilometrePreferenceConverts()

@@ -568,8 +568,9 @@ void TestDataCommands::importProposesTheLogsVehicleAndFilesUnderTheChosenOne()
         items << box->itemText(i);
     QCOMPARE(items, (QStringList{"ab12cde", "AB12 CDE", "ZZ99 ONE"}));
     QCOMPARE(box->currentText(), QStringLiteral("AB12 CDE"));
-    box->setCurrentText(QStringLiteral("ZZ99 ONE"));
-    emit view->itemDelegateForColumn(0)->commitData(box);
+    // Picking a registration from the list files the rows under it at once.
+    box->setCurrentIndex(2);
+    emit box->activated(2);
     QVERIFY(reaches(preview, dlgImport::Stage::Preview));
     QCOMPARE(previewRows(preview, {1, 6}), QStringList{QStringLiteral("ZZ99 ONE=1/ab12cde")});
 

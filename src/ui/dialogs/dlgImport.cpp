@@ -6,6 +6,7 @@
 #include "WindowSupport.h"
 #include "ui_dlgImport.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
@@ -60,6 +61,13 @@ public:
         if (!own.isEmpty() && !registrations.contains(own, Qt::CaseInsensitive))
             box->addItem(own);
         box->addItems(registrations);
+        box->view()->setMinimumWidth(box->view()->sizeHintForColumn(0) + 24);
+        // Picking from the list is the choice: the rows are filed at once.
+        auto* self = const_cast<RegistrationDelegate*>(this);
+        connect(box, &QComboBox::activated, self, [self, box] {
+            emit self->commitData(box);
+            emit self->closeEditor(box);
+        });
         return box;
     }
 

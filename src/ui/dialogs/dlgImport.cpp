@@ -331,6 +331,9 @@ void dlgImport::ImportButton_Click()
                 ImportUnderWriteLock(*log, *file, options, clock, *fresh, preview.get(), progress);
         },
         [this, fresh, stored](const QString& failure, bool cancelled) {
+            // Stored is stored, even when Cancel came too late to stop it.
+            if (*stored && failure.isEmpty())
+                return finishImport();
             if (cancelled) {
                 ui->lblStatus->setText(
                     QStringLiteral("The import was cancelled; nothing was stored."));
@@ -341,18 +344,14 @@ void dlgImport::ImportButton_Click()
                                               Messages::Icon::Exclamation);
                 return setStage(Stage::Preview);
             }
-            if (!*stored) {
-                // Another program wrote to the log since the preview: show the import as it
-                // now stands and ask again.
-                plan_ = fresh;
-                showPlan();
-                ui->lblStatus->setText(
-                    QStringLiteral("The log changed since this preview, so nothing was stored. "
-                                   "This is the import as it now stands: press Import to store "
-                                   "it."));
-                return setStage(Stage::Preview);
-            }
-            finishImport();
+            // Another program wrote to the log since the preview: show the import as it now
+            // stands and ask again.
+            plan_ = fresh;
+            showPlan();
+            ui->lblStatus->setText(
+                QStringLiteral("The log changed since this preview, so nothing was stored. "
+                               "This is the import as it now stands: press Import to store it."));
+            setStage(Stage::Preview);
         });
 }
 

@@ -233,17 +233,22 @@ private:
             }
         }
         auto log = openStore();
-        const ImportPlan plan = PlanImport(*log, file, options, context_.clock);
+        const bool dryRun = p.flags.contains("--dry-run");
+        ImportPlan plan;
+        // Planned and stored under the write lock: a second import of the same file running
+        // at once finds these rows already present.
+        if (dryRun)
+            plan = PlanImport(*log, file, options, context_.clock);
+        else
+            ImportUnderWriteLock(*log, file, options, context_.clock, plan);
         if (plan.needsRegistration())
             throw UsageError{QStringLiteral("the file names no vehicle: give its registration "
                                             "with --vehicle REG; nothing was stored")};
         out_ << "Format: " << plan.format << "\n";
-        const bool apply = !p.flags.contains("--dry-run") && !plan.addsNothing();
-        if (apply) {
-            ApplyImport(*log, plan);
+        const bool apply = !dryRun && !plan.addsNothing();
+        if (apply)
             outputOutcome_ = QStringLiteral("the summary is incomplete, though the import was "
                                             "stored");
-        }
         out_ << ImportSummaryText(plan, apply);
         return DataToolOk;
     }
@@ -354,7 +359,11 @@ QString DataToolHelp()
                "name\n"
                "      no vehicle, such as Spritmonitor and LubeLogger); in a file of several "
                "vehicles\n"
-               "      it imports only the one the file calls REG. --dry-run stores nothing.\n"
+               "      it imports only the one the file calls REG. A plate equal to a registration "
+               "of\n"
+               "      the log apart from blanks and letter case (AB12CDE) is filed under that "
+               "vehicle.\n"
+               "      --dry-run stores nothing.\n"
                "      Day/month dates are read in the order the file's own dates show (a day or\n"
                "      month above 12), else as the file declares; when nothing tells, the\n"
                "      import stops until --date-order dmy|mdy gives it (day or month first).\n"
@@ -363,7 +372,11 @@ QString DataToolHelp()
                "      Prints, per vehicle, the readings and maintenance rows added, already "
                "present\n"
                "      and refused, each refused row with its line number and reason, and the unit\n"
-               "      conversions made. Everything accepted is stored in one step, or nothing.\n"
+               "      conversions made. Of a vehicle's readings the largest set that keeps their\n"
+               "      order is stored, and only the rest refused; a row repeated in the file is\n"
+               "      stored once. Everything accepted is stored in one step, or nothing, planned\n"
+               "      under the store's write lock so that two imports at once store each row "
+               "once.\n"
                "      Exit status 0 when the file was read (refused rows included), 2 when it "
                "could\n"
                "      not be read as any format (nothing stored).\n"

@@ -97,7 +97,9 @@ struct ImportedMaintenance
     QString description;
 };
 
-// A row the reader could not make sense of (a bad number, a missing column, a cut-off line).
+// A row the reader could not make sense of (a bad number, a missing column, a cut-off line), or
+// one the log cannot hold (fuel measured in kg): refused alone, the vehicle's other rows still
+// count.
 struct BrokenRow
 {
     int line = 0;
@@ -200,6 +202,11 @@ struct VehicleImportSummary
     int maintenancePresent = 0;
     QVector<RefusedRow> refused; // in line order
     QStringList conversions;     // unit conversions made, in plain words
+    QString fileName;            // the plate or name the file gives the vehicle
+    QStringList notes;           // other things the plan decided, in plain words
+    // Rows equal to an earlier row of the file: one entry made twice, stored once and counted
+    // as present.
+    QVector<RefusedRow> repeated;
 };
 
 // The preview: what ApplyImport will store. Holds the rows themselves.
@@ -209,19 +216,35 @@ struct ImportPlan
     QVector<VehicleImportSummary> vehicles;
     QVector<RefusedRow> refusedElsewhere; // broken rows that belong to no known vehicle
     int skippedRows = 0;
+    QStringList notes; // the file's own notes (ImportFile::notes)
     // The rows to store, in the order they are appended.
     QVector<VehicleRow> newVehicles;
     QVector<MileageRow> newMileage;
     QVector<MaintenanceRow> newMaintenance;
     bool needsRegistration() const; // some vehicle has no registration yet (map it first)
     bool addsNothing() const;
+    // The same rows to store, in the same order (a plan made again finds the store unchanged).
+    bool storesSameRowsAs(const ImportPlan& other) const;
 };
+
+// The registration among registrations that equals name apart from blanks and letter case
+// ("AB12CDE" for "AB12 CDE"); empty when there is none.
+QString MatchingRegistration(const QString& name, const QStringList& registrations);
 
 // Applies the log's rules to the file's rows against the log as it stands. Writes nothing.
 ImportPlan PlanImport(VehicleLog& log, const ImportFile& file, const ImportOptions& options,
                       const Clock& clock, const ExchangeProgress& progress = {});
 // Stores the plan's rows in one transaction: all of them or, on any failure, none.
 void ApplyImport(VehicleLog& log, const ImportPlan& plan, const ExchangeProgress& progress = {});
+// Plans and stores in one transaction under the store's write lock, so that no other writer
+// (a second import of the same file) can come in between: rows it stored are found already
+// present. With expected (the previewed plan), stores only when the plan made under the lock is
+// the same; otherwise stores nothing and returns false, with the new plan in plan. Stores nothing
+// either while some vehicle of the file still needs a registration.
+bool ImportUnderWriteLock(VehicleLog& log, const ImportFile& file, const ImportOptions& options,
+                          const Clock& clock, ImportPlan& plan,
+                          const ImportPlan* expected = nullptr,
+                          const ExchangeProgress& progress = {});
 // The plan in plain words, per vehicle, as kelmot-data prints it and the preview shows it.
 QString ImportSummaryText(const ImportPlan& plan, bool applied);
 

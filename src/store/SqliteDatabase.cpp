@@ -242,21 +242,25 @@ bool SqliteDatabase::inTransaction() const
     return sqlite3_get_autocommit(db_) == 0;
 }
 
-SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db)
+SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db), nested_(db.inTransaction())
 {
     // IMMEDIATE takes the write lock before anything is read, so a second program sharing the
     // file waits in the busy handler instead of being refused to avoid a deadlock.
-    db_.execute("BEGIN IMMEDIATE");
+    db_.execute(nested_ ? "SAVEPOINT nested" : "BEGIN IMMEDIATE");
 }
 
 SqliteTransaction::~SqliteTransaction()
 {
-    if (open_ && db_.inTransaction())
+    if (!open_ || !db_.inTransaction())
+        return;
+    if (nested_)
+        sqlite3_exec(db_.handle(), "ROLLBACK TO nested; RELEASE nested", nullptr, nullptr, nullptr);
+    else
         sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void SqliteTransaction::commit()
 {
-    db_.execute("COMMIT");
+    db_.execute(nested_ ? "RELEASE nested" : "COMMIT");
     open_ = false;
 }

@@ -107,7 +107,8 @@ private:
     std::map<std::string, std::unique_ptr<SqliteStatement>> cache_;
 };
 
-// BEGIN IMMEDIATE on construction; rolled back on scope exit unless committed.
+// BEGIN IMMEDIATE on construction; rolled back on scope exit unless committed. Inside an open
+// transaction it is a savepoint of it, so a batch can be written under a lock already held.
 class SqliteTransaction
 {
 public:
@@ -120,4 +121,5 @@ public:
 private:
     SqliteDatabase& db_;
     bool open_ = true;
+    bool nested_ = false;
 };

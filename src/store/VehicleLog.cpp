@@ -75,6 +75,18 @@ SqliteDatabase& VehicleLog::database()
     return *db_;
 }
 
+VehicleLogWriteLock::VehicleLogWriteLock(VehicleLog& log)
+    : transaction_(std::make_unique<SqliteTransaction>(log.database()))
+{
+}
+
+VehicleLogWriteLock::~VehicleLogWriteLock() = default;
+
+void VehicleLogWriteLock::commit()
+{
+    transaction_->commit();
+}
+
 QStringList VehicleLog::ListRegistrations()
 {
     SqliteQuery q = database().query(R"(SELECT "Registration" FROM "Vehicle Details"

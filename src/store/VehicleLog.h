@@ -38,6 +38,7 @@ struct RestoreOptions
     const StoreLock* heldLock = nullptr;
     StoreCopyHook afterCopy;
 };
+class SqliteTransaction;
 
 // The vehicle log store: one SQLite file holding "Vehicle Details", "Mileage" and "Maintenance",
 // and the entries removed from the last two. Every query binds the registration as a parameter,
@@ -157,6 +158,7 @@ public:
     std::unique_ptr<VehicleDetailsCursor> OpenVehicleDetailsTable();
 
 private:
+    friend class VehicleLogWriteLock;
     friend class MileageCursor;
     friend class MaintenanceCursor;
     friend class VehicleDetailsCursor;
@@ -178,6 +180,22 @@ private:
     QString path_;
     qint64 writes_ = 0;
     std::optional<ReadingsCache> chronologicalCache_;
+};
+
+// Holds the store's write lock from construction: what is read through the log stays true and
+// what is written is one transaction until commit(); dropped uncommitted, it is all rolled back.
+// Waits for another writer as long as the store's busy timeout.
+class VehicleLogWriteLock
+{
+public:
+    explicit VehicleLogWriteLock(VehicleLog& log);
+    ~VehicleLogWriteLock();
+    VehicleLogWriteLock(const VehicleLogWriteLock&) = delete;
+    VehicleLogWriteLock& operator=(const VehicleLogWriteLock&) = delete;
+    void commit();
+
+private:
+    std::unique_ptr<SqliteTransaction> transaction_;
 };
 
 // Append cursor on "Mileage".

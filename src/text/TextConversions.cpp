@@ -518,6 +518,19 @@ double RoundHalfAway(double value)
     return std::round(value);
 }
 
+double RoundToFifteenDigits(double value)
+{
+    if (!std::isfinite(value) || value == 0)
+        return value;
+    // to_chars and from_chars round correctly, so the decimal in between is the nearest one.
+    char text[40];
+    const auto written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 14);
+    double rounded = value;
+    std::from_chars(text, written.ptr, rounded);
+    return rounded;
+}
+
 QString PlainNumber(double value, double scale)
 {
     if (value == 0 || !std::isfinite(value))

@@ -48,6 +48,11 @@ inline double RoundHalfEven(double value)
 // Nearest whole number, halves away from zero (62.5 -> 63).
 double RoundHalfAway(double value);
 
+// The nearest double to value written with at most fifteen significant digits, as typed
+// numbers are shown: a product or conversion keeps no binary noise (26.490789999999997 ->
+// 26.49079). A value that already has fifteen digits or fewer comes back unchanged.
+double RoundToFifteenDigits(double value);
+
 // A number as plain decimal text: no grouping, "-" when negative, as many decimals as it has up
 // to fifteen significant digits, never an exponent. A value worked out from larger figures (a
 // difference of readings) passes their size as scale, so that the digits are counted from it.

@@ -95,6 +95,7 @@ private slots:
     void fileWithoutVehicleNeedsOne();
     void dateOrderGiven();
     void vehicleChosenFromSeveral();
+    void plateFiledUnderTheLogsVehicle();
     void kilometrePreferenceConverts();
     void exportToStandardOutputAndFile();
     void exportOfUnknownVehicle();
@@ -214,11 +215,15 @@ void TestDataTool::importPrintsPerVehicle()
     QVERIFY2(out_.contains("Vehicle TX 4411 (new vehicle)\n"
                            "  readings: 2 added, 0 already present, 1 refused\n"
                            "  maintenance: 1 added, 0 already present, 0 refused\n"
+                           "  prices per US gallon converted to per litre (1 US gallon = "
+                           "3.785411784 litres)\n"
                            "  line 17: row refused: the column Odometer Reading is missing\n"),
              qPrintable(out_));
     QVERIFY2(out_.contains("Vehicle Estate (new vehicle)\n"
                            "  readings: 1 added, 0 already present, 1 refused\n"
                            "  maintenance: 0 added, 0 already present, 1 refused\n"
+                           "  prices per imperial gallon converted to per litre (1 imperial "
+                           "gallon = 4.54609 litres)\n"
                            "  odometer readings converted from kilometres to miles (1 mile = "
                            "1.609344 km)\n"),
              qPrintable(out_));
@@ -297,6 +302,22 @@ void TestDataTool::vehicleChosenFromSeveral()
              qPrintable(err_));
 }
 
+// A vehicle the file names "Civic" is the log's "CIV IC": equal apart from blanks and case.
+void TestDataTool::plateFiledUnderTheLogsVehicle()
+{
+    VehicleLog::Open(storePath())
+        ->OpenVehicleDetailsTable()
+        ->AppendVehicle(VehicleRow{"CIV IC", "", "", "", 0, NoDate(), NoDate()},
+                        MileageRow{"CIV IC", AtMidnight(QDate(2023, 12, 1)), 30000, 0, 0});
+    QCOMPARE(run({"import", fixture("fuelly_imperial.csv")}), 0);
+    QVERIFY2(out_.contains("Vehicle CIV IC\n  readings: 2 added"), qPrintable(out_));
+    QVERIFY(out_.contains("  Civic in the file is filed under CIV IC, the log's vehicle of that "
+                          "registration\n"));
+    auto log = VehicleLog::Open(storePath());
+    QCOMPARE(log->ListRegistrations(), QStringList({"CIV IC", "Miata"}));
+    QCOMPARE(log->MileageChronological("CIV IC").size(), 3);
+}
+
 void TestDataTool::kilometrePreferenceConverts()
 {
     settings_.values[QString::fromLatin1(DistanceMeasurementKey)] = QStringLiteral("Kilometre");
@@ -304,7 +325,8 @@ void TestDataTool::kilometrePreferenceConverts()
     QVERIFY(out_.contains("odometer readings converted from miles to kilometres"));
     const auto rows = VehicleLog::Open(storePath())->MileageChronological("Van");
     QCOMPARE(rows.size(), 2);
-    QVERIFY(rows.first().CurrentMileage == 50000 * 1.609344);
+    // Stored without the binary noise of the product (80467.200000000012).
+    QVERIFY(rows.first().CurrentMileage == 80467.2);
 }
 
 void TestDataTool::exportToStandardOutputAndFile()

@@ -2,11 +2,15 @@
 #include "ExchangeTestRows.h"
 #include "Fakes.h"
 #include "FileFormats.h"
+#include "ImportPlanModel.h"
 #include "TestEnvironment.h"
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QtConcurrent>
 #include <QtTest>
 
 namespace {
@@ -21,9 +25,12 @@ QDateTime at(const char* text)
     return *FileDate(QString::fromLatin1(text), DayOrder::YearFirst);
 }
 
+// A reading as stored from another program's file: what was worked out kept to 15 digits.
 QString R(const QString& reg, const char* date, double mileage, double amount, double price)
 {
-    return QStringLiteral("R ") + rowText(MileageRow{reg, at(date), mileage, amount, price});
+    return QStringLiteral("R ") +
+           rowText(MileageRow{reg, at(date), RoundToFifteenDigits(mileage),
+                              RoundToFifteenDigits(amount), RoundToFifteenDigits(price)});
 }
 
 QString M(const QString& reg, const char* date, double cost, const QString& description)
@@ -74,9 +81,17 @@ private slots:
     void filesInNoFormat();
     void rules_data();
     void rules();
+    void order_data();
+    void order();
+    void registrationProposed_data();
+    void registrationProposed();
+    void summaryTellsEverything();
+    void planModel();
     void newVehicleWithoutAcceptableReading();
     void registrationsCompareWithoutCase();
     void aFailingApplyStoresNothing();
+    void concurrentImportsStoreEveryRowOnce();
+    void aChangedStoreIsPlannedAgain();
     void noRegistrationUntilMapped();
     void roundTrip_data();
     void roundTrip();
@@ -157,9 +172,9 @@ void TestExchange::formats_data()
                        R("TX 4411", "2024-02-02 18:05", 106802, 31.19, 3.899 / usGallon),
                        M("TX 4411", "2024-01-30 09:00", 120,
                          "Service - Oil Change, Tire Rotation - synthetic")}
-        << QStringList{"16 reading: the reading " + ExactNumber(201100 / km) +
-                           " is less than the reading " + ExactNumber(201500 / km) +
-                           " of 2024-01-20T12:00:00",
+        << QStringList{"16 reading: out of line with the readings around it: " +
+                           ExactNumber(RoundToFifteenDigits(201500 / km)) +
+                           " on 2024-01-20T12:00:00",
                        "17 row: the column Odometer Reading is missing",
                        "22 maintenance: the cost is 0 or less"};
     QTest::newRow("fuelly imperial, two cars, a future date, a missing price")
@@ -199,7 +214,7 @@ void TestExchange::formats_data()
         << QStringList{V("LL 1", "", "", ""),
                        R("LL 1", "2024-01-05", 23456.5, 70.44, 70.44 / 40.25),
                        R("LL 1", "2024-01-20", 23980, 66.99, 66.99 / 38.5)}
-        << QStringList{"4 reading: the reading 23900 is less than the reading 23980 of 2024-01-20"};
+        << QStringList{"4 reading: out of line with the readings around it: 23980 on 2024-01-20"};
     QTest::newRow("lubelogger ISO, decimal point, into a Mile log unconverted")
         << "lubelogger_iso.csv"
         << "Mile"
@@ -312,11 +327,11 @@ void TestExchange::rules_data()
     QTest::newRow("lower than an earlier-dated one")
         << "R"
         << "2024-04-01" << 999.0 << 10.0 << 1.5 << ""
-        << "the reading 999 is less than the reading 1000 of 2024-03-01";
+        << "out of line with the readings around it: 1000 on 2024-03-01, 2000 on 2024-05-01";
     QTest::newRow("higher than a later-dated one")
         << "R"
         << "2024-04-01" << 2001.0 << 10.0 << 1.5 << ""
-        << "the reading 2001 is more than the later reading 2000 of 2024-05-01";
+        << "out of line with the readings around it: 1000 on 2024-03-01, 2000 on 2024-05-01";
     QTest::newRow("lower, on the same day as a stored one")
         << "R"
         << "2024-05-01" << 1900.0 << 10.0 << 1.5 << ""
@@ -411,6 +426,277 @@ void TestExchange::rules()
     }
 }
 
+void TestExchange::order_data()
+{
+    // Readings as "date value amount" (a trailing "M:desc" makes a cost of that amount); the
+    // file's rows are lines 2, 3, ... Outcome: added, present, refused "line: reason",
+    // repeated lines.
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("added");
+    QTest::addColumn<int>("present");
+    QTest::addColumn<QStringList>("refused");
+    QTest::addColumn<QList<int>>("repeated");
+    const QString around = QStringLiteral("out of line with the readings around it: ");
+    QTest::newRow("a too-high typo early costs that row only")
+        << QStringList{}
+        << QStringList{"2024-01-01 100 10", "2024-01-10 9999 10", "2024-01-20 200 10",
+                       "2024-01-30 300 10", "2024-02-09 400 10"}
+        << "fuelly" << 4 << 0
+        << QStringList{"3: " + around + "100 on 2024-01-01, 200 on 2024-01-20"} << QList<int>{};
+    QTest::newRow("a too-low typo in the middle")
+        << QStringList{"2024-01-01 100 0"}
+        << QStringList{"2024-01-10 200 10", "2024-01-20 5 10", "2024-01-30 300 10"} << "fuelly" << 2
+        << 0 << QStringList{"3: " + around + "200 on 2024-01-10, 300 on 2024-01-30"}
+        << QList<int>{};
+    QTest::newRow("a too-low typo last, rows newest first")
+        << QStringList{}
+        << QStringList{"2024-01-30 50 10", "2024-01-20 300 10", "2024-01-10 200 10",
+                       "2024-01-01 100 10"}
+        << "fuelly" << 3 << 0 << QStringList{"2: " + around + "300 on 2024-01-20"} << QList<int>{};
+    QTest::newRow("of two that contradict each other the later is refused")
+        << QStringList{} << QStringList{"2024-01-01 500 10", "2024-01-10 400 10"} << "fuelly" << 1
+        << 0 << QStringList{"3: " + around + "500 on 2024-01-01"} << QList<int>{};
+    QTest::newRow("stored readings are never displaced by the file's")
+        << QStringList{"2024-01-01 100 0", "2024-03-01 150 10"}
+        << QStringList{"2024-02-01 200 10", "2024-02-10 210 10", "2024-03-10 220 10"} << "fuelly"
+        << 1 << 0
+        << QStringList{"2: " + around + "100 on 2024-01-01, 150 on 2024-03-01",
+                       "3: " + around + "100 on 2024-01-01, 150 on 2024-03-01"}
+        << QList<int>{};
+    QTest::newRow("a later date of several readings bounds by its lowest")
+        << QStringList{"2024-03-01 1000 0", "2024-05-01 2000 10", "2024-05-01 2100 10"}
+        << QStringList{"2024-04-01 2050 10"} << "fuelly" << 0 << 0
+        << QStringList{"2: " + around + "1000 on 2024-03-01, 2000 on 2024-05-01"} << QList<int>{};
+    QTest::newRow("an earlier date of several readings bounds by its highest")
+        << QStringList{"2024-03-01 1000 0", "2024-03-01 1500 10", "2024-05-01 3000 10"}
+        << QStringList{"2024-04-01 1200 10", "2024-04-02 1600 10"} << "fuelly" << 1 << 0
+        << QStringList{"2: " + around + "1500 on 2024-03-01, 1600 on 2024-04-02"} << QList<int>{};
+    QTest::newRow("same day as stored readings, lower, fits")
+        << QStringList{"2024-03-01 1000 0", "2024-05-01 2000 10"}
+        << QStringList{"2024-05-01 1900 10"} << "fuelly" << 1 << 0 << QStringList{} << QList<int>{};
+    QTest::newRow("an entry made twice is stored once")
+        << QStringList{}
+        << QStringList{"2024-01-01 100 10", "2024-01-10 200 12.5", "2024-01-10 200 12.5",
+                       "2024-01-20 50 5 M:Tyres", "2024-01-20 50 5 M:Tyres"}
+        << "fuelly" << 3 << 2 << QStringList{} << QList<int>{4, 6};
+    QTest::newRow("a stored row is matched by one row of the file only")
+        << QStringList{"2024-01-01 100 0", "2024-01-10 200 12.5", "2024-01-11 20 7 M:Wash"}
+        << QStringList{"2024-01-10 200 12.5", "2024-01-10 200 12.5", "2024-01-11 20 7 M:Wash",
+                       "2024-01-11 20 7 M:Wash"}
+        << "kelmot" << 2 << 2 << QStringList{} << QList<int>{};
+    QTest::newRow("a repeat of a stored row is present, not added")
+        << QStringList{"2024-01-01 100 0", "2024-01-10 200 12.5"}
+        << QStringList{"2024-01-10 200 12.5", "2024-01-10 200 12.5"} << "fuelly" << 0 << 2
+        << QStringList{} << QList<int>{3};
+    QTest::newRow("a new vehicle starts at its first storable reading")
+        << QStringList{}
+        << QStringList{"broken", "2024-01-05 100 0", "2024-01-10 200 0", "2024-01-11 20 7 M:Oil"}
+        << "fuelio" << 2 << 0
+        << QStringList{"2: fuel measured in kg cannot be stored as litres",
+                       "4: the amount paid is 0 or less"}
+        << QList<int>{};
+}
+
+void TestExchange::order()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, format);
+    QFETCH(int, added);
+    QFETCH(int, present);
+    QFETCH(QStringList, refused);
+    QFETCH(QList<int>, repeated);
+    const QString reg = QStringLiteral("AB12 CDE");
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const QStringList p = stored[i].split(u' ');
+        const QDateTime date = at(qPrintable(p[0]));
+        if (p.size() > 3)
+            log_->OpenMaintenanceTable()->AppendMaintenance(
+                {reg, date, p[2].toDouble(), p[3].mid(2)});
+        else if (i == 0)
+            log_->OpenVehicleDetailsTable()->AppendVehicle(
+                VehicleRow{reg, "", "", "", 0, NoDate(), NoDate()},
+                MileageRow{reg, date, p[1].toDouble(), 0, 0});
+        else
+            log_->OpenMileageTable()->AppendMileage(
+                {reg, date, p[1].toDouble(), p[2].toDouble(), 1.5});
+    }
+    ImportFile file;
+    file.format = format;
+    ImportedVehicle v;
+    v.key = v.plate = reg;
+    file.vehicles << v;
+    for (int i = 0; i < rows.size(); ++i) {
+        const int line = i + 2;
+        const QStringList p = rows[i].split(u' ');
+        if (p.first() == QLatin1String("broken"))
+            file.broken << BrokenRow{
+                line, reg, QStringLiteral("fuel measured in kg cannot be stored as litres")};
+        else if (p.size() > 3)
+            file.maintenance << ImportedMaintenance{line, reg, at(qPrintable(p[0])),
+                                                    p[2].toDouble(), p[3].mid(2)};
+        else
+            file.readings << ImportedReading{line,
+                                             reg,
+                                             at(qPrintable(p[0])),
+                                             p[1].toDouble(),
+                                             FileDistance::Unknown,
+                                             p[2].toDouble(),
+                                             1.5};
+    }
+    const ImportPlan plan = PlanImport(*log_, file, {}, clock_);
+    const VehicleImportSummary& s = plan.vehicles.first();
+    QStringList refusedRows;
+    for (const RefusedRow& r : s.refused)
+        refusedRows << QStringLiteral("%1: %2").arg(r.line).arg(r.reason);
+    QCOMPARE(refusedRows, refused);
+    QList<int> repeatedLines;
+    for (const RefusedRow& r : s.repeated) {
+        QCOMPARE(r.reason, QStringLiteral("repeated in the file"));
+        repeatedLines << r.line;
+    }
+    QCOMPARE(repeatedLines, repeated);
+    QCOMPARE(s.readingsAdded + s.maintenanceAdded, added);
+    QCOMPARE(s.readingsPresent + s.maintenancePresent, present);
+    QCOMPARE(s.newVehicle, stored.isEmpty() && added > 0);
+
+    // What is stored obeys the order, and a second import of the file adds nothing.
+    ApplyImport(*log_, plan);
+    const QVector<MileageRow> readings = log_->MileageChronological(reg);
+    for (qsizetype i = 1; i < readings.size(); ++i)
+        QVERIFY(readings[i].Date == readings[i - 1].Date ||
+                readings[i].CurrentMileage >= readings[i - 1].CurrentMileage);
+    QVERIFY(PlanImport(*log_, file, {}, clock_).addsNothing());
+}
+
+void TestExchange::registrationProposed_data()
+{
+    QTest::addColumn<QString>("plate");
+    QTest::addColumn<QString>("filedUnder");
+    QTest::addColumn<bool>("newVehicle");
+    QTest::newRow("blanks left out") << "AB12CDE"
+                                     << "AB12 CDE" << false;
+    QTest::newRow("letter case and blanks") << " ab 12cde"
+                                            << "AB12 CDE" << false;
+    QTest::newRow("the registration itself") << "ab12 cde"
+                                             << "AB12 CDE" << false;
+    QTest::newRow("another plate") << "AB12CDF"
+                                   << "AB12CDF" << true;
+}
+
+void TestExchange::registrationProposed()
+{
+    QFETCH(QString, plate);
+    QFETCH(QString, filedUnder);
+    QFETCH(bool, newVehicle);
+    log_->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{"AB12 CDE", "", "", "", 0, NoDate(), NoDate()},
+        MileageRow{"AB12 CDE", at("2024-01-01"), 10, 0, 0});
+    ImportFile file;
+    ImportedVehicle v;
+    v.key = QStringLiteral("car");
+    v.plate = plate;
+    file.vehicles << v;
+    file.readings << ImportedReading{2, v.key, at("2024-02-01"), 100, FileDistance::Unknown, 5, 1};
+    const ImportPlan plan = PlanImport(*log_, file, {}, clock_);
+    QCOMPARE(plan.vehicles.first().registration, filedUnder);
+    QCOMPARE(plan.vehicles.first().newVehicle, newVehicle);
+    QCOMPARE(plan.vehicles.first().fileName, plate);
+    // The user's choice wins over the proposal.
+    ImportOptions options;
+    options.registrationFor[v.key] = QStringLiteral("NEW 1");
+    QCOMPARE(PlanImport(*log_, file, options, clock_).vehicles.first().registration,
+             QStringLiteral("NEW 1"));
+}
+
+// The summary names every conversion, note, repeat and refusal, and no conversion when there
+// was none.
+void TestExchange::summaryTellsEverything()
+{
+    log_->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{"AB12 CDE", "", "", "", 0, NoDate(), NoDate()},
+        MileageRow{"AB12 CDE", at("2024-01-01"), 10, 0, 0});
+    ImportFile file;
+    file.format = QStringLiteral("fuelly");
+    file.notes << QStringLiteral("prices per US gallon turned into prices per litre");
+    ImportedVehicle v;
+    v.key = v.plate = QStringLiteral("AB12CDE");
+    v.distance = FileDistance::Kilometres;
+    file.vehicles << v;
+    file.readings << ImportedReading{2,
+                                     v.key,
+                                     at("2024-02-01"),
+                                     160.9344,
+                                     FileDistance::Unknown,
+                                     18.895 * 1.402,
+                                     1.402}
+                  << ImportedReading{3,
+                                     v.key,
+                                     at("2024-02-01"),
+                                     160.9344,
+                                     FileDistance::Unknown,
+                                     18.895 * 1.402,
+                                     1.402}
+                  << ImportedReading{4, v.key, at("2024-03-01"), 1, FileDistance::Unknown, 5, 1};
+    const ImportPlan plan = PlanImport(*log_, file, {}, clock_);
+    QCOMPARE(plan.newMileage.size(), 1);
+    QCOMPARE(exact(plan.newMileage.first().Amount), exact(26.49079));
+    QCOMPARE(exact(plan.newMileage.first().CurrentMileage), exact(100));
+    QCOMPARE(ImportSummaryText(plan, false),
+             QStringLiteral(
+                 "prices per US gallon turned into prices per litre\n"
+                 "Vehicle AB12 CDE\n"
+                 "  readings: 1 added, 1 already present, 1 refused\n"
+                 "  maintenance: 0 added, 0 already present, 0 refused\n"
+                 "  AB12CDE in the file is filed under AB12 CDE, the log's vehicle of that "
+                 "registration\n"
+                 "  odometer readings converted from kilometres to miles (1 mile = 1.609344 km)\n"
+                 "  line 3: reading repeated in the file\n"
+                 "  line 4: reading refused: out of line with the readings around it: 100 on "
+                 "2024-02-01\n"
+                 "Nothing stored (dry run): 1 rows (0 new vehicles) would be added; 1 rows "
+                 "refused.\n"));
+}
+
+// The preview's table: a row per vehicle, only where its rows go can be changed, and changing
+// it asks for a new plan.
+void TestExchange::planModel()
+{
+    ImportPlanModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    log_->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{"AB12 CDE", "", "", "", 0, NoDate(), NoDate()},
+        MileageRow{"AB12 CDE", at("2024-01-01"), 10, 0, 0});
+    const ImportFile file = ReadImportFile(fixture("fuelly_imperial.csv"));
+    ImportOptions options;
+    options.registrationFor[QStringLiteral("Miata")] = QStringLiteral("ab12cde");
+    model.setPlan(PlanImport(*log_, file, options, clock_));
+    QCOMPARE(model.rowCount(), 2);
+    QStringList rows;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < model.columnCount(); ++c)
+            cells << model.index(r, c).data().toString();
+        rows << cells.join(u'|');
+    }
+    QCOMPARE(rows, (QStringList{"Civic (new)|2|0|0|0|1|Civic", "ab12cde (new)|1|0|0|0|1|Miata"}));
+    QCOMPARE(model.headerData(ImportPlanModel::InTheFileColumn, Qt::Horizontal).toString(),
+             QStringLiteral("In the file"));
+    QVERIFY(model.flags(model.index(0, ImportPlanModel::VehicleColumn)) & Qt::ItemIsEditable);
+    QVERIFY(!(model.flags(model.index(0, ImportPlanModel::RefusedColumn)) & Qt::ItemIsEditable));
+    QCOMPARE(model.index(0, 0).data(Qt::EditRole).toString(), QStringLiteral("Civic"));
+
+    QSignalSpy chosen(&model, &ImportPlanModel::registrationChosen);
+    QVERIFY(!model.setData(model.index(0, 0), QStringLiteral(" Civic ")));
+    QVERIFY(!model.setData(model.index(0, 0), QStringLiteral("  ")));
+    QVERIFY(!model.setData(model.index(0, ImportPlanModel::ReadingsAdded), QStringLiteral("9")));
+    QVERIFY(model.setData(model.index(0, 0), QStringLiteral(" AB12 CDE ")));
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.first(), (QVariantList{QStringLiteral("Civic"), QStringLiteral("AB12 CDE")}));
+}
+
 void TestExchange::newVehicleWithoutAcceptableReading()
 {
     ImportFile file;
@@ -461,6 +747,76 @@ void TestExchange::aFailingApplyStoresNothing()
     const QStringList before = logText(*log_);
     QVERIFY_THROWS_EXCEPTION(StoreError, ApplyImport(*log_, plan));
     QCOMPARE(logText(*log_), before);
+}
+
+// Two imports of one file at once, each on its own connection: the rows are stored once and the
+// second import finds them already present.
+void TestExchange::concurrentImportsStoreEveryRowOnce()
+{
+    ImportFile file;
+    file.format = QStringLiteral("fuelly");
+    ImportedVehicle v;
+    v.key = v.plate = QStringLiteral("RACE 1");
+    file.vehicles << v;
+    for (int i = 0; i < 3000; ++i)
+        file.readings << ImportedReading{
+            i + 2, v.key, at("2020-01-01").addSecs(3600 * i), 1000.0 + i, FileDistance::Unknown,
+            20,    1.5};
+    log_->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{v.key, "", "", "", 0, NoDate(), NoDate()},
+        MileageRow{v.key, at("2019-01-01"), 10, 0, 0});
+    const QString path = log_->path();
+    // Each import, once planning, waits a little for the other to be planning too: without the
+    // write lock both would plan against the empty log.
+    QSemaphore planning[2];
+    const auto importOnce = [&](int self) {
+        auto log = VehicleLog::Open(path);
+        bool met = false;
+        ImportPlan plan;
+        ImportUnderWriteLock(*log, file, {}, clock_, plan, nullptr, [&](qint64, qint64) {
+            if (!met) {
+                met = true;
+                planning[self].release();
+                planning[1 - self].tryAcquire(1, 300);
+            }
+            return true;
+        });
+        return plan;
+    };
+    QFuture<ImportPlan> first = QtConcurrent::run(importOnce, 0);
+    QFuture<ImportPlan> second = QtConcurrent::run(importOnce, 1);
+    const ImportPlan a = first.result(), b = second.result();
+    QCOMPARE(a.vehicles.first().readingsAdded + b.vehicles.first().readingsAdded, 3000);
+    QCOMPARE(a.vehicles.first().readingsPresent + b.vehicles.first().readingsPresent, 3000);
+    QCOMPARE(log_->MileageChronological(v.key).size(), 3001);
+}
+
+// The preview was made before another program wrote to the log: the import stores nothing and
+// gives the plan made again.
+void TestExchange::aChangedStoreIsPlannedAgain()
+{
+    const ImportFile file = ReadImportFile(fixture("fuelly_metric.csv"));
+    ImportOptions options;
+    options.logUnit = QStringLiteral("Kilometre");
+    const ImportPlan preview = PlanImport(*log_, file, options, clock_);
+    ImportPlan plan;
+    QVERIFY(ImportUnderWriteLock(*log_, file, options, clock_, plan, &preview));
+    const QStringList stored = logText(*log_);
+    QCOMPARE(stored.size(), 3);
+
+    const QString other = dir_.filePath(QStringLiteral("changed.mdb"));
+    QFile::remove(other);
+    VehicleLog::Create(other);
+    log_ = VehicleLog::Open(other);
+    const ImportPlan early = PlanImport(*log_, file, options, clock_);
+    auto second = VehicleLog::Open(other);
+    second->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{"Clio", "", "", "", 0, NoDate(), NoDate()},
+        MileageRow{"Clio", at("2024-03-05 09:00"), 45000, 42.5 * 1.789, 1.789});
+    QVERIFY(!ImportUnderWriteLock(*log_, file, options, clock_, plan, &early));
+    QCOMPARE(logText(*log_).size(), 2);
+    QCOMPARE(plan.vehicles.first().readingsPresent, 1);
+    QCOMPARE(plan.newMileage.size(), 1);
 }
 
 void TestExchange::noRegistrationUntilMapped()
@@ -542,7 +898,7 @@ void TestExchange::exportRecordsTheUnitAndConvertsOnImport()
     QCOMPARE(
         plan.vehicles.first().conversions,
         QStringList{"odometer readings converted from kilometres to miles (1 mile = 1.609344 km)"});
-    QCOMPARE(exact(plan.newMileage.first().CurrentMileage), exact(16093.44 / km));
+    QCOMPARE(exact(plan.newMileage.first().CurrentMileage), exact(10000.0));
 }
 
 void TestExchange::cancelling()

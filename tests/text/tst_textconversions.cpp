@@ -24,6 +24,8 @@ private slots:
     void rounding_data();
     void rounding();
     void roundingMatchesToNearestInEveryMode();
+    void fifteenDigits_data();
+    void fifteenDigits();
     void plainNumber_data();
     void plainNumber();
     void plainNumberOfADifference_data();
@@ -209,6 +211,30 @@ void TestTextConversions::rounding()
     QFETCH(double, away);
     QCOMPARE(RoundHalfEven(value), even);
     QCOMPARE(RoundHalfAway(value), away);
+}
+
+void TestTextConversions::fifteenDigits_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("a product's noise") << 18.895 * 1.402 << 26.49079;
+    QTest::newRow("price times volume") << 23.987 * 1.599 << 38.355213;
+    QTest::newRow("km to miles keeps 15 digits") << 98214 / 1.609344 << 61027.3502743975;
+    QTest::newRow("miles to km") << 94865 * 1.609344 << 152670.41856;
+    QTest::newRow("already short") << 0.1 << 0.1;
+    QTest::newRow("fifteen digits kept") << 123456789.012345 << 123456789.012345;
+    QTest::newRow("a tiny price") << 2.5e-5 / 3 << 8.33333333333333e-6;
+    QTest::newRow("negative") << -(0.1 + 0.2) << -0.3;
+    QTest::newRow("zero") << 0.0 << 0.0;
+    QTest::newRow("whole and huge") << 1e300 << 1e300;
+}
+
+void TestTextConversions::fifteenDigits()
+{
+    QFETCH(double, value);
+    QFETCH(double, expected);
+    QCOMPARE(QString::number(RoundToFifteenDigits(value), 'g', 17),
+             QString::number(expected, 'g', 17));
 }
 
 // Whatever rounding mode is set, halves go to even exactly as the to-nearest mode rounds them,

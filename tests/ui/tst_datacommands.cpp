@@ -1,4 +1,5 @@
 #include "Exchange.h"
+#include "ImportPlanModel.h"
 #include "StoreError.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
@@ -19,7 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTableWidget>
+#include <QTableView>
 #include <QtTest>
 #include <sqlite3.h>
 
@@ -137,6 +138,21 @@ struct Env : TestPlatform
     std::unique_ptr<frmMain> window;
 };
 
+// The preview's table, one "vehicle=column/column..." line per vehicle, sorted.
+QStringList previewRows(dlgImport* dialog, std::initializer_list<int> columns)
+{
+    QAbstractItemModel* model = child<QTableView>(dialog, "tblVehicles")->model();
+    QStringList rows;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList cells;
+        for (int c : columns)
+            cells << model->index(r, c).data().toString();
+        rows << model->index(r, 0).data().toString() + u'=' + cells.join(u'/');
+    }
+    rows.sort();
+    return rows;
+}
+
 // Waits, with the event loop running, until the import or restore dialog reaches a stage.
 template <typename Dialog> bool reaches(Dialog* dialog, typename Dialog::Stage stage)
 {
@@ -185,6 +201,8 @@ private slots:
     void restoreCancelledChangesNothing_data();
     void restoreCancelledChangesNothing();
     void restoredLogThatCannotBeOpenedLeavesTheProgramRunning();
+    void importProposesTheLogsVehicleAndFilesUnderTheChosenOne();
+    void importAfterTheLogChangedShowsTheNewPlan();
 };
 
 void TestDataCommands::removeReadingConfirmationShowsTheLatest()
@@ -448,14 +466,7 @@ void TestDataCommands::importPreviewsThenStores()
 
     // The preview writes nothing.
     QCOMPARE(env.state->LogDatabase->ListRegistrations().size(), 2);
-    auto* table = child<QTableWidget>(preview, "tblVehicles");
-    QCOMPARE(table->rowCount(), 2);
-    QStringList vehicles;
-    for (int r = 0; r < table->rowCount(); ++r)
-        vehicles << table->item(r, 0)->text() + u'=' + table->item(r, 1)->text() + u'/' +
-                        table->item(r, 2)->text() + u'/' + table->item(r, 5)->text();
-    vehicles.sort();
-    QCOMPARE(vehicles,
+    QCOMPARE(previewRows(preview, {1, 2, 5}),
              (QStringList{QStringLiteral("AB12 CDE=1/0/1"), QStringLiteral("Van (new)=2/0/1")}));
     auto* refused = child<QListWidget>(preview, "lstRefused");
     QCOMPARE(refused->count(), 2);
@@ -496,13 +507,8 @@ void TestDataCommands::importPreviewsThenStores()
     env.trigger("Import");
     auto* again = env.dialog<dlgImport>();
     QVERIFY(reaches(again, dlgImport::Stage::Preview));
-    auto* table2 = child<QTableWidget>(again, "tblVehicles");
-    QStringList present;
-    for (int r = 0; r < table2->rowCount(); ++r)
-        present << table2->item(r, 0)->text() + u'=' + table2->item(r, 1)->text() + u'/' +
-                       table2->item(r, 2)->text();
-    present.sort();
-    QCOMPARE(present, (QStringList{QStringLiteral("AB12 CDE=0/1"), QStringLiteral("Van=0/2")}));
+    QCOMPARE(previewRows(again, {1, 2}),
+             (QStringList{QStringLiteral("AB12 CDE=0/1"), QStringLiteral("Van=0/2")}));
     QVERIFY(!child<QPushButton>(again, "ImportButton")->isEnabled());
 }
 
@@ -535,6 +541,18 @@ void TestDataCommands::importOfAFileWithoutRegistrationAsksForOne()
     auto* importButton = child<QPushButton>(preview, "ImportButton");
     QVERIFY(!importButton->isEnabled());
     QVERIFY(child<QLineEdit>(preview, "txtRegistration")->isVisible());
+    // LubeLogger names no unit of volume: litres unless the user chooses otherwise.
+    auto* volume = child<QComboBox>(preview, "cmbVolumeUnit");
+    QVERIFY(volume->isVisible());
+    QCOMPARE(volume->currentText(), QStringLiteral("Litres"));
+    volume->setCurrentIndex(1);
+    emit volume->activated(1);
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QCOMPARE(preview->answers().volume, dlgImport::Answers::Volume::UsGallon);
+    volume->setCurrentIndex(0);
+    emit volume->activated(0);
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QVERIFY(!child<QComboBox>(preview, "cmbDateOrder")->isVisible());
 
     child<QLineEdit>(preview, "txtRegistration")->setText(QStringLiteral("zz99 one"));
     QTest::mouseClick(child<QPushButton>(preview, "cmdUseRegistration"), Qt::LeftButton);
@@ -794,6 +812,76 @@ void TestDataCommands::restoredLogThatCannotBeOpenedLeavesTheProgramRunning()
     env.trigger("Remove_Latest_Reading");
     QCOMPARE(env.messages.shown.size(), 2);
     QVERIFY(env.window->isVisible());
+}
+
+// A plate written without its blank is proposed as the log's vehicle; the drop-down files it
+// under another one.
+void TestDataCommands::importProposesTheLogsVehicleAndFilesUnderTheChosenOne()
+{
+    Env env;
+    env.fileChooser.openAnswer = writeFile(
+        env.tempFile(QStringLiteral("fuelly.csv")),
+        "car_name,model,mpg,odometer,miles,gallons,price,city_percentage,fuelup_date,"
+        "date_added,tags,notes,missed_fuelup,partial_fuelup,latitude,longitude,brand\n"
+        "ab12cde,Focus,40.1,101200,400,10,4.50,50,05/20/2026 8:15,05/20/2026 8:15,,,0,0,,,\n");
+    env.trigger("Import");
+    auto* preview = env.dialog<dlgImport>();
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QCOMPARE(previewRows(preview, {1, 6}), QStringList{QStringLiteral("AB12 CDE=1/ab12cde")});
+    QVERIFY(child<QLabel>(preview, "lblConversions")->text().contains("filed under AB12 CDE"));
+
+    auto* view = child<QTableView>(preview, "tblVehicles");
+    const QModelIndex vehicle = view->model()->index(0, ImportPlanModel::VehicleColumn);
+    view->setCurrentIndex(vehicle);
+    view->edit(vehicle);
+    auto* box = view->findChild<QComboBox*>(QStringLiteral("cmbFileUnder"));
+    QVERIFY(box);
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    QCOMPARE(items, (QStringList{"ab12cde", "AB12 CDE", "ZZ99 ONE"}));
+    QCOMPARE(box->currentText(), QStringLiteral("AB12 CDE"));
+    // Picking a registration from the list files the rows under it at once.
+    box->setCurrentIndex(2);
+    emit box->activated(2);
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QCOMPARE(previewRows(preview, {1, 6}), QStringList{QStringLiteral("ZZ99 ONE=1/ab12cde")});
+
+    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Done));
+    QCOMPARE(env.state->LogDatabase->LatestMileage(QStringLiteral("ZZ99 ONE"))->CurrentMileage,
+             101200.0);
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 3);
+}
+
+// Another program stores one of the file's rows while the preview is open: Import stores
+// nothing, shows the import as it now stands, and stores it when asked again.
+void TestDataCommands::importAfterTheLogChangedShowsTheNewPlan()
+{
+    Env env;
+    env.fileChooser.openAnswer =
+        writeFile(env.tempFile(QStringLiteral("fuelly.csv")), FuellyFile());
+    env.trigger("Import");
+    auto* preview = env.dialog<dlgImport>();
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QCOMPARE(preview->plan().newMileage.size(), 3);
+
+    env.state->MileageTable->AppendMileage({QStringLiteral("AB12 CDE"),
+                                            QDateTime(QDate(2026, 4, 20), QTime(8, 15), Qt::UTC),
+                                            101200, 45, 4.5 / 3.785411784});
+    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Importing));
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QVERIFY(labelText(preview, "lblStatus").startsWith("The log changed since this preview"));
+    QCOMPARE(preview->plan().newMileage.size(), 2);
+    QCOMPARE(previewRows(preview, {1, 2}),
+             (QStringList{QStringLiteral("AB12 CDE=0/1"), QStringLiteral("Van (new)=2/0")}));
+    QVERIFY(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("Van")).isEmpty());
+
+    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Done));
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 4);
+    QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("Van")).size(), 2);
 }
 
 QTEST_MAIN(TestDataCommands)

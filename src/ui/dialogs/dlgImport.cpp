@@ -6,34 +6,17 @@
 #include "WindowSupport.h"
 #include "ui_dlgImport.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QThread>
+#include <QStyledItemDelegate>
+#include <QtConcurrent>
 
 namespace {
 constexpr int LeftTwips = 1800;
 constexpr int TopTwips = 1200;
-
-enum Column
-{
-    VehicleColumn,
-    ReadingsAdded,
-    ReadingsPresent,
-    MaintenanceAdded,
-    MaintenancePresent,
-    RefusedColumn,
-    ColumnCount
-};
-
-QTableWidgetItem* cell(const QString& text, bool number = true)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled);
-    if (number)
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return item;
-}
 
 // "1 reading", "3 readings".
 QString Count(qsizetype n, const QString& one, const QString& many)
@@ -50,10 +33,58 @@ QString Counts(qsizetype vehicles, qsizetype readings, qsizetype maintenance)
                    QStringLiteral("maintenance entries")));
 }
 
-QString refusedLine(const RefusedRow& row)
+QString rowLine(const RefusedRow& row)
 {
     return QStringLiteral("Line %1 (%2): %3").arg(row.line).arg(row.what, row.reason);
 }
+
+// The drop-down of the Vehicle column: the file's own name for the vehicle and every
+// registration of the log; a new registration may be typed.
+class RegistrationDelegate final : public QStyledItemDelegate
+{
+public:
+    RegistrationDelegate(std::function<QStringList()> registrations, QObject* parent)
+        : QStyledItemDelegate(parent), registrations_(std::move(registrations))
+    {
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override
+    {
+        auto* box = new QComboBox(parent);
+        box->setObjectName(QStringLiteral("cmbFileUnder"));
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        const QString own =
+            index.siblingAtColumn(ImportPlanModel::InTheFileColumn).data().toString();
+        const QStringList registrations = registrations_();
+        if (!own.isEmpty() && !registrations.contains(own, Qt::CaseInsensitive))
+            box->addItem(own);
+        box->addItems(registrations);
+        box->view()->setMinimumWidth(box->view()->sizeHintForColumn(0) + 24);
+        // Picking from the list is the choice: the rows are filed at once.
+        auto* self = const_cast<RegistrationDelegate*>(this);
+        connect(box, &QComboBox::activated, self, [self, box] {
+            emit self->commitData(box);
+            emit self->closeEditor(box);
+        });
+        return box;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        static_cast<QComboBox*>(editor)->setCurrentText(index.data(Qt::EditRole).toString());
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override
+    {
+        model->setData(index, static_cast<QComboBox*>(editor)->currentText());
+    }
+
+private:
+    std::function<QStringList()> registrations_;
+};
 
 } // namespace
 
@@ -71,51 +102,88 @@ dlgImport::dlgImport(SharedState& state, QString filePath, std::function<void()>
     connect(ui->CancelButton, &QPushButton::clicked, this, &dlgImport::CancelButton_Click);
     connect(ui->cmdUseRegistration, &QPushButton::clicked, this,
             [this, &messages] { Guarded(messages, [this] { cmdUseRegistration_Click(); }); });
-    progressTimer_.setInterval(100);
-    connect(&progressTimer_, &QTimer::timeout, this, &dlgImport::showProgress);
+    connect(ui->cmbDateOrder, &QComboBox::activated, this,
+            [this, &messages] { Guarded(messages, [this] { cmbDateOrder_Click(); }); });
+    connect(ui->cmbVolumeUnit, &QComboBox::activated, this,
+            [this, &messages] { Guarded(messages, [this] { cmbVolumeUnit_Click(); }); });
+    connect(&model_, &ImportPlanModel::registrationChosen, this,
+            [this, &messages](const QString& key, const QString& registration) {
+                Guarded(messages, [&] { chooseRegistration(key, registration); });
+            });
+    connect(&watcher_, &QFutureWatcher<QString>::progressValueChanged, this, [this](int value) {
+        ui->prgProgress->setRange(0, 1000);
+        ui->prgProgress->setValue(value);
+    });
+    connect(&watcher_, &QFutureWatcher<QString>::finished, this, &dlgImport::stepFinished);
     Form_Load();
 }
 
 dlgImport::~dlgImport()
 {
-    stopWorker();
+    if (running()) {
+        watcher_.disconnect(this);
+        watcher_.cancel();
+        watcher_.waitForFinished();
+    }
 }
 
 void dlgImport::Form_Load()
 {
     ui->lblFile->setText(QFileInfo(filePath_).fileName());
-    ui->tblVehicles->setColumnCount(ColumnCount);
-    ui->tblVehicles->setHorizontalHeaderLabels(
-        {QStringLiteral("Vehicle"), QStringLiteral("Readings to add"),
-         QStringLiteral("Readings present"), QStringLiteral("Maintenance to add"),
-         QStringLiteral("Maintenance present"), QStringLiteral("Refused")});
+    ui->tblVehicles->setModel(&model_);
+    ui->tblVehicles->setItemDelegateForColumn(
+        ImportPlanModel::VehicleColumn,
+        new RegistrationDelegate(
+            [this] {
+                return state_.LogDatabase ? state_.LogDatabase->ListRegistrations() : QStringList();
+            },
+            this));
     options_.logUnit = state_.DistanceUnit;
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->lblRegistration, ui->txtRegistration,
-                                                      ui->cmdUseRegistration})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui->lblRegistration, ui->txtRegistration, ui->cmdUseRegistration, ui->lblDateOrder,
+             ui->cmbDateOrder, ui->lblVolumeUnit, ui->cmbVolumeUnit})
         w->hide();
-    setStage(Stage::Reading);
+    read();
+}
 
+// Reads the file (again, once a question about it was answered), then plans.
+void dlgImport::read()
+{
+    setStage(Stage::Reading);
     auto file = std::make_shared<ImportFile>();
     const QString path = filePath_;
-    runWorker(
+    ImportReadOptions readOptions;
+    if (answers_.dateOrder == Answers::DateOrder::DayFirst)
+        readOptions.dateOrder = DateOrder::DayFirst;
+    else if (answers_.dateOrder == Answers::DateOrder::MonthFirst)
+        readOptions.dateOrder = DateOrder::MonthFirst;
+    readOptions.volumeUnit = answers_.volume == Answers::Volume::UsGallon ? VolumeUnit::UsGallon
+                             : answers_.volume == Answers::Volume::ImperialGallon
+                                 ? VolumeUnit::ImperialGallon
+                                 : VolumeUnit::Litre;
+    runStep(
         QStringLiteral("Reading the file..."),
-        [this, file, path] {
-            *file = ReadImportFile(path, {}, [this](qint64 d, qint64 t) { return progress(d, t); });
+        [file, path, readOptions](const ExchangeProgress& progress) {
+            *file = ReadImportFile(path, readOptions, progress);
         },
         [this, file](const QString& failure, bool cancelled) {
             if (closedAfter(failure, cancelled))
                 return;
             file_ = file;
-            plan();
+            // LubeLogger states no unit of volume: litres unless the user says otherwise.
+            asksVolume_ = file->format == QLatin1String("lubelogger");
+            // Asked once nothing in the file tells day from month; kept once answered.
+            asksDateOrder_ = asksDateOrder_ || file->dateOrderUndecided;
+            makePlan();
         });
 }
 
 // Before the preview, a cancelled or failed step ends the dialog (a failure is told first).
 bool dlgImport::closedAfter(const QString& failure, bool cancelled)
 {
-    if (!cancelled && !cancel_ && failure.isEmpty())
+    if (!cancelled && failure.isEmpty())
         return false;
-    if (!cancelled && !cancel_)
+    if (!cancelled)
         state_.platform.messages.show(failure, QStringLiteral("Kelmot"),
                                       Messages::Icon::Exclamation);
     close();
@@ -123,7 +191,7 @@ bool dlgImport::closedAfter(const QString& failure, bool cancelled)
 }
 
 // Checks the file's rows against the log as it stands; writes nothing.
-void dlgImport::plan()
+void dlgImport::makePlan()
 {
     setStage(Stage::Reading);
     auto result = std::make_shared<ImportPlan>();
@@ -131,12 +199,11 @@ void dlgImport::plan()
     const ImportOptions options = options_;
     const QString store = storePath_;
     const Clock& clock = state_.platform.clock;
-    runWorker(
+    runStep(
         QStringLiteral("Checking the rows against the log..."),
-        [this, result, file, options, store, &clock] {
+        [result, file, options, store, &clock](const ExchangeProgress& progress) {
             const auto log = VehicleLog::Open(store);
-            *result = PlanImport(*log, *file, options, clock,
-                                 [this](qint64 d, qint64 t) { return progress(d, t); });
+            *result = PlanImport(*log, *file, options, clock, progress);
         },
         [this, result](const QString& failure, bool cancelled) {
             if (closedAfter(failure, cancelled))
@@ -151,49 +218,48 @@ void dlgImport::showPlan()
 {
     const ImportPlan& p = *plan_;
     ui->lblFile->setText(QStringLiteral("%1 (%2)").arg(QFileInfo(filePath_).fileName(), p.format));
+    model_.setPlan(p);
+    ui->tblVehicles->resizeColumnsToContents();
 
     QStringList refused;
-    QStringList conversions;
-    ui->tblVehicles->setRowCount(int(p.vehicles.size()));
-    for (int r = 0; r < p.vehicles.size(); ++r) {
-        const VehicleImportSummary& v = p.vehicles[r];
-        QString name =
-            v.registration.isEmpty() ? QStringLiteral("(no registration)") : v.registration;
-        if (v.newVehicle)
-            name += QStringLiteral(" (new)");
-        ui->tblVehicles->setItem(r, VehicleColumn, cell(name, false));
-        ui->tblVehicles->setItem(r, ReadingsAdded, cell(QString::number(v.readingsAdded)));
-        ui->tblVehicles->setItem(r, ReadingsPresent, cell(QString::number(v.readingsPresent)));
-        ui->tblVehicles->setItem(r, MaintenanceAdded, cell(QString::number(v.maintenanceAdded)));
-        ui->tblVehicles->setItem(r, MaintenancePresent,
-                                 cell(QString::number(v.maintenancePresent)));
-        ui->tblVehicles->setItem(r, RefusedColumn, cell(QString::number(v.refused.size())));
+    QStringList notes = p.notes;
+    for (const VehicleImportSummary& v : p.vehicles) {
         const QString who =
             v.registration.isEmpty() ? QString() : v.registration + QStringLiteral(": ");
         for (const RefusedRow& row : v.refused)
-            refused << who + refusedLine(row);
-        for (const QString& c : v.conversions)
-            conversions << who + c;
+            refused << who + rowLine(row);
+        for (const QString& c : v.notes + v.conversions)
+            notes << who + c;
+        for (const RefusedRow& row : v.repeated)
+            notes << who + rowLine(row);
     }
     for (const RefusedRow& row : p.refusedElsewhere)
-        refused << refusedLine(row);
-    ui->tblVehicles->resizeColumnsToContents();
+        refused << rowLine(row);
     ui->lstRefused->clear();
     ui->lstRefused->addItems(refused);
     ui->lblRefused->setText(QStringLiteral("Rows refused: %1").arg(refused.size()));
-    ui->lblConversions->setText(conversions.isEmpty() ? QStringLiteral("No unit conversions.")
-                                                      : conversions.join(u'\n'));
+    ui->lblConversions->setText(notes.isEmpty() ? QStringLiteral("No unit conversions.")
+                                                : notes.join(u'\n'));
+
+    ui->lblDateOrder->setVisible(asksDateOrder_);
+    ui->cmbDateOrder->setVisible(asksDateOrder_);
+    ui->lblVolumeUnit->setVisible(asksVolume_);
+    ui->cmbVolumeUnit->setVisible(asksVolume_);
 
     // Files that name no vehicle (one vehicle per file) need a registration first.
     unnamedKeys_.clear();
     for (const VehicleImportSummary& v : p.vehicles)
-        if (v.registration.isEmpty() || options_.registrationFor.contains(v.key))
+        if (v.fileName.isEmpty())
             unnamedKeys_ << v.key;
     const bool naming = !unnamedKeys_.isEmpty();
     ui->lblRegistration->setVisible(naming);
     ui->txtRegistration->setVisible(naming);
     ui->cmdUseRegistration->setVisible(naming);
-    if (p.needsRegistration())
+    if (unanswered())
+        ui->lblStatus->setText(QStringLiteral(
+            "The dates of this file can be read day first or month first: choose which, and "
+            "nothing is imported until you do."));
+    else if (p.needsRegistration())
         ui->lblStatus->setText(
             QStringLiteral("This file does not say which vehicle it belongs to: type its "
                            "registration and press Use."));
@@ -203,6 +269,11 @@ void dlgImport::showPlan()
         ui->lblStatus->setText(
             QStringLiteral("Importing adds %1.")
                 .arg(Counts(p.newVehicles.size(), p.newMileage.size(), p.newMaintenance.size())));
+}
+
+bool dlgImport::unanswered() const
+{
+    return asksDateOrder_ && answers_.dateOrder == Answers::DateOrder::Unanswered;
 }
 
 void dlgImport::cmdUseRegistration_Click()
@@ -215,23 +286,65 @@ void dlgImport::cmdUseRegistration_Click()
     }
     for (const QString& key : std::as_const(unnamedKeys_))
         options_.registrationFor[key] = registration;
-    plan();
+    makePlan();
+}
+
+void dlgImport::chooseRegistration(const QString& key, const QString& registration)
+{
+    if (stage_ != Stage::Preview)
+        return;
+    options_.registrationFor[key] = registration;
+    makePlan();
+}
+
+void dlgImport::cmbDateOrder_Click()
+{
+    const int choice = ui->cmbDateOrder->currentIndex();
+    const auto order = choice == 1   ? Answers::DateOrder::DayFirst
+                       : choice == 2 ? Answers::DateOrder::MonthFirst
+                                     : Answers::DateOrder::Unanswered;
+    if (stage_ != Stage::Preview || order == answers_.dateOrder)
+        return;
+    answers_.dateOrder = order;
+    read();
+}
+
+void dlgImport::cmbVolumeUnit_Click()
+{
+    const int choice = ui->cmbVolumeUnit->currentIndex();
+    const auto volume = choice == 1   ? Answers::Volume::UsGallon
+                        : choice == 2 ? Answers::Volume::ImperialGallon
+                                      : Answers::Volume::Litre;
+    if (stage_ != Stage::Preview || volume == answers_.volume)
+        return;
+    answers_.volume = volume;
+    read();
 }
 
 void dlgImport::ImportButton_Click()
 {
-    if (stage_ != Stage::Preview || !plan_ || plan_->needsRegistration() || plan_->addsNothing())
+    if (stage_ != Stage::Preview || !plan_ || unanswered() || plan_->needsRegistration() ||
+        plan_->addsNothing())
         return;
     setStage(Stage::Importing);
-    const auto thePlan = plan_;
+    const auto preview = plan_;
+    const auto file = file_;
+    const ImportOptions options = options_;
     const QString store = storePath_;
-    runWorker(
+    const Clock& clock = state_.platform.clock;
+    auto fresh = std::make_shared<ImportPlan>();
+    auto stored = std::make_shared<bool>(false);
+    runStep(
         QStringLiteral("Importing..."),
-        [this, thePlan, store] {
+        [preview, file, options, store, &clock, fresh, stored](const ExchangeProgress& progress) {
             const auto log = VehicleLog::Open(store);
-            ApplyImport(*log, *thePlan, [this](qint64 d, qint64 t) { return progress(d, t); });
+            *stored =
+                ImportUnderWriteLock(*log, *file, options, clock, *fresh, preview.get(), progress);
         },
-        [this](const QString& failure, bool cancelled) {
+        [this, fresh, stored](const QString& failure, bool cancelled) {
+            // Stored is stored, even when Cancel came too late to stop it.
+            if (*stored && failure.isEmpty())
+                return finishImport();
             if (cancelled) {
                 ui->lblStatus->setText(
                     QStringLiteral("The import was cancelled; nothing was stored."));
@@ -242,7 +355,14 @@ void dlgImport::ImportButton_Click()
                                               Messages::Icon::Exclamation);
                 return setStage(Stage::Preview);
             }
-            finishImport();
+            // Another program wrote to the log since the preview: show the import as it now
+            // stands and ask again.
+            plan_ = fresh;
+            showPlan();
+            ui->lblStatus->setText(
+                QStringLiteral("The log changed since this preview, so nothing was stored. "
+                               "This is the import as it now stands: press Import to store it."));
+            setStage(Stage::Preview);
         });
 }
 
@@ -263,20 +383,20 @@ void dlgImport::finishImport()
 
 void dlgImport::CancelButton_Click()
 {
-    if (worker_) {
-        // The worker stops at its next progress report; its step then stores nothing.
-        cancel_ = 1;
+    if (running()) {
+        // The step stops at its next progress report; it then stores nothing.
+        watcher_.cancel();
         ui->CancelButton->setEnabled(false);
         return;
     }
     close();
 }
 
-// Closing while the worker runs is Cancel: the window closes, or goes back to the preview, once
-// the worker has stopped with nothing stored.
+// Closing while a step runs is Cancel: the window closes, or goes back to the preview, once
+// the step has stopped with nothing stored.
 void dlgImport::closeEvent(QCloseEvent* event)
 {
-    if (worker_) {
+    if (running()) {
         event->ignore();
         CancelButton_Click();
         return;
@@ -298,33 +418,46 @@ void dlgImport::setStage(Stage stage)
 {
     stage_ = stage;
     const bool working = stage == Stage::Reading || stage == Stage::Importing;
+    const bool preview = stage == Stage::Preview;
     ui->prgProgress->setVisible(working);
     ui->lblProgress->setVisible(working);
-    ui->ImportButton->setEnabled(stage == Stage::Preview && plan_ && !plan_->needsRegistration() &&
+    ui->ImportButton->setEnabled(preview && plan_ && !unanswered() && !plan_->needsRegistration() &&
                                  !plan_->addsNothing());
-    ui->cmdUseRegistration->setEnabled(stage == Stage::Preview);
-    ui->txtRegistration->setEnabled(stage == Stage::Preview);
+    ui->cmdUseRegistration->setEnabled(preview);
+    ui->txtRegistration->setEnabled(preview);
+    ui->cmbDateOrder->setEnabled(preview);
+    ui->cmbVolumeUnit->setEnabled(preview);
+    ui->tblVehicles->setEditTriggers(preview ? QAbstractItemView::DoubleClicked |
+                                                   QAbstractItemView::SelectedClicked |
+                                                   QAbstractItemView::EditKeyPressed
+                                             : QAbstractItemView::NoEditTriggers);
     ui->CancelButton->setEnabled(stage != Stage::Done);
     emit stageChanged(stage);
 }
 
-void dlgImport::runWorker(const QString& caption, std::function<void()> work,
-                          std::function<void(const QString&, bool)> done)
+bool dlgImport::running() const
 {
-    cancel_ = 0;
-    done_ = 0;
-    total_ = 0;
+    return watcher_.isRunning();
+}
+
+void dlgImport::runStep(const QString& caption, Work work, Done done)
+{
     ui->lblProgress->setText(caption);
     ui->prgProgress->setRange(0, 0); // busy until the first report
-    progressTimer_.start();
-    const int generation = ++generation_;
-    worker_ = QThread::create([this, generation, work = std::move(work), done = std::move(done)] {
+    done_ = std::move(done);
+    watcher_.setFuture(QtConcurrent::run([work = std::move(work)](QPromise<QString>& promise) {
+        promise.setProgressRange(0, 1000);
+        const ExchangeProgress progress = [&promise](qint64 done, qint64 total) {
+            // The bar counts in thousandths, whatever the unit of the work.
+            if (total > 0)
+                promise.setProgressValue(int(qBound(qint64(0), done * 1000 / total, qint64(1000))));
+            return !promise.isCanceled();
+        };
         QString failure;
-        bool cancelled = false;
         try {
-            work();
+            work(progress);
         } catch (const ExchangeCancelled&) {
-            cancelled = true;
+            return; // the future was cancelled: nothing stored
         } catch (const ExchangeError& e) {
             failure = e.message();
         } catch (const StoreError& e) {
@@ -334,49 +467,18 @@ void dlgImport::runWorker(const QString& caption, std::function<void()> work,
         } catch (const std::exception& e) {
             failure = QString::fromUtf8(e.what());
         }
-        // Delivered on the dialog's thread; dropped when the dialog is gone or stopped the worker.
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, done, failure, cancelled] {
-                if (generation != generation_ || !worker_)
-                    return;
-                worker_->wait();
-                delete worker_;
-                worker_ = nullptr;
-                progressTimer_.stop();
-                ui->CancelButton->setEnabled(true);
-                done(failure, cancelled);
-            },
-            Qt::QueuedConnection);
-    });
-    worker_->start();
+        promise.addResult(failure);
+    }));
 }
 
-void dlgImport::stopWorker()
+void dlgImport::stepFinished()
 {
-    if (!worker_)
-        return;
-    ++generation_;
-    cancel_ = 1;
-    worker_->wait();
-    delete worker_;
-    worker_ = nullptr;
-    progressTimer_.stop();
-}
-
-bool dlgImport::progress(qint64 done, qint64 total)
-{
-    done_ = done;
-    total_ = total;
-    return !cancel_;
-}
-
-void dlgImport::showProgress()
-{
-    const qint64 total = total_;
-    if (total <= 0)
-        return;
-    // The bar counts in thousandths, whatever the unit of the work.
-    ui->prgProgress->setRange(0, 1000);
-    ui->prgProgress->setValue(int(qBound(qint64(0), qint64(done_) * 1000 / total, qint64(1000))));
+    const bool cancelled = watcher_.isCanceled();
+    const QString failure =
+        !cancelled && watcher_.future().resultCount() > 0 ? watcher_.result() : QString();
+    ui->CancelButton->setEnabled(true);
+    const Done done = std::move(done_);
+    done_ = nullptr;
+    if (done)
+        done(failure, cancelled);
 }

@@ -1,0 +1,67 @@
+#include "Exchange.h"
+
+namespace {
+
+QString countLine(const char* what, int added, int present, int refused)
+{
+    return QStringLiteral("  %1: %2 added, %3 already present, %4 refused\n")
+        .arg(QLatin1String(what))
+        .arg(added)
+        .arg(present)
+        .arg(refused);
+}
+
+QString rowLine(const RefusedRow& r, const char* joint)
+{
+    return QStringLiteral("line %1: %2%3%4\n")
+        .arg(r.line)
+        .arg(r.what, QLatin1String(joint), r.reason);
+}
+
+} // namespace
+
+QString ImportSummaryText(const ImportPlan& plan, bool applied)
+{
+    QString out;
+    for (const QString& n : plan.notes)
+        out += n + u'\n';
+    int added = 0, refused = int(plan.refusedElsewhere.size());
+    for (const VehicleImportSummary& s : plan.vehicles) {
+        const QString name =
+            s.registration.isEmpty() ? QStringLiteral("(no registration given)") : s.registration;
+        out += QStringLiteral("Vehicle %1%2\n")
+                   .arg(name, s.newVehicle ? QStringLiteral(" (new vehicle)") : QString());
+        int readingsRefused = 0, maintenanceRefused = 0;
+        for (const RefusedRow& r : s.refused)
+            (r.what == QLatin1String("maintenance") ? maintenanceRefused : readingsRefused)++;
+        out += countLine("readings", s.readingsAdded, s.readingsPresent, readingsRefused);
+        out +=
+            countLine("maintenance", s.maintenanceAdded, s.maintenancePresent, maintenanceRefused);
+        for (const QString& c : s.notes + s.conversions)
+            out += QStringLiteral("  %1\n").arg(c);
+        for (const RefusedRow& r : s.repeated)
+            out += QStringLiteral("  ") + rowLine(r, " ");
+        for (const RefusedRow& r : s.refused)
+            out += QStringLiteral("  ") + rowLine(r, " refused: ");
+        added += s.readingsAdded + s.maintenanceAdded;
+        refused += int(s.refused.size());
+    }
+    for (const RefusedRow& r : plan.refusedElsewhere)
+        out += rowLine(r, " refused: ");
+    if (plan.skippedRows > 0)
+        out += QStringLiteral("%1 removed rows left out\n").arg(plan.skippedRows);
+    if (plan.addsNothing())
+        out += QStringLiteral("Nothing to add; %1 rows refused.\n").arg(refused);
+    else if (applied)
+        out += QStringLiteral("Stored %1 rows (%2 new vehicles); %3 rows refused.\n")
+                   .arg(added)
+                   .arg(plan.newVehicles.size())
+                   .arg(refused);
+    else
+        out += QStringLiteral("Nothing stored (dry run): %1 rows (%2 new vehicles) would be added; "
+                              "%3 rows refused.\n")
+                   .arg(added)
+                   .arg(plan.newVehicles.size())
+                   .arg(refused);
+    return out;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "HistoryEntries.h"
+#include "HistoryTableModel.h"
+
+#include <QVector>
+
+// The "Maintenance" tab: every maintenance entry, its description whole with its line breaks.
+class MaintenanceModel final : public HistoryTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column
+    {
+        DateColumn,
+        CostColumn,
+        DescriptionColumn,
+        ColumnCount
+    };
+
+    explicit MaintenanceModel(QObject* parent = nullptr);
+
+    // entries in date order, oldest first.
+    void load(QVector<MaintenanceEntry> entries);
+    const QVector<MaintenanceEntry>& entries() const { return entries_; }
+
+protected:
+    QString cellText(qsizetype entry, int column) const override;
+    QString sortText(qsizetype entry, int column) const override;
+    Qt::Alignment alignment(int column) const override;
+
+private:
+    QVector<MaintenanceEntry> entries_;
+};

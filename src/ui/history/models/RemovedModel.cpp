@@ -1,0 +1,60 @@
+#include "RemovedModel.h"
+
+#include "TableText.h"
+#include "TextConversions.h"
+
+RemovedModel::RemovedModel(QObject* parent) : HistoryTableModel(parent)
+{
+    // Most recently removed first, until the user sorts otherwise.
+    presetSort(RemovedAtColumn, Qt::DescendingOrder);
+}
+
+QString RemovedModel::KindText(RemovedEntry::Kind kind)
+{
+    return kind == RemovedEntry::Kind::Reading ? QStringLiteral("Reading")
+                                               : QStringLiteral("Maintenance");
+}
+
+void RemovedModel::load(QVector<RemovedEntry> entries, const QString& unit)
+{
+    beginResetModel();
+    setHeaders({QStringLiteral("Kind"), QStringLiteral("Date"), QStringLiteral("Details"),
+                QStringLiteral("Removed At"), QStringLiteral("Reason")});
+    entries_ = std::move(entries);
+    unit_ = unit;
+    const size_t count = size_t(entries_.size());
+    std::vector<double> dates(count), removed(count);
+    for (size_t i = 0; i < count; ++i) {
+        dates[i] = double(entries_[qsizetype(i)].date().toMSecsSinceEpoch());
+        removed[i] = double(entries_[qsizetype(i)].removedAt.toMSecsSinceEpoch());
+    }
+    setNumericKeys(DateColumn, std::move(dates));
+    setNumericKeys(RemovedAtColumn, std::move(removed));
+    finishLoad(entries_.size());
+}
+
+QString RemovedModel::cellText(qsizetype entry, int column) const
+{
+    const RemovedEntry& e = entries_[entry];
+    switch (column) {
+    case KindColumn:
+        return KindText(e.kind);
+    case DateColumn:
+        return DateToText(e.date());
+    case DetailsColumn:
+        return e.kind == RemovedEntry::Kind::Reading ? ReadingDetails(e.reading, unit_)
+                                                     : MaintenanceDetails(e.maintenance);
+    case RemovedAtColumn:
+        return DateToText(e.removedAt);
+    case ReasonColumn:
+        return e.reason;
+    default:
+        return {};
+    }
+}
+
+QString RemovedModel::sortText(qsizetype entry, int column) const
+{
+    return column == ReasonColumn ? entries_[entry].reason
+                                  : HistoryTableModel::sortText(entry, column);
+}

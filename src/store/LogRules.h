@@ -23,6 +23,8 @@ bool IsBelowLatest(double reading, double latestReading);
 bool CanRemoveReading(qsizetype readingsHeld);
 // In date order, a reading lower than the one before it breaks the log.
 bool GoesDown(double previousReading, double reading);
+// A vehicle's first reading may be 0, never less.
+bool IsBelowZero(double reading);
 
 // Where a reading dated `date` may lie among a vehicle's other readings.
 struct ReadingBounds
@@ -43,5 +45,17 @@ enum class ReadingFit
 ReadingBounds BoundsFor(const QVector<MileageRow>& readings, const QDateTime& date,
                         qsizetype skip = -1);
 ReadingFit Fit(const ReadingBounds& bounds, double reading);
+
+// Two readings that break the order when one vehicle's readings are merged into another's.
+struct Conflict
+{
+    MileageRow earlier; // the higher reading, dated before...
+    MileageRow later;   // ...this lower one
+};
+
+// Both lists in MileageChronological's order; the first pair of the merged order whose reading
+// goes down, if any. Linear in the readings.
+std::optional<Conflict> FirstMergeConflict(const QVector<MileageRow>& a,
+                                           const QVector<MileageRow>& b);
 
 } // namespace LogRules

@@ -22,16 +22,40 @@ const char* const kSchema1 = R"(
     CREATE INDEX "Maintenance by Registration and Date" ON "Maintenance" ("Registration", "Date");
 )";
 
-// What version 2 adds to version 1.
-const char* const kSchema2 = R"(
+// The tables of removed entries, as version 3 has them: version 2 had them without "Reason".
+const char* const kRemovedTables = R"(
     CREATE TABLE "Removed Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE,
         "Date" TEXT NOT NULL, "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL,
-        "Price Per" REAL NOT NULL, "Removed At" TEXT NOT NULL) STRICT;
+        "Price Per" REAL NOT NULL, "Removed At" TEXT NOT NULL,
+        "Reason" TEXT NOT NULL CHECK ("Reason" IN ('Removed', 'Replaced by an edit'))) STRICT;
+    CREATE INDEX "Removed Mileage by Registration" ON "Removed Mileage" ("Registration");
     CREATE TABLE "Removed Maintenance" ("Registration" TEXT NOT NULL COLLATE NOCASE,
         "Date" TEXT NOT NULL, "Cost" REAL NOT NULL, "Description" TEXT NOT NULL,
-        "Removed At" TEXT NOT NULL) STRICT;
-    PRAGMA user_version = 2;
+        "Removed At" TEXT NOT NULL,
+        "Reason" TEXT NOT NULL CHECK ("Reason" IN ('Removed', 'Replaced by an edit'))) STRICT;
+    CREATE INDEX "Removed Maintenance by Registration" ON "Removed Maintenance" ("Registration");
 )";
+
+// Version 2 to 3: the removed tables are made anew, so an upgraded store has the same schema as
+// a new one; everything removed until now was removed by a Remove Latest command.
+const char* const kKeepVersion2Removed = R"(
+    ALTER TABLE "Removed Mileage" RENAME TO "Removed Mileage 2";
+    ALTER TABLE "Removed Maintenance" RENAME TO "Removed Maintenance 2";
+)";
+const char* const kFillFromVersion2 = R"(
+    INSERT INTO "Removed Mileage" ("Registration", "Date", "Current Mileage", "Amount",
+        "Price Per", "Removed At", "Reason")
+        SELECT "Registration", "Date", "Current Mileage", "Amount", "Price Per", "Removed At",
+            'Removed' FROM "Removed Mileage 2" ORDER BY rowid;
+    INSERT INTO "Removed Maintenance" ("Registration", "Date", "Cost", "Description",
+        "Removed At", "Reason")
+        SELECT "Registration", "Date", "Cost", "Description", "Removed At", 'Removed'
+        FROM "Removed Maintenance 2" ORDER BY rowid;
+    DROP TABLE "Removed Mileage 2";
+    DROP TABLE "Removed Maintenance 2";
+)";
+
+const char* const kSetVersion = "PRAGMA user_version = 3";
 
 int tableCount(SqliteDatabase& db, const QStringList& names, QStringList* missing = nullptr)
 {
@@ -68,7 +92,8 @@ namespace Schema {
 void Create(SqliteDatabase& db)
 {
     db.execute(kSchema1);
-    db.execute(kSchema2);
+    db.execute(kRemovedTables);
+    db.execute(kSetVersion);
 }
 
 void PrepareForWriting(SqliteDatabase& db, const QString& path)
@@ -86,12 +111,15 @@ void PrepareForWriting(SqliteDatabase& db, const QString& path)
             QStringLiteral("%1 does not hold a vehicle log.").arg(QDir::toNativeSeparators(path)));
     // An old store is upgraded by the probing write; otherwise it is rolled back.
     SqliteTransaction transaction(db);
-    if (version < Version) {
-        db.execute(kSchema2);
+    if (version >= 2 && version < 3)
+        db.execute(kKeepVersion2Removed);
+    if (version < Version)
+        db.execute(kRemovedTables);
+    if (version >= 2 && version < 3)
+        db.execute(kFillFromVersion2);
+    db.execute(kSetVersion);
+    if (version < Version)
         transaction.commit();
-    } else {
-        db.execute("PRAGMA user_version = 2");
-    }
 }
 
 QStringList MissingTables(SqliteDatabase& db, qint64 version)
@@ -100,6 +128,20 @@ QStringList MissingTables(SqliteDatabase& db, qint64 version)
     tableCount(db, mainTables(), &missing);
     if (version >= 2)
         tableCount(db, removedTables(), &missing);
+    return missing;
+}
+
+QStringList MissingColumns(SqliteDatabase& db, qint64 version)
+{
+    QStringList missing;
+    if (version < 3)
+        return missing;
+    for (const QString& table : removedTables()) {
+        SqliteQuery q = db.query("SELECT 1 FROM pragma_table_info(?) WHERE name = 'Reason'");
+        q->bind(1, table);
+        if (tableCount(db, {table}) == 1 && !q->step())
+            missing << table;
+    }
     return missing;
 }
 

@@ -8,7 +8,7 @@ class SqliteDatabase;
 // The store's tables and their versions (PRAGMA user_version), and the upgrades between them.
 namespace Schema {
 
-constexpr int Version = 2;
+constexpr int Version = 3;
 
 // Creates every table of the current version in an empty database.
 void Create(SqliteDatabase& db);
@@ -19,6 +19,8 @@ void Create(SqliteDatabase& db);
 void PrepareForWriting(SqliteDatabase& db, const QString& path);
 // The tables a store of the given version should hold and does not.
 QStringList MissingTables(SqliteDatabase& db, qint64 version);
+// The Removed tables present in a store of the given version that lack their "Reason" column.
+QStringList MissingColumns(SqliteDatabase& db, qint64 version);
 bool HasLogTables(SqliteDatabase& db);
 
 } // namespace Schema

@@ -13,8 +13,11 @@ public:
     static constexpr int NotFound = 12; // no such entry or vehicle
     static constexpr int CantOpen = 14; // the file cannot be opened
     static constexpr int ConversionFailure = 3421;
-    static constexpr int TooNew = 3422;      // written by a newer version of the program
-    static constexpr int OnlyReading = 3423; // a vehicle's only reading cannot be removed
+    static constexpr int TooNew = 3422;        // written by a newer version of the program
+    static constexpr int OnlyReading = 3423;   // a vehicle's only reading cannot be removed
+    static constexpr int OutOfOrder = 3424;    // readings would go down in date order
+    static constexpr int AlreadyExists = 3425; // a vehicle of that registration is stored
+    static constexpr int Blank = 3426;         // a registration of blanks only
 
     StoreError(int code, const QString& message, const QString& detail = QString());
     int code() const noexcept { return code_; }

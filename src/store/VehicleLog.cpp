@@ -1,5 +1,6 @@
 #include "VehicleLog.h"
 
+#include "RowForms.h"
 #include "Schema.h"
 #include "SqliteDatabase.h"
 #include "StoredValues.h"
@@ -7,116 +8,11 @@
 #include <QDir>
 #include <QFileInfo>
 
+using namespace RowForms;
+
 namespace {
 
 constexpr int kMisuse = 21; // SQLite's code for use of a closed store
-
-// Every value of a row converted to what is stored, before any transaction starts.
-struct StoredMileage
-{
-    QString date, registration;
-    double mileage, amount, price;
-};
-
-struct StoredMaintenance
-{
-    QString date, registration;
-    double cost;
-    QString description;
-};
-
-struct StoredVehicle
-{
-    QString registration, registrationDate, purchaseDate, make, model;
-    double capacity;
-    QString fuel;
-};
-
-StoredMileage stored(const MileageRow& row)
-{
-    return {StoredValues::DateText(row.Date, QStringLiteral("Date")), row.Registration,
-            StoredValues::FiniteNumber(row.CurrentMileage, QStringLiteral("Current Mileage")),
-            StoredValues::FiniteNumber(row.Amount, QStringLiteral("Amount")),
-            StoredValues::FiniteNumber(row.PricePer, QStringLiteral("Price Per"))};
-}
-
-StoredMaintenance stored(const MaintenanceRow& row)
-{
-    return {StoredValues::DateText(row.Date, QStringLiteral("Date")), row.Registration,
-            StoredValues::FiniteNumber(row.Cost, QStringLiteral("Cost")), row.Description};
-}
-
-StoredVehicle stored(const VehicleRow& row)
-{
-    return {row.Registration,
-            StoredValues::DateText(row.RegistrationDate, QStringLiteral("Registration Date")),
-            StoredValues::DateText(row.PurchaseDate, QStringLiteral("Purchase Date")),
-            row.Make,
-            row.Model,
-            StoredValues::FiniteNumber(row.EngineCapacity, QStringLiteral("Engine Capacity")),
-            row.Fuel};
-}
-
-const char kInsertMileage[] = R"(INSERT INTO "Mileage" ("Date", "Registration",
-    "Current Mileage", "Amount", "Price Per") VALUES (?, ?, ?, ?, ?))";
-const char kInsertMaintenance[] = R"(INSERT INTO "Maintenance" ("Date", "Registration", "Cost",
-    "Description") VALUES (?, ?, ?, ?))";
-const char kInsertVehicle[] = R"(INSERT INTO "Vehicle Details" ("Registration",
-    "Registration Date", "Purchase Date", "Make", "Model", "Engine Capacity", "Fuel")
-    VALUES (?, ?, ?, ?, ?, ?, ?))";
-const char kNewestMileage[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-    "Price Per", rowid FROM "Mileage" WHERE "Registration" = ?
-    ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC)";
-const char kLatestMileage[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-    "Price Per", rowid FROM "Mileage" WHERE "Registration" = ?
-    ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC LIMIT 1)";
-const char kChronological[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-    "Price Per" FROM "Mileage" WHERE "Registration" = ? ORDER BY "Date", "Current Mileage", rowid)";
-const char kMaintenanceByDate[] = R"(SELECT "Registration", "Date", "Cost", "Description", rowid
-    FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date", rowid)";
-const char kNewestMaintenance[] = R"(SELECT "Registration", "Date", "Cost", "Description", rowid
-    FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date" DESC, rowid DESC)";
-const char kLatestMaintenance[] = R"(SELECT "Registration", "Date", "Cost", "Description", rowid
-    FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date" DESC, rowid DESC LIMIT 1)";
-
-void bind(SqliteQuery& q, const StoredMileage& row)
-{
-    q->bind(1, row.date);
-    q->bind(2, row.registration);
-    q->bind(3, row.mileage);
-    q->bind(4, row.amount);
-    q->bind(5, row.price);
-}
-
-void bind(SqliteQuery& q, const StoredMaintenance& row)
-{
-    q->bind(1, row.date);
-    q->bind(2, row.registration);
-    q->bind(3, row.cost);
-    q->bind(4, row.description);
-}
-
-void bind(SqliteQuery& q, const StoredVehicle& row)
-{
-    q->bind(1, row.registration);
-    q->bind(2, row.registrationDate);
-    q->bind(3, row.purchaseDate);
-    q->bind(4, row.make);
-    q->bind(5, row.model);
-    q->bind(6, row.capacity);
-    q->bind(7, row.fuel);
-}
-
-MileageRow readMileage(const SqliteQuery& q)
-{
-    return MileageRow{q->text(0), StoredValues::ParseDate(q->utf8(1)), q->real(2), q->real(3),
-                      q->real(4)};
-}
-
-MaintenanceRow readMaintenance(const SqliteQuery& q)
-{
-    return MaintenanceRow{q->text(0), StoredValues::ParseDate(q->utf8(1)), q->real(2), q->text(3)};
-}
 
 template <typename Row, typename Reader>
 QVector<Row> rowsOf(SqliteDatabase& db, const char* sql, const QString& registration, Reader read)
@@ -409,20 +305,7 @@ MileageRow VehicleLog::RemoveLatestMileage(const QString& registration, const QD
                                             "removed.")
                                  .arg(registration));
     }
-    {
-        SqliteQuery q = db.query(R"(INSERT INTO "Removed Mileage" ("Registration", "Date",
-            "Current Mileage", "Amount", "Price Per", "Removed At")
-            SELECT "Registration", "Date", "Current Mileage", "Amount", "Price Per", ?
-            FROM "Mileage" WHERE rowid = ?)");
-        q->bind(1, stamp);
-        q->bind(2, rowid);
-        q->run();
-    }
-    {
-        SqliteQuery q = db.query(R"(DELETE FROM "Mileage" WHERE rowid = ?)");
-        q->bind(1, rowid);
-        q->run();
-    }
+    moveMileageToRemoved(db, rowid, stamp, RemovalReason::Removed);
     transaction.commit();
     return latest;
 }
@@ -446,20 +329,7 @@ MaintenanceRow VehicleLog::RemoveLatestMaintenance(const QString& registration,
         latest = readMaintenance(q);
         rowid = q->integer(4);
     }
-    {
-        SqliteQuery q = db.query(R"(INSERT INTO "Removed Maintenance" ("Registration", "Date",
-            "Cost", "Description", "Removed At")
-            SELECT "Registration", "Date", "Cost", "Description", ?
-            FROM "Maintenance" WHERE rowid = ?)");
-        q->bind(1, stamp);
-        q->bind(2, rowid);
-        q->run();
-    }
-    {
-        SqliteQuery q = db.query(R"(DELETE FROM "Maintenance" WHERE rowid = ?)");
-        q->bind(1, rowid);
-        q->run();
-    }
+    moveMaintenanceToRemoved(db, rowid, stamp, RemovalReason::Removed);
     transaction.commit();
     return latest;
 }
@@ -467,19 +337,21 @@ MaintenanceRow VehicleLog::RemoveLatestMaintenance(const QString& registration,
 QVector<RemovedMileageRow> VehicleLog::RemovedMileage()
 {
     SqliteQuery q = database().query(R"(SELECT "Registration", "Date", "Current Mileage",
-        "Amount", "Price Per", "Removed At" FROM "Removed Mileage" ORDER BY rowid)");
+        "Amount", "Price Per", "Removed At", "Reason" FROM "Removed Mileage" ORDER BY rowid)");
     QVector<RemovedMileageRow> rows;
     while (q->step())
-        rows.append(RemovedMileageRow{readMileage(q), StoredValues::ParseDate(q->utf8(5))});
+        rows.append(
+            RemovedMileageRow{readMileage(q), StoredValues::ParseDate(q->utf8(5)), q->text(6)});
     return rows;
 }
 
 QVector<RemovedMaintenanceRow> VehicleLog::RemovedMaintenance()
 {
     SqliteQuery q = database().query(R"(SELECT "Registration", "Date", "Cost", "Description",
-        "Removed At" FROM "Removed Maintenance" ORDER BY rowid)");
+        "Removed At", "Reason" FROM "Removed Maintenance" ORDER BY rowid)");
     QVector<RemovedMaintenanceRow> rows;
     while (q->step())
-        rows.append(RemovedMaintenanceRow{readMaintenance(q), StoredValues::ParseDate(q->utf8(4))});
+        rows.append(RemovedMaintenanceRow{readMaintenance(q), StoredValues::ParseDate(q->utf8(4)),
+                                          q->text(5)});
     return rows;
 }

@@ -26,8 +26,8 @@ public:
     // How long a write waits for another program sharing the file, all told.
     static constexpr int DefaultBusyTimeoutMs = 3000;
 
-    // Opens an existing store read-write; never creates the file. A version-1 store is upgraded
-    // in one transaction; a store of a newer version is refused untouched (StoreError::TooNew).
+    // Opens an existing store read-write; never creates the file. An older store is upgraded in
+    // one transaction; a store of a newer version is refused untouched (StoreError::TooNew).
     static std::unique_ptr<VehicleLog> Open(const QString& path,
                                             int busyTimeoutMs = DefaultBusyTimeoutMs);
     // Creates a new, empty store; refuses to touch a file that already exists.
@@ -67,6 +67,42 @@ public:
     // Every vehicle's removed entries, in the order they were removed.
     QVector<RemovedMileageRow> RemovedMileage();
     QVector<RemovedMaintenanceRow> RemovedMaintenance();
+
+    // One vehicle's entries with their ids: readings in MileageChronological's order,
+    // maintenance by date then entry, removed entries of both kinds by removal time, readings
+    // before maintenance at the same time.
+    QVector<MileageEntry> MileageEntries(const QString& registration);
+    QVector<MaintenanceEntry> MaintenanceEntries(const QString& registration);
+    QVector<RemovedEntry> RemovedEntries(const QString& registration);
+
+    // Mending the log. Each is one transaction that checks the log's rules again inside it, so
+    // that another program writing meanwhile cannot slip a broken log past the dialogs' checks:
+    // a reading that would go down in date order is StoreError::OutOfOrder naming its
+    // neighbours, an id that is not stored StoreError::NotFound.
+    //
+    // The old row moves to its Removed table ("Replaced by an edit") and the new one takes its
+    // place and its id. The entry stays with its vehicle: newRow's Registration is not read.
+    void ReplaceMileage(qint64 id, const MileageRow& newRow, const QDateTime& removedAt);
+    void ReplaceMaintenance(qint64 id, const MaintenanceRow& newRow, const QDateTime& removedAt);
+    // A forgotten entry of any date; returns its id.
+    qint64 AddMileage(const MileageRow& row);
+    qint64 AddMaintenance(const MaintenanceRow& row);
+    // Moves the entry to its Removed table ("Removed"). A vehicle's only reading stays
+    // (StoreError::OnlyReading).
+    void RemoveMileage(qint64 id, const QDateTime& removedAt);
+    void RemoveMaintenance(qint64 id, const QDateTime& removedAt);
+    // Moves a removed entry back into the log when it still fits; returns its new id.
+    qint64 PutBackMileage(qint64 removedId);
+    qint64 PutBackMaintenance(qint64 removedId);
+    // Every row of the vehicle, removed ones included, follows the new registration (trimmed).
+    // A registration of blanks is StoreError::Blank; one another vehicle holds is
+    // StoreError::AlreadyExists, so that the caller may offer MergeVehicle. A change of letter
+    // case alone is a rename.
+    void RenameVehicle(const QString& from, const QString& to);
+    // Moves every entry of `from` to `into` when the merged readings keep their order, and
+    // removes `from`'s details row; otherwise StoreError::OutOfOrder names the first two
+    // readings that conflict, and nothing changes.
+    void MergeVehicle(const QString& from, const QString& into);
 
     // A consistent copy through SQLite's online backup API, checked on the copy; refuses to
     // overwrite an existing file and leaves no partial file behind on failure.

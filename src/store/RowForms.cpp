@@ -1,0 +1,108 @@
+#include "RowForms.h"
+
+#include "SqliteDatabase.h"
+#include "StoredValues.h"
+
+namespace RowForms {
+
+StoredMileage stored(const MileageRow& row)
+{
+    return {StoredValues::DateText(row.Date, QStringLiteral("Date")), row.Registration,
+            StoredValues::FiniteNumber(row.CurrentMileage, QStringLiteral("Current Mileage")),
+            StoredValues::FiniteNumber(row.Amount, QStringLiteral("Amount")),
+            StoredValues::FiniteNumber(row.PricePer, QStringLiteral("Price Per"))};
+}
+
+StoredMaintenance stored(const MaintenanceRow& row)
+{
+    return {StoredValues::DateText(row.Date, QStringLiteral("Date")), row.Registration,
+            StoredValues::FiniteNumber(row.Cost, QStringLiteral("Cost")), row.Description};
+}
+
+StoredVehicle stored(const VehicleRow& row)
+{
+    return {row.Registration,
+            StoredValues::DateText(row.RegistrationDate, QStringLiteral("Registration Date")),
+            StoredValues::DateText(row.PurchaseDate, QStringLiteral("Purchase Date")),
+            row.Make,
+            row.Model,
+            StoredValues::FiniteNumber(row.EngineCapacity, QStringLiteral("Engine Capacity")),
+            row.Fuel};
+}
+
+void bind(SqliteQuery& q, const StoredMileage& row)
+{
+    q->bind(1, row.date);
+    q->bind(2, row.registration);
+    q->bind(3, row.mileage);
+    q->bind(4, row.amount);
+    q->bind(5, row.price);
+}
+
+void bind(SqliteQuery& q, const StoredMaintenance& row)
+{
+    q->bind(1, row.date);
+    q->bind(2, row.registration);
+    q->bind(3, row.cost);
+    q->bind(4, row.description);
+}
+
+void bind(SqliteQuery& q, const StoredVehicle& row)
+{
+    q->bind(1, row.registration);
+    q->bind(2, row.registrationDate);
+    q->bind(3, row.purchaseDate);
+    q->bind(4, row.make);
+    q->bind(5, row.model);
+    q->bind(6, row.capacity);
+    q->bind(7, row.fuel);
+}
+
+MileageRow readMileage(const SqliteQuery& q)
+{
+    return MileageRow{q->text(0), StoredValues::ParseDate(q->utf8(1)), q->real(2), q->real(3),
+                      q->real(4)};
+}
+
+MaintenanceRow readMaintenance(const SqliteQuery& q)
+{
+    return MaintenanceRow{q->text(0), StoredValues::ParseDate(q->utf8(1)), q->real(2), q->text(3)};
+}
+
+void moveMileageToRemoved(SqliteDatabase& db, qint64 rowid, const QString& removedAt,
+                          const QString& reason)
+{
+    {
+        SqliteQuery q = db.query(R"(INSERT INTO "Removed Mileage" ("Registration", "Date",
+            "Current Mileage", "Amount", "Price Per", "Removed At", "Reason")
+            SELECT "Registration", "Date", "Current Mileage", "Amount", "Price Per", ?, ?
+            FROM "Mileage" WHERE rowid = ?)");
+        q->bind(1, removedAt);
+        q->bind(2, reason);
+        q->bind(3, rowid);
+        q->run();
+    }
+    SqliteQuery q = db.query(R"(DELETE FROM "Mileage" WHERE rowid = ?)");
+    q->bind(1, rowid);
+    q->run();
+}
+
+void moveMaintenanceToRemoved(SqliteDatabase& db, qint64 rowid, const QString& removedAt,
+                              const QString& reason)
+{
+    {
+        SqliteQuery q = db.query(R"(INSERT INTO "Removed Maintenance" ("Registration", "Date",
+            "Cost", "Description", "Removed At", "Reason")
+            SELECT "Registration", "Date", "Cost", "Description", ?, ?
+            FROM "Maintenance" WHERE rowid = ?)");
+        q->bind(1, removedAt);
+        q->bind(2, reason);
+        q->bind(3, rowid);
+        q->run();
+    }
+    SqliteQuery q = db.query(R"(DELETE FROM "Maintenance" WHERE rowid = ?)");
+    q->bind(1, rowid);
+    q->run();
+}
+
+} // namespace RowForms

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "StoreRows.h"
+
+#include <QString>
+
+class SqliteDatabase;
+class SqliteQuery;
+
+// The rows of the log's tables as the store writes and reads them: shared by the store's
+// queries and appends and by the mending of entries. Inside the store only.
+namespace RowForms {
+
+// Every value of a row converted to what is stored, before any transaction starts.
+struct StoredMileage
+{
+    QString date, registration;
+    double mileage, amount, price;
+};
+
+struct StoredMaintenance
+{
+    QString date, registration;
+    double cost;
+    QString description;
+};
+
+struct StoredVehicle
+{
+    QString registration, registrationDate, purchaseDate, make, model;
+    double capacity;
+    QString fuel;
+};
+
+StoredMileage stored(const MileageRow& row);
+StoredMaintenance stored(const MaintenanceRow& row);
+StoredVehicle stored(const VehicleRow& row);
+
+void bind(SqliteQuery& q, const StoredMileage& row);
+void bind(SqliteQuery& q, const StoredMaintenance& row);
+void bind(SqliteQuery& q, const StoredVehicle& row);
+
+// Columns 0-4 as the queries below select them.
+MileageRow readMileage(const SqliteQuery& q);
+MaintenanceRow readMaintenance(const SqliteQuery& q);
+
+inline constexpr char kInsertMileage[] = R"(INSERT INTO "Mileage" ("Date", "Registration",
+    "Current Mileage", "Amount", "Price Per") VALUES (?, ?, ?, ?, ?))";
+inline constexpr char kInsertMaintenance[] =
+    R"(INSERT INTO "Maintenance" ("Date", "Registration", "Cost",
+    "Description") VALUES (?, ?, ?, ?))";
+inline constexpr char kInsertVehicle[] = R"(INSERT INTO "Vehicle Details" ("Registration",
+    "Registration Date", "Purchase Date", "Make", "Model", "Engine Capacity", "Fuel")
+    VALUES (?, ?, ?, ?, ?, ?, ?))";
+inline constexpr char kNewestMileage[] =
+    R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
+    "Price Per", rowid FROM "Mileage" WHERE "Registration" = ?
+    ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC)";
+inline constexpr char kLatestMileage[] =
+    R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
+    "Price Per", rowid FROM "Mileage" WHERE "Registration" = ?
+    ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC LIMIT 1)";
+inline constexpr char kChronological[] =
+    R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
+    "Price Per" FROM "Mileage" WHERE "Registration" = ? ORDER BY "Date", "Current Mileage", rowid)";
+inline constexpr char kMaintenanceByDate[] =
+    R"(SELECT "Registration", "Date", "Cost", "Description", rowid
+    FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date", rowid)";
+inline constexpr char kNewestMaintenance[] =
+    R"(SELECT "Registration", "Date", "Cost", "Description", rowid
+    FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date" DESC, rowid DESC)";
+inline constexpr char kLatestMaintenance[] =
+    R"(SELECT "Registration", "Date", "Cost", "Description", rowid
+    FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date" DESC, rowid DESC LIMIT 1)";
+
+// Moves one row, by rowid, into its Removed table with its removal time (as MomentText gives
+// it) and reason, inside the caller's transaction.
+void moveMileageToRemoved(SqliteDatabase& db, qint64 rowid, const QString& removedAt,
+                          const QString& reason);
+void moveMaintenanceToRemoved(SqliteDatabase& db, qint64 rowid, const QString& removedAt,
+                              const QString& reason);
+
+} // namespace RowForms

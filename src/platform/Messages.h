@@ -7,7 +7,13 @@
 class Messages
 {
 public:
-    enum class Icon { None, Exclamation, Information, Critical };
+    enum class Icon
+    {
+        None,
+        Exclamation,
+        Information,
+        Critical
+    };
     virtual ~Messages() = default;
     virtual void show(const QString& text, const QString& title, Icon icon) = 0;
     // True for Yes; closing the box answers No.

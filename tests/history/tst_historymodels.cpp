@@ -20,9 +20,9 @@ QDateTime day(int d)
 }
 
 // Readings one day apart, oldest first: {reading, amount, price per}.
-QVector<ReadingEntry> readings(const FillRows& rows)
+QVector<MileageEntry> readings(const FillRows& rows)
 {
-    QVector<ReadingEntry> entries;
+    QVector<MileageEntry> entries;
     for (const auto& [reading, amount, pricePer] : rows)
         entries.append(
             {entries.size() + 1, MileageRow{QStringLiteral("AB12 CDE"), day(int(entries.size())),
@@ -179,14 +179,14 @@ void TestHistoryModels::removedListsNewestRemovalFirst()
     reading.id = 4;
     reading.kind = RemovedEntry::Kind::Reading;
     reading.reading = MileageRow{"AB12 CDE", day(2), 27000, 40, 0.8};
-    reading.removedAt = QDateTime(QDate(2026, 6, 1), QTime(9, 30), Qt::UTC);
-    reading.reason = QStringLiteral("Replaced by an edit");
+    reading.RemovedAt = QDateTime(QDate(2026, 6, 1), QTime(9, 30), Qt::UTC);
+    reading.Reason = QStringLiteral("Replaced by an edit");
     RemovedEntry entry;
     entry.id = 2;
     entry.kind = RemovedEntry::Kind::Maintenance;
     entry.maintenance = MaintenanceRow{"AB12 CDE", day(5), 35, "wipers"};
-    entry.removedAt = QDateTime(QDate(2026, 6, 2), QTime(8, 0), Qt::UTC);
-    entry.reason = QStringLiteral("Removed");
+    entry.RemovedAt = QDateTime(QDate(2026, 6, 2), QTime(8, 0), Qt::UTC);
+    entry.Reason = QStringLiteral("Removed");
 
     RemovedModel model;
     model.load({reading, entry}, QStringLiteral("Mile"));

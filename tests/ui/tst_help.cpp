@@ -79,9 +79,9 @@ void TestHelp::builtHelpFileHoldsEveryTopic()
     const QByteArray introduction = ChmHelpViewer::ReadTopic(BuiltHelpFile(), "/Introduction.htm");
     QVERIFY(introduction.contains("<title>Introduction to Kelmot</title>"));
     QCOMPARE(ChmHelpViewer::ReadTopic(BuiltHelpFile(), "Introduction.htm"), introduction);
-    for (const char* topic :
-         {"MainWindow.htm", "RecordMileage.htm", "RecordMaintenance.htm", "AddNewVehicle.htm",
-          "MaintenanceReport.htm", "Preferences.htm", "About.htm", "Kelmot.css", "Kelmot.hhc"})
+    for (const char* topic : {"MainWindow.htm", "RecordMileage.htm", "RecordMaintenance.htm",
+                              "AddNewVehicle.htm", "History.htm", "MaintenanceReport.htm",
+                              "Preferences.htm", "About.htm", "Kelmot.css", "Kelmot.hhc"})
         QVERIFY2(!ChmHelpViewer::ReadTopic(BuiltHelpFile(), QString::fromLatin1(topic)).isEmpty(),
                  topic);
 }
@@ -209,9 +209,8 @@ void TestHelp::contentsWithoutAHelpFileLeavesTheProgramRunning()
 {
     TestPlatform env(true);
     ChmHelpViewer viewer;
-    SharedState state(
-        Platform{env.clock, env.messages, env.settings, env.files, env.launcher, viewer,
-                 env.fileChooser});
+    SharedState state(Platform{env.clock, env.messages, env.settings, env.files, env.launcher,
+                               viewer, env.fileChooser});
     state.OpenStore(env.storePath());
     frmMain window(state);
     window.Contents_Click(); // no Kelmot.chm in the program folder

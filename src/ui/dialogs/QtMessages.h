@@ -2,7 +2,6 @@
 
 #include "Messages.h"
 
-
 // Messages shown in a QMessageBox with one OK button; questions with Yes and No.
 class QtMessages final : public Messages
 {

@@ -22,8 +22,7 @@ dlgEditMaintenance::dlgEditMaintenance(SharedState& state, const QString& regist
     ApplyDialogFrame(this, 2400, 1275);
     setWindowModality(Qt::WindowModal);
     connect(ui->OKButton, &QPushButton::clicked, this, &dlgEditMaintenance::OKButton_Click);
-    connect(ui->CancelButton, &QPushButton::clicked, this,
-            &dlgEditMaintenance::CancelButton_Click);
+    connect(ui->CancelButton, &QPushButton::clicked, this, &dlgEditMaintenance::CancelButton_Click);
     ui->lblVehicleRegistration->setText(registration_);
     if (editing_) {
         setWindowTitle(QStringLiteral("Edit Maintenance Entry"));

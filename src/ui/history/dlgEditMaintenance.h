@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HistoryEntries.h"
+#include "StoreRows.h"
 
 #include <QDialog>
 #include <functional>
@@ -25,7 +25,8 @@ class dlgEditMaintenance final : public QDialog
 public:
     using Store = std::function<void(const MaintenanceRow&)>;
     dlgEditMaintenance(SharedState& state, const QString& registration,
-                   std::optional<MaintenanceEntry> editing, Store store, QWidget* parent = nullptr);
+                       std::optional<MaintenanceEntry> editing, Store store,
+                       QWidget* parent = nullptr);
     ~dlgEditMaintenance() override;
 
     void OKButton_Click();

@@ -1,8 +1,7 @@
 #include "dlgEditReading.h"
 
-#include "HistoryLoad.h"
+#include "LogRuleWords.h"
 #include "LogRules.h"
-#include "ReadingOrderText.h"
 #include "SharedState.h"
 #include "TextConversions.h"
 #include "UnitWording.h"
@@ -16,7 +15,7 @@ const QString InvalidEntry = QStringLiteral("Invalid Entry");
 }
 
 dlgEditReading::dlgEditReading(SharedState& state, const QString& registration,
-                               std::optional<ReadingEntry> editing, Store store, QWidget* parent)
+                               std::optional<MileageEntry> editing, Store store, QWidget* parent)
     : QDialog(parent), state_(state), registration_(registration), editing_(std::move(editing)),
       store_(std::move(store)), ui(std::make_unique<Ui::dlgEditReading>())
 {
@@ -75,18 +74,18 @@ void dlgEditReading::saveEntry()
         return refuse(QStringLiteral("The entry for 'Current Mileage' must be numeric"));
     const double mileage = TextToNumber(mileageText);
 
-    const QVector<ReadingEntry> entries = LoadReadings(*state_.LogDatabase, registration_);
+    const QVector<MileageEntry> entries = state_.LogDatabase->MileageEntries(registration_);
     QVector<MileageRow> readings;
     readings.reserve(entries.size());
     qsizetype skip = -1;
-    for (const ReadingEntry& e : entries) {
+    for (const MileageEntry& e : entries) {
         if (editing_ && e.id == editing_->id)
             skip = readings.size();
         readings.append(e.row);
     }
     const LogRules::ReadingBounds bounds = LogRules::BoundsFor(readings, date, skip);
     if (LogRules::Fit(bounds, mileage) != LogRules::ReadingFit::Fits)
-        return refuse(ReadingOrderText(bounds));
+        return refuse(LogRuleWords::OrderRuleMessage(bounds));
 
     if (!IsNumericText(amountText))
         return refuse(QStringLiteral("The entry for 'Amount' must be numeric"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HistoryEntries.h"
+#include "StoreRows.h"
 
 #include <QDialog>
 #include <functional>
@@ -25,7 +25,7 @@ class dlgEditReading final : public QDialog
 public:
     using Store = std::function<void(const MileageRow&)>;
     dlgEditReading(SharedState& state, const QString& registration,
-                   std::optional<ReadingEntry> editing, Store store, QWidget* parent = nullptr);
+                   std::optional<MileageEntry> editing, Store store, QWidget* parent = nullptr);
     ~dlgEditReading() override;
 
     void OKButton_Click();
@@ -40,7 +40,7 @@ private:
 
     SharedState& state_;
     QString registration_;
-    std::optional<ReadingEntry> editing_;
+    std::optional<MileageEntry> editing_;
     Store store_;
     std::unique_ptr<Ui::dlgEditReading> ui;
 };

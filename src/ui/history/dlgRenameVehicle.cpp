@@ -5,8 +5,8 @@
 #include "WindowSupport.h"
 #include "ui_dlgRenameVehicle.h"
 
-dlgRenameVehicle::dlgRenameVehicle(SharedState& state, const QString& registration,
-                                   Renamed renamed, QWidget* parent)
+dlgRenameVehicle::dlgRenameVehicle(SharedState& state, const QString& registration, Renamed renamed,
+                                   QWidget* parent)
     : QDialog(parent), state_(state), registration_(registration), renamed_(std::move(renamed)),
       ui(std::make_unique<Ui::dlgRenameVehicle>())
 {

@@ -18,6 +18,7 @@ class frmMain;
 //   frmMainGraphs.cpp      the two graphs and the image they are drawn into
 //   frmMainTools.cpp       Preferences, the maintenance report, help, About and the splash
 //   frmMainData.cpp        import, export, backup and removing a mistaken latest entry
+//   frmMainHistory.cpp     the History window and renaming a vehicle
 class frmMain final : public QMainWindow
 {
     Q_OBJECT
@@ -50,6 +51,8 @@ public:
     void Import_Click();
     void Export_Click();
     void Back_Up_Click();
+    void History_Click();
+    void Rename_Vehicle_Click();
     void Remove_Latest_Reading_Click();
     void Remove_Latest_Maintenance_Entry_Click();
     void Toolbar1_ButtonClick(int position);
@@ -84,6 +87,9 @@ private:
     void RemoveLatestReading(const MileageRow& shown);
     void RemoveLatestMaintenance(const MaintenanceRow& shown);
     void ShowPlainMessage(const QString& text);
+    // After the History window or a rename changed the log: the list and the details again,
+    // showing the vehicle under the registration it now has.
+    void ShowChangedVehicle(const QString& registration);
 
     SharedState& state_;
     Ui::frmMain* ui;
@@ -100,6 +106,8 @@ private:
     QPointer<QWidget> export_;
     QPointer<QWidget> removeReading_;
     QPointer<QWidget> removeMaintenance_;
+    QPointer<QWidget> history_;
+    QPointer<QWidget> renameVehicle_;
     // The last drawing on activation failed and was reported.
     bool activationFailed_ = false;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HistoryEntries.h"
 #include "HistoryTableModel.h"
+#include "StoreRows.h"
 
 #include <QVector>
 

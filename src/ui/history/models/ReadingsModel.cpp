@@ -23,7 +23,7 @@ QString twoDecimals(const std::optional<double>& value)
 
 ReadingsModel::ReadingsModel(QObject* parent) : HistoryTableModel(parent) {}
 
-void ReadingsModel::load(QVector<ReadingEntry> readings, const QString& unit)
+void ReadingsModel::load(QVector<MileageEntry> readings, const QString& unit)
 {
     beginResetModel();
     setHeaders({QStringLiteral("Date"), CurrentUnitsCaption(unit), QStringLiteral("Distance"),

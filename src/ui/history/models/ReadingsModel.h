@@ -1,8 +1,8 @@
 #pragma once
 
 #include "FillFigures.h"
-#include "HistoryEntries.h"
 #include "HistoryTableModel.h"
+#include "StoreRows.h"
 
 #include <QVector>
 
@@ -31,10 +31,10 @@ public:
 
     // readings in date order, oldest first (as the store lists them); unit is "Mile" or
     // "Kilometre".
-    void load(QVector<ReadingEntry> readings, const QString& unit);
+    void load(QVector<MileageEntry> readings, const QString& unit);
 
     // In load order, that is date order.
-    const QVector<ReadingEntry>& entries() const { return entries_; }
+    const QVector<MileageEntry>& entries() const { return entries_; }
     const FillFigures& figures(qsizetype entry) const { return figures_[entry]; }
 
 protected:
@@ -42,7 +42,7 @@ protected:
     Qt::Alignment alignment(int column) const override;
 
 private:
-    QVector<ReadingEntry> entries_;
+    QVector<MileageEntry> entries_;
     QVector<FillFigures> figures_;
     double scale_ = 0; // the largest reading: distances count their digits from it
 };

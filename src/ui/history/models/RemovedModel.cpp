@@ -15,6 +15,11 @@ QString RemovedModel::KindText(RemovedEntry::Kind kind)
                                                : QStringLiteral("Maintenance");
 }
 
+QDateTime RemovedModel::DateOf(const RemovedEntry& entry)
+{
+    return entry.kind == RemovedEntry::Kind::Reading ? entry.reading.Date : entry.maintenance.Date;
+}
+
 void RemovedModel::load(QVector<RemovedEntry> entries, const QString& unit)
 {
     beginResetModel();
@@ -25,8 +30,8 @@ void RemovedModel::load(QVector<RemovedEntry> entries, const QString& unit)
     const size_t count = size_t(entries_.size());
     std::vector<double> dates(count), removed(count);
     for (size_t i = 0; i < count; ++i) {
-        dates[i] = double(entries_[qsizetype(i)].date().toMSecsSinceEpoch());
-        removed[i] = double(entries_[qsizetype(i)].removedAt.toMSecsSinceEpoch());
+        dates[i] = double(DateOf(entries_[qsizetype(i)]).toMSecsSinceEpoch());
+        removed[i] = double(entries_[qsizetype(i)].RemovedAt.toMSecsSinceEpoch());
     }
     setNumericKeys(DateColumn, std::move(dates));
     setNumericKeys(RemovedAtColumn, std::move(removed));
@@ -40,14 +45,14 @@ QString RemovedModel::cellText(qsizetype entry, int column) const
     case KindColumn:
         return KindText(e.kind);
     case DateColumn:
-        return DateToText(e.date());
+        return DateToText(DateOf(e));
     case DetailsColumn:
         return e.kind == RemovedEntry::Kind::Reading ? ReadingDetails(e.reading, unit_)
                                                      : MaintenanceDetails(e.maintenance);
     case RemovedAtColumn:
-        return DateToText(e.removedAt);
+        return DateToText(e.RemovedAt);
     case ReasonColumn:
-        return e.reason;
+        return e.Reason;
     default:
         return {};
     }
@@ -55,6 +60,6 @@ QString RemovedModel::cellText(qsizetype entry, int column) const
 
 QString RemovedModel::sortText(qsizetype entry, int column) const
 {
-    return column == ReasonColumn ? entries_[entry].reason
+    return column == ReasonColumn ? entries_[entry].Reason
                                   : HistoryTableModel::sortText(entry, column);
 }

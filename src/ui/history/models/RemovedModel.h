@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HistoryEntries.h"
 #include "HistoryTableModel.h"
+#include "StoreRows.h"
 
 #include <QVector>
 
@@ -28,6 +28,8 @@ public:
     const QVector<RemovedEntry>& entries() const { return entries_; }
 
     static QString KindText(RemovedEntry::Kind kind);
+    // The date of the entry that was removed.
+    static QDateTime DateOf(const RemovedEntry& entry);
 
 protected:
     QString cellText(qsizetype entry, int column) const override;

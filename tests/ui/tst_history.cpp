@@ -14,7 +14,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -125,7 +124,6 @@ private slots:
     void initTestCase() { PinTestEnvironment(); }
     void cleanup() { flushDeletes(); }
 
-    void vehicleMenuOffersHistoryAndRename();
     void opensOnceAndFollowsTheVehicleShown();
     void editAnOldTypo();
     void editRefusedAsRecordMileageWouldWithBothNeighbours_data();
@@ -141,17 +139,6 @@ private slots:
     void renameIntoAnExistingVehicleMerges();
     void keysEscapeAndCopy();
 };
-
-void TestHistory::vehicleMenuOffersHistoryAndRename()
-{
-    Env env;
-    QStringList items;
-    for (QAction* action : Child<QMenu>(env.window.get(), "Vehicle")->actions())
-        items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(items, (QStringList{"Record Mileage", "Record Maintenance", "Add New Vehicle", "-",
-                                 "History...", "Rename Vehicle...", "Remove Latest Reading...",
-                                 "Remove Latest Maintenance Entry..."}));
-}
 
 void TestHistory::opensOnceAndFollowsTheVehicleShown()
 {

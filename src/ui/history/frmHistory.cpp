@@ -296,8 +296,7 @@ bool frmHistory::eventFilter(QObject* watched, QEvent* event)
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return run(ui->tabHistory->currentIndex() == RemovedTab ? &frmHistory::cmdPutBack_Click
-                                                                : &frmHistory::cmdEdit_Click);
+        return run(&frmHistory::cmdEdit_Click); // nothing on the Removed tab: no accidents
     case Qt::Key_Delete:
         return run(&frmHistory::cmdRemove_Click);
     default:

@@ -88,6 +88,12 @@ void frmHistory::load()
     ui->grdMaintenance->resizeRowsToContents();
     ui->grdRemoved->resizeRowsToContents();
     loadedStamp_ = log.ChangeStamp();
+    // Columns are fitted to the first rows shown; the user's widths stand after that.
+    if (!columnsFitted_) {
+        for (QTableView* view : {ui->grdReadings, ui->grdMaintenance, ui->grdRemoved})
+            view->resizeColumnsToContents();
+        columnsFitted_ = true;
+    }
     for (QTableView* view : {ui->grdReadings, ui->grdMaintenance, ui->grdRemoved})
         if (!view->currentIndex().isValid() && view->model()->rowCount() > 0)
             view->setCurrentIndex(view->model()->index(0, 0));

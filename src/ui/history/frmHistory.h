@@ -61,6 +61,7 @@ private:
     Changed changed_;
     QString registration_;
     std::pair<qint64, qint64> loadedStamp_{-1, -1};
+    bool columnsFitted_ = false;
     std::unique_ptr<Ui::frmHistory> ui;
     ReadingsModel* readings_;
     MaintenanceModel* maintenance_;

@@ -1,6 +1,7 @@
 #include "HistoryTableModel.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <numeric>
 
@@ -118,6 +119,11 @@ double HistoryTableModel::emptyKey()
     return -std::numeric_limits<double>::infinity();
 }
 
+double HistoryTableModel::DateKey(const QDateTime& date)
+{
+    return double(date.date().toJulianDay()) * 86400000.0 + date.time().msecsSinceStartOfDay();
+}
+
 void HistoryTableModel::orderEntries()
 {
     // Entries are loaded oldest first, so ties fall back on load order: newest first when
@@ -126,12 +132,22 @@ void HistoryTableModel::orderEntries()
     const bool descending = sortOrder_ == Qt::DescendingOrder;
     const std::vector<double>& keys = keys_[size_t(sortColumn_)];
     if (!keys.empty()) {
-        std::sort(order_.begin(), order_.end(), [&](qsizetype a, qsizetype b) {
-            const double ka = keys[size_t(a)], kb = keys[size_t(b)];
-            if (ka != kb)
-                return descending ? ka > kb : ka < kb;
-            return descending ? a > b : a < b;
-        });
+        // Entries usually arrive in date order already: then the order is read off, not sorted.
+        if (std::is_sorted(keys.begin(), keys.end())) {
+            if (descending)
+                std::reverse(order_.begin(), order_.end());
+            return;
+        }
+        // Keys beside their positions, so that the sort walks one contiguous array.
+        std::vector<std::pair<double, qsizetype>> keyed(order_.size());
+        for (size_t i = 0; i < keyed.size(); ++i)
+            keyed[i] = {keys[i], qsizetype(i)};
+        if (descending)
+            std::sort(keyed.begin(), keyed.end(), std::greater<>());
+        else
+            std::sort(keyed.begin(), keyed.end());
+        for (size_t i = 0; i < keyed.size(); ++i)
+            order_[i] = keyed[i].second;
         return;
     }
     std::vector<QString> texts(order_.size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QDateTime>
 #include <QStringList>
 #include <vector>
 
@@ -43,6 +44,8 @@ protected:
 
     // Stands for a figure that cannot be formed: below every number.
     static double emptyKey();
+    // A naive date-time as a number in its order, without any time-zone work.
+    static double DateKey(const QDateTime& date);
 
 private:
     void orderEntries();

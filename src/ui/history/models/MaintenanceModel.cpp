@@ -14,7 +14,7 @@ void MaintenanceModel::load(QVector<MaintenanceEntry> entries)
     const size_t count = size_t(entries_.size());
     std::vector<double> dates(count), costs(count);
     for (size_t i = 0; i < count; ++i) {
-        dates[i] = double(entries_[qsizetype(i)].row.Date.toMSecsSinceEpoch());
+        dates[i] = DateKey(entries_[qsizetype(i)].row.Date);
         costs[i] = entries_[qsizetype(i)].row.Cost;
     }
     setNumericKeys(DateColumn, std::move(dates));

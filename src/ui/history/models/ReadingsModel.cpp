@@ -41,7 +41,7 @@ void ReadingsModel::load(QVector<MileageEntry> readings, const QString& unit)
         const MileageRow& row = entries_[qsizetype(i)].row;
         const FillFigures f = FiguresOfFill(previous, row);
         figures_[qsizetype(i)] = f;
-        keys[DateColumn][i] = double(row.Date.toMSecsSinceEpoch());
+        keys[DateColumn][i] = DateKey(row.Date);
         keys[CurrentColumn][i] = row.CurrentMileage;
         keys[DistanceColumn][i] = key(f.Distance);
         keys[AmountColumn][i] = row.Amount;

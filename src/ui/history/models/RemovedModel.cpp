@@ -30,8 +30,8 @@ void RemovedModel::load(QVector<RemovedEntry> entries, const QString& unit)
     const size_t count = size_t(entries_.size());
     std::vector<double> dates(count), removed(count);
     for (size_t i = 0; i < count; ++i) {
-        dates[i] = double(DateOf(entries_[qsizetype(i)]).toMSecsSinceEpoch());
-        removed[i] = double(entries_[qsizetype(i)].RemovedAt.toMSecsSinceEpoch());
+        dates[i] = DateKey(DateOf(entries_[qsizetype(i)]));
+        removed[i] = DateKey(entries_[qsizetype(i)].RemovedAt);
     }
     setNumericKeys(DateColumn, std::move(dates));
     setNumericKeys(RemovedAtColumn, std::move(removed));

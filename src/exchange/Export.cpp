@@ -26,7 +26,8 @@ const QStringList& exportColumns()
                                         "Engine Capacity",
                                         "Registration Date",
                                         "Purchase Date",
-                                        "Removed At"};
+                                        "Removed At",
+                                        "Reason"};
     return columns;
 }
 
@@ -48,15 +49,18 @@ enum Column
     RegistrationDate,
     PurchaseDate,
     RemovedAt,
+    Reason, // only with the removed rows
     ColumnCount
 };
 
+// Writes the first `columns` fields of every row.
 class CsvOut
 {
 public:
+    explicit CsvOut(qsizetype columns) : columns_(columns) {}
     void row(const QStringList& fields)
     {
-        for (int i = 0; i < fields.size(); ++i) {
+        for (qsizetype i = 0; i < columns_; ++i) {
             if (i > 0)
                 text_ += QLatin1Char(',');
             text_ += CsvField(fields[i]);
@@ -66,6 +70,7 @@ public:
     QByteArray bytes() const { return text_.toUtf8(); }
 
 private:
+    qsizetype columns_;
     QString text_;
 };
 
@@ -102,22 +107,20 @@ QStringList maintenanceRow(const char* kind, const MaintenanceRow& m)
     return f;
 }
 
-// Removed entries follow the vehicle's live rows, each with the time it was removed.
+// Removed entries follow the vehicle's live rows, readings first, each with the time it was
+// removed and why.
 void writeRemoved(VehicleLog& log, const QString& registration, const QString& unit, CsvOut& out)
 {
-    const auto same = [&registration](const QString& other) {
-        return other.compare(registration, Qt::CaseInsensitive) == 0;
-    };
-    for (const RemovedMileageRow& r : log.RemovedMileage())
-        if (same(r.row.Registration)) {
-            QStringList f = mileageRow("Removed Mileage", r.row, unit);
+    const QVector<RemovedEntry> removed = log.RemovedEntries(registration);
+    for (const auto kind : {RemovedEntry::Kind::Reading, RemovedEntry::Kind::Maintenance})
+        for (const RemovedEntry& r : removed) {
+            if (r.kind != kind)
+                continue;
+            QStringList f = kind == RemovedEntry::Kind::Reading
+                                ? mileageRow("Removed Mileage", r.reading, unit)
+                                : maintenanceRow("Removed Maintenance", r.maintenance);
             f[RemovedAt] = StoredDateText(r.RemovedAt);
-            out.row(f);
-        }
-    for (const RemovedMaintenanceRow& r : log.RemovedMaintenance())
-        if (same(r.row.Registration)) {
-            QStringList f = maintenanceRow("Removed Maintenance", r.row);
-            f[RemovedAt] = StoredDateText(r.RemovedAt);
+            f[Reason] = r.Reason;
             out.row(f);
         }
 }
@@ -138,7 +141,7 @@ QByteArray ExportCsv(VehicleLog& log, const ExportOptions& options,
                 .arg(options.registration));
     const QString unit =
         options.logUnit == QLatin1String("Kilometre") ? options.logUnit : QStringLiteral("Mile");
-    CsvOut out;
+    CsvOut out(options.includeRemoved ? ColumnCount : Reason);
     out.row(exportColumns());
     qint64 done = 0;
     for (const QString& registration : registrations) {

@@ -124,19 +124,19 @@ std::optional<VehicleRow> vehicleOf(SqliteDatabase& db, const QString& registrat
                       StoredValues::ParseDate(q->utf8(6))};
 }
 
-// Every row of the vehicle, in every table, takes the new registration.
+// Every row of the vehicle, in every table, takes the new registration; its details row too
+// unless it is being merged away.
 void moveRows(SqliteDatabase& db, const QString& from, const QString& to, bool withDetails)
 {
-    const char* const tables[] = {
+    static const char* const updates[] = {
         R"(UPDATE "Mileage" SET "Registration" = ? WHERE "Registration" = ?)",
         R"(UPDATE "Maintenance" SET "Registration" = ? WHERE "Registration" = ?)",
         R"(UPDATE "Removed Mileage" SET "Registration" = ? WHERE "Registration" = ?)",
         R"(UPDATE "Removed Maintenance" SET "Registration" = ? WHERE "Registration" = ?)",
         R"(UPDATE "Vehicle Details" SET "Registration" = ? WHERE "Registration" = ?)"};
-    for (const char* sql : tables) {
-        if (!withDetails && sql == tables[4])
-            break;
-        SqliteQuery q = db.query(sql);
+    const int count = withDetails ? 5 : 4;
+    for (int i = 0; i < count; ++i) {
+        SqliteQuery q = db.query(updates[i]);
         q->bind(1, to);
         q->bind(2, from);
         q->run();

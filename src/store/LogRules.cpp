@@ -37,22 +37,41 @@ bool IsBelowZero(double reading)
     return reading < 0;
 }
 
-ReadingBounds BoundsFor(const QVector<MileageRow>& readings, const QDateTime& date, qsizetype skip)
+namespace {
+
+// One pass; `row` gives a reading of the list, or null for one left out.
+template <typename List, typename RowOf>
+ReadingBounds boundsOver(const List& list, const QDateTime& date, RowOf row)
 {
     ReadingBounds bounds;
-    for (qsizetype i = 0; i < readings.size(); ++i) {
-        if (i == skip)
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const MileageRow* r = row(i);
+        if (!r)
             continue;
-        const MileageRow& row = readings[i];
-        if (row.Date < date) {
-            if (!bounds.lower || row.CurrentMileage > bounds.lower->CurrentMileage)
-                bounds.lower = row;
-        } else if (row.Date > date) {
-            if (!bounds.upper || row.CurrentMileage < bounds.upper->CurrentMileage)
-                bounds.upper = row;
+        if (r->Date < date) {
+            if (!bounds.lower || r->CurrentMileage > bounds.lower->CurrentMileage)
+                bounds.lower = *r;
+        } else if (r->Date > date) {
+            if (!bounds.upper || r->CurrentMileage < bounds.upper->CurrentMileage)
+                bounds.upper = *r;
         }
     }
     return bounds;
+}
+
+} // namespace
+
+ReadingBounds BoundsFor(const QVector<MileageRow>& readings, const QDateTime& date, qsizetype skip)
+{
+    return boundsOver(readings, date,
+                      [&](qsizetype i) { return i == skip ? nullptr : &readings[i]; });
+}
+
+ReadingBounds BoundsFor(const QVector<MileageEntry>& entries, const QDateTime& date, qint64 skipId)
+{
+    return boundsOver(entries, date, [&](qsizetype i) {
+        return entries[i].id == skipId ? nullptr : &entries[i].row;
+    });
 }
 
 ReadingFit Fit(const ReadingBounds& bounds, double reading)

@@ -44,6 +44,8 @@ enum class ReadingFit
 // (the one being edited). Readings of the same date and time bound nothing.
 ReadingBounds BoundsFor(const QVector<MileageRow>& readings, const QDateTime& date,
                         qsizetype skip = -1);
+// The same over stored entries; `skipId` leaves out the entry of that id.
+ReadingBounds BoundsFor(const QVector<MileageEntry>& entries, const QDateTime& date, qint64 skipId);
 ReadingFit Fit(const ReadingBounds& bounds, double reading);
 
 // Two readings that break the order when one vehicle's readings are merged into another's.

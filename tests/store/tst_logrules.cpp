@@ -1,5 +1,7 @@
+#include "LogRuleWords.h"
 #include "LogRules.h"
 #include "StoredValues.h"
+#include "TestEnvironment.h"
 
 #include <QTest>
 
@@ -22,12 +24,17 @@ class TestLogRules : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { PinTestEnvironment(); }
     void bounds_data();
     void bounds();
     void future_data();
     void future();
     void registrationKey_data();
     void registrationKey();
+    void orderWords_data();
+    void orderWords();
+    void mergeConflict_data();
+    void mergeConflict();
 };
 
 // Readings in no particular order, as an edit or an import may meet them.
@@ -86,6 +93,14 @@ void TestLogRules::bounds()
     QCOMPARE(bounds.lower ? bounds.lower->CurrentMileage : -1., lower);
     QCOMPARE(bounds.upper ? bounds.upper->CurrentMileage : -1., upper);
     QCOMPARE(int(LogRules::Fit(bounds, mileage)), fit);
+
+    // Over stored entries, the one left out named by its id.
+    QVector<MileageEntry> entries;
+    for (qsizetype i = 0; i < readings.size(); ++i)
+        entries.append(MileageEntry{100 + i, readings[i]});
+    const LogRules::ReadingBounds byId = LogRules::BoundsFor(entries, date, 100 + skip);
+    QCOMPARE(byId.lower ? byId.lower->CurrentMileage : -1., lower);
+    QCOMPARE(byId.upper ? byId.upper->CurrentMileage : -1., upper);
 }
 
 void TestLogRules::future_data()
@@ -128,6 +143,69 @@ void TestLogRules::registrationKey()
     QFETCH(QString, b);
     QFETCH(bool, same);
     QCOMPARE(StoredValues::RegistrationKey(a) == StoredValues::RegistrationKey(b), same);
+}
+
+void TestLogRules::orderWords_data()
+{
+    QTest::addColumn<QVector<MileageRow>>("readings");
+    QTest::addColumn<QDateTime>("date");
+    QTest::addColumn<QString>("message");
+    const QVector<MileageRow> log{reading(day(2024, 1, 1), 10000),
+                                  reading(day(2024, 3, 1), 12345.5)};
+    QTest::newRow("between two") << log << day(2024, 2, 1)
+                                 << "The entry for 'Current Mileage' must lie between 10000 "
+                                    "(01/01/2024) and 12345.5 (01/03/2024)";
+    QTest::newRow("a first reading") << log << day(2023, 12, 1)
+                                     << "The entry for 'Current Mileage' must be at most 10000 "
+                                        "(01/01/2024)";
+    QTest::newRow("a last reading, the time of day left out")
+        << log << QDateTime(QDate(2024, 4, 1), QTime(9, 30), Qt::UTC)
+        << "The entry for 'Current Mileage' must be at least 12345.5 (01/03/2024)";
+}
+
+void TestLogRules::orderWords()
+{
+    QFETCH(QVector<MileageRow>, readings);
+    QFETCH(QDateTime, date);
+    QFETCH(QString, message);
+    QCOMPARE(LogRuleWords::OrderRuleMessage(LogRules::BoundsFor(readings, date)), message);
+}
+
+void TestLogRules::mergeConflict_data()
+{
+    QTest::addColumn<QVector<MileageRow>>("a");
+    QTest::addColumn<QVector<MileageRow>>("b");
+    QTest::addColumn<double>("earlier"); // -1: no conflict
+    QTest::addColumn<double>("later");
+    const QVector<MileageRow> a{reading(day(2024, 1, 1), 100), reading(day(2024, 3, 1), 300)};
+    QTest::newRow("interleaving in order")
+        << a << QVector<MileageRow>{reading(day(2024, 2, 1), 200), reading(day(2024, 4, 1), 400)}
+        << -1. << -1.;
+    QTest::newRow("same day, both orders merge")
+        << a << QVector<MileageRow>{reading(day(2024, 3, 1), 250), reading(day(2024, 3, 1), 350)}
+        << -1. << -1.;
+    QTest::newRow("an earlier reading above a later one")
+        << a << QVector<MileageRow>{reading(day(2024, 2, 1), 350)} << 350. << 300.;
+    QTest::newRow("a later reading below an earlier one")
+        << a << QVector<MileageRow>{reading(day(2024, 4, 1), 299)} << 300. << 299.;
+    QTest::newRow("the first conflict of several")
+        << a << QVector<MileageRow>{reading(day(2023, 12, 1), 150), reading(day(2024, 4, 1), 10)}
+        << 150. << 100.;
+    QTest::newRow("one list empty") << a << QVector<MileageRow>{} << -1. << -1.;
+}
+
+void TestLogRules::mergeConflict()
+{
+    QFETCH(QVector<MileageRow>, a);
+    QFETCH(QVector<MileageRow>, b);
+    QFETCH(double, earlier);
+    QFETCH(double, later);
+    for (const bool swapped : {false, true}) {
+        const auto conflict =
+            swapped ? LogRules::FirstMergeConflict(b, a) : LogRules::FirstMergeConflict(a, b);
+        QCOMPARE(conflict ? conflict->earlier.CurrentMileage : -1., earlier);
+        QCOMPARE(conflict ? conflict->later.CurrentMileage : -1., later);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLogRules)

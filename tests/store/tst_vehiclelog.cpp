@@ -1,4 +1,5 @@
 #include "SqliteDatabase.h"
+#include "StoreTestRows.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 #include "VehicleLog.h"
@@ -11,41 +12,7 @@
 #include <limits>
 #include <unistd.h>
 
-namespace {
-
-QDateTime day(int y, int m, int d)
-{
-    return AtMidnight(QDate(y, m, d));
-}
-
-VehicleRow vehicle(const QString& registration)
-{
-    VehicleRow row;
-    row.Registration = registration;
-    row.Make = QStringLiteral("Ford");
-    row.Model = QStringLiteral("Fiesta");
-    row.Fuel = QStringLiteral("Petrol");
-    row.EngineCapacity = 1.25;
-    row.RegistrationDate = day(2001, 4, 1);
-    row.PurchaseDate = day(2002, 5, 2);
-    return row;
-}
-
-MileageRow reading(const QString& registration, QDateTime date, double mileage, double amount = 0,
-                   double price = 0)
-{
-    return MileageRow{registration, date, mileage, amount, price};
-}
-
-QStringList mileages(const QVector<MileageRow>& rows)
-{
-    QStringList out;
-    for (const auto& r : rows)
-        out << PlainNumber(r.CurrentMileage);
-    return out;
-}
-
-} // namespace
+using namespace StoreTestRows;
 
 Q_DECLARE_METATYPE(MileageRow)
 
@@ -91,7 +58,8 @@ private slots:
     void removeLatestRefusals_data();
     void removeLatestRefusals();
     void removeLatestMaintenanceMovesIt();
-    void versionOneStoreIsUpgraded();
+    void olderStoresAreUpgraded_data();
+    void olderStoresAreUpgraded();
     void newerStoreRefusedByteForByte();
     void checkFindsBrokenRules_data();
     void checkFindsBrokenRules();
@@ -410,19 +378,6 @@ QByteArray contentOf(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Another connection to the file, as a second program or a hand edit would have.
-void rawExecute(const QString& path, const char* sql,
-                SqliteDatabase::Mode mode = SqliteDatabase::Mode::ReadWrite)
-{
-    SqliteDatabase db(path, mode, 1000);
-    db.execute(sql);
-}
-
-QDateTime at(int y, int m, int d, int h, int mi)
-{
-    return QDateTime(QDate(y, m, d), QTime(h, mi), Qt::UTC);
-}
-
 // Texts the user may read: never the engine's own words.
 bool soundsPlain(const QString& text)
 {
@@ -486,10 +441,16 @@ void TestVehicleLog::newestFirstBreaksTiesByReadingThenEntry()
     table->AppendMileage(reading("X", day(2026, 3, 1), 500, 2));
     table->AppendMileage(reading("X", day(2026, 3, 1), 500, 3));
     table->AppendMileage(reading("X", day(2026, 1, 1), 900, 4));
+    // Entered last, below two readings of its day: entry order alone would put it first.
+    table->AppendMileage(reading("X", day(2026, 3, 1), 400, 5));
     QStringList order;
     for (const auto& r : log_->MileageNewestFirst("X"))
         order << PlainNumber(r.Amount);
-    QCOMPARE(order, QStringList({"3", "2", "1", "4"}));
+    QCOMPARE(order, QStringList({"3", "2", "5", "1", "4"}));
+    QStringList entries;
+    for (const auto& e : log_->MileageEntries("X"))
+        entries << PlainNumber(e.row.Amount);
+    QCOMPARE(entries, QStringList({"4", "1", "5", "2", "3"}));
 }
 
 void TestVehicleLog::latestIsFirstOfNewestFirst()
@@ -574,6 +535,7 @@ void TestVehicleLog::removeLatestMileageMovesIt()
     QCOMPARE(gone[0].row.PricePer, 1.5);
     QCOMPARE(gone[0].row.Date, day(2026, 2, 1));
     QCOMPARE(gone[0].RemovedAt, at(2026, 4, 1, 9, 30));
+    QCOMPARE(gone[0].Reason, RemovalReason::Removed);
     QCOMPARE(gone[1].row.CurrentMileage, 50.0);
     QCOMPARE(gone[2].row.CurrentMileage, 150.0);
     QCOMPARE(gone[2].RemovedAt, at(2026, 4, 3, 11, 0));
@@ -632,11 +594,19 @@ void TestVehicleLog::removeLatestMaintenanceMovesIt()
     QCOMPARE(gone[2].row.Description, QStringLiteral("older"));
 }
 
-void TestVehicleLog::versionOneStoreIsUpgraded()
+void TestVehicleLog::olderStoresAreUpgraded_data()
 {
+    QTest::addColumn<int>("version");
+    QTest::newRow("version 1: no removed entries yet") << 1;
+    QTest::newRow("version 2: removed entries without a reason") << 2;
+}
+
+void TestVehicleLog::olderStoresAreUpgraded()
+{
+    QFETCH(int, version);
     log_.reset();
     const QString old = dir_->filePath(QStringLiteral("old.mdb"));
-    rawExecute(old, R"(
+    QByteArray sql = R"(
         CREATE TABLE "Vehicle Details" ("Registration" TEXT NOT NULL COLLATE NOCASE,
             "Make" TEXT, "Model" TEXT, "Fuel" TEXT, "Engine Capacity" REAL,
             "Registration Date" TEXT, "Purchase Date" TEXT) STRICT;
@@ -649,22 +619,45 @@ void TestVehicleLog::versionOneStoreIsUpgraded()
             '1900-01-01');
         INSERT INTO "Mileage" VALUES ('OLD1', '2020-01-01', 10, 0, 0);
         INSERT INTO "Mileage" VALUES ('OLD1', '2020-02-01', 20, 30, 1.2);
-        PRAGMA user_version = 1;)",
-               SqliteDatabase::Mode::Create);
+        PRAGMA user_version = 1;)";
+    if (version == 2)
+        sql += R"(
+        CREATE TABLE "Removed Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+            "Date" TEXT NOT NULL, "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL,
+            "Price Per" REAL NOT NULL, "Removed At" TEXT NOT NULL) STRICT;
+        CREATE TABLE "Removed Maintenance" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+            "Date" TEXT NOT NULL, "Cost" REAL NOT NULL, "Description" TEXT NOT NULL,
+            "Removed At" TEXT NOT NULL) STRICT;
+        INSERT INTO "Removed Mileage" VALUES ('OLD1', '2020-03-01', 30, 5, 1, '2020-03-02T08:00:00');
+        INSERT INTO "Removed Mileage" VALUES ('OLD1', '2020-03-03', 35, 5, 1, '2020-03-04T08:00:00');
+        INSERT INTO "Removed Maintenance" VALUES ('OLD1', '2020-01-05', 12, 'Oil',
+            '2020-01-06T09:00:00');
+        PRAGMA user_version = 2;)";
+    rawExecute(old, sql.constData(), SqliteDatabase::Mode::Create);
+    const int kept = version == 2 ? 2 : 0;
     auto log = VehicleLog::Open(old);
     QCOMPARE(mileages(log->MileageChronological("OLD1")), QStringList({"10", "20"}));
+    QCOMPARE(log->RemovedMileage().size(), kept);
+    for (const auto& r : log->RemovedMileage())
+        QCOMPARE(r.Reason, RemovalReason::Removed);
+    if (version == 2) {
+        QCOMPARE(log->RemovedMileage().at(1).row.CurrentMileage, 35.0);
+        QCOMPARE(log->RemovedMaintenance().at(0).RemovedAt, at(2020, 1, 6, 9, 0));
+        QCOMPARE(log->RemovedMaintenance().at(0).Reason, RemovalReason::Removed);
+    }
     QCOMPARE(log->RemoveLatestMileage("OLD1", at(2026, 1, 1, 0, 0)).CurrentMileage, 20.0);
-    QCOMPARE(log->RemovedMileage().size(), 1);
+    QCOMPARE(log->RemovedMileage().size(), kept + 1);
     QVERIFY(log->Check().isEmpty());
     log.reset();
     SqliteDatabase peek(old, SqliteDatabase::Mode::ReadOnly, 0);
-    QCOMPARE(peek.integer("PRAGMA user_version"), 2);
+    QCOMPARE(peek.integer("PRAGMA user_version"), qint64(VehicleLog::SchemaVersion));
+    QCOMPARE(peek.integer("SELECT count(*) FROM sqlite_master WHERE name LIKE '% 2'"), 0);
 }
 
 void TestVehicleLog::newerStoreRefusedByteForByte()
 {
     log_.reset();
-    rawExecute(path_, "PRAGMA user_version = 3");
+    rawExecute(path_, "PRAGMA user_version = 4");
     const QByteArray before = contentOf(path_);
     try {
         VehicleLog::Open(path_);
@@ -696,6 +689,9 @@ void TestVehicleLog::checkFindsBrokenRules_data()
         << QByteArray("PRAGMA user_version = 0") << QStringList({"no vehicle log version"});
     QTest::newRow("removed table missing") << QByteArray(R"(DROP TABLE "Removed Maintenance")")
                                            << QStringList({"\"Removed Maintenance\" is missing"});
+    QTest::newRow("reason column missing")
+        << QByteArray(R"(ALTER TABLE "Removed Mileage" DROP COLUMN "Reason")")
+        << QStringList({"\"Removed Mileage\" has no column \"Reason\""});
 }
 
 void TestVehicleLog::checkFindsBrokenRules()
@@ -776,7 +772,7 @@ void TestVehicleLog::unsoundRestoreChangesNothing_data()
     QTest::addColumn<QByteArray>("breakage"); // SQL run on a good store; "garbage": not SQLite
     QTest::addColumn<int>("code");
     QTest::newRow("not a database") << QByteArray("garbage") << 26;
-    QTest::newRow("newer version") << QByteArray("PRAGMA user_version = 3") << StoreError::TooNew;
+    QTest::newRow("newer version") << QByteArray("PRAGMA user_version = 4") << StoreError::TooNew;
     QTest::newRow("reading goes down")
         << QByteArray(R"(INSERT INTO "Mileage" VALUES ('S', '2029-01-01', 1, 0, 0))") << 11;
     QTest::newRow("tables missing") << QByteArray(R"(DROP TABLE "Maintenance")") << 11;

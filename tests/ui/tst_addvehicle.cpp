@@ -340,6 +340,9 @@ void TestAddVehicle::checksInOrder_data()
         {"empty mileage before existing",
          {"txtVehicleReg=AB12 CDE", "txtCurrentMileage="},
          required},
+        {"existing before mileage not numeric",
+         {"txtVehicleReg=AB12 CDE", "txtCurrentMileage=abc"},
+         QStringLiteral("An entry for this 'Vehicle Registration' already exists")},
         // Blanks around a registration are no part of it.
         {"registration of blanks", {"txtVehicleReg=   ", "txtCurrentMileage=-1"}, required},
         {"registration of a tab", {"txtVehicleReg=\t"}, required},

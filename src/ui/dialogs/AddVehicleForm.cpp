@@ -1,5 +1,6 @@
 #include "AddVehicleForm.h"
 
+#include "LogRules.h"
 #include "SharedState.h"
 #include "StoreError.h"
 #include "TextConversions.h"
@@ -59,7 +60,7 @@ bool AddVehicleForm::checkDate(QLineEdit* box, const QString& field)
         entryError(QStringLiteral("The entry for '%1' must be in date format").arg(field));
         return false;
     }
-    if (TextToDate(text) > AtMidnight(state_.platform.clock.today())) {
+    if (LogRules::IsFuture(TextToDate(text), state_.platform.clock.today())) {
         entryError(QStringLiteral("The entry for '%1' must be in the past").arg(field));
         return false;
     }
@@ -90,7 +91,7 @@ bool AddVehicleForm::checksPass()
         entryError(QStringLiteral("The entry for 'Current Mileage' must be numeric"));
         return false;
     }
-    if (TextToNumber(c_.txtCurrentMileage->text()) < 0) {
+    if (LogRules::IsBelowZero(TextToNumber(c_.txtCurrentMileage->text()))) {
         entryError(QStringLiteral("The entry for 'Current Mileage' must be a positive value"));
         return false;
     }
@@ -103,7 +104,7 @@ bool AddVehicleForm::checksPass()
     } else if (!IsNumericText(capacity)) {
         entryError(QStringLiteral("The entry for 'Engine Capacity' must be numeric"));
         return false;
-    } else if (TextToNumber(capacity) <= 0) {
+    } else if (!LogRules::IsPositive(TextToNumber(capacity))) {
         entryError(QStringLiteral("The entry for 'Engine Capacity' must be positive"));
         return false;
     }

@@ -1,5 +1,6 @@
 #include "dlgEnterMaintenance.h"
 
+#include "LogRules.h"
 #include "SharedState.h"
 #include "TextConversions.h"
 #include "WindowSupport.h"
@@ -65,19 +66,18 @@ void dlgEnterMaintenance::saveEntry()
     if (!IsDateText(dateText))
         return refuse(QStringLiteral("The entry for 'Date' must be in date format"));
     const QDateTime date = TextToDate(dateText);
-    // Today at midnight: today with a time of day counts as later than today.
-    if (date > AtMidnight(state_.platform.clock.today()))
+    if (LogRules::IsFuture(date, state_.platform.clock.today()))
         return refuse(QStringLiteral("The entry for 'Date' cannot be in the future"));
     if (!IsNumericText(amountText))
         return refuse(QStringLiteral("The entry for 'Amount' must be numeric"));
     const double cost = TextToNumber(amountText);
-    if (!(cost > 0))
+    if (!LogRules::IsPositive(cost))
         return refuse(QStringLiteral("The entry for 'Amount' must be a positive Value"));
     // Blanks only are not empty.
     if (description.isEmpty())
         return refuse(QStringLiteral("Please Enter a Description"));
     // The first entry of a vehicle may carry any date up to today.
-    if (!newestFirst.isEmpty() && date < newestFirst.first().Date)
+    if (!newestFirst.isEmpty() && LogRules::IsBeforeLatest(date, newestFirst.first().Date))
         return refuse(QStringLiteral("The entry for 'Date' is before the most recent entry"));
 
     if (!state_.MaintenanceTable)

@@ -1,5 +1,6 @@
 #include "dlgEnterMileage.h"
 
+#include "LogRules.h"
 #include "SharedState.h"
 #include "TextConversions.h"
 #include "UnitWording.h"
@@ -70,26 +71,25 @@ void dlgEnterMileage::saveEntry()
     if (!IsDateText(dateText))
         return refuse(QStringLiteral("The entry for 'Date' must be in date format"));
     const QDateTime date = TextToDate(dateText);
-    // Today at midnight: today with a time of day counts as later than today.
-    if (date > AtMidnight(state_.platform.clock.today()))
+    if (LogRules::IsFuture(date, state_.platform.clock.today()))
         return refuse(QStringLiteral("The entry for 'Date' cannot be in the future"));
-    if (latest && date < latest->Date)
+    if (latest && LogRules::IsBeforeLatest(date, latest->Date))
         return refuse(QStringLiteral("The entry for 'Date' is before the most recent entry"));
     if (!IsNumericText(mileageText))
         return refuse(QStringLiteral("The entry for 'Current Mileage' must be numeric"));
     // Compared as it will be stored, so "1,500" counts as 1500.
     const double mileage = TextToNumber(mileageText);
-    if (latest && mileage < latest->CurrentMileage)
+    if (latest && LogRules::IsBelowLatest(mileage, latest->CurrentMileage))
         return refuse(QStringLiteral("The entry for 'Mileage' is less than the most recent entry"));
     if (!IsNumericText(amountText))
         return refuse(QStringLiteral("The entry for 'Amount' must be numeric"));
     const double amount = TextToNumber(amountText);
-    if (!(amount > 0))
+    if (!LogRules::IsPositive(amount))
         return refuse(QStringLiteral("The entry for 'Amount' must be a positive Value"));
     if (!IsNumericText(pricePerText))
         return refuse(QStringLiteral("The entry for 'Price Per' must be numeric"));
     const double pricePer = TextToNumber(pricePerText);
-    if (!(pricePer > 0))
+    if (!LogRules::IsPositive(pricePer))
         return refuse(QStringLiteral("The entry for 'Price Per' must be a positive Value"));
 
     if (!state_.MileageTable)

@@ -1,0 +1,386 @@
+#include "StoreTestRows.h"
+#include "TestEnvironment.h"
+#include "VehicleLog.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace StoreTestRows;
+
+namespace {
+
+const QString Reg = QStringLiteral("AB12 CDE");
+
+// Everything a vehicle has in the store, one line per row, to show that a refusal changed
+// nothing.
+QStringList everything(VehicleLog& log, const QString& registration)
+{
+    QStringList out;
+    if (const auto v = log.FindVehicle(registration))
+        out << QStringLiteral("vehicle %1 %2 %3").arg(v->Registration, v->Make, v->Model);
+    for (const auto& e : log.MileageEntries(registration))
+        out << QStringLiteral("reading %1 %2 %3 %4")
+                   .arg(e.id)
+                   .arg(e.row.Registration, e.row.Date.toString(Qt::ISODate),
+                        PlainNumber(e.row.CurrentMileage));
+    for (const auto& e : log.MaintenanceEntries(registration))
+        out << QStringLiteral("maintenance %1 %2 %3")
+                   .arg(e.id)
+                   .arg(e.row.Registration, e.row.Description);
+    for (const auto& e : log.RemovedEntries(registration))
+        out << QStringLiteral("removed %1 %2").arg(e.id).arg(e.Reason);
+    return out;
+}
+
+} // namespace
+
+class TestLogMending : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { PinTestEnvironment(); }
+    void init();
+    void cleanup();
+
+    void readingAgainstBothNeighbours_data();
+    void readingAgainstBothNeighbours();
+    void removeAndPutBack();
+    void maintenanceEditedRemovedAndPutBack();
+    void removedEntriesOfOneVehicleInRemovalOrder();
+    void renameCarriesEveryRow_data();
+    void renameCarriesEveryRow();
+    void merge_data();
+    void merge();
+    void concurrentWriterCannotBreakTheOrder();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<VehicleLog> log_;
+    QString path_;
+    QVector<qint64> ids_; // the three readings of Reg, oldest first
+};
+
+void TestLogMending::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    path_ = dir_->filePath(QStringLiteral("Mileage.mdb"));
+    VehicleLog::Create(path_);
+    log_ = VehicleLog::Open(path_);
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle(Reg),
+                                                   reading(Reg, day(2024, 1, 1), 10000));
+    auto table = log_->OpenMileageTable();
+    table->AppendMileage(reading(Reg, day(2024, 2, 1), 10400, 40, 0.8));
+    table->AppendMileage(reading(Reg, day(2024, 3, 1), 10800, 40, 0.8));
+    ids_.clear();
+    for (const auto& e : log_->MileageEntries(Reg))
+        ids_ << e.id;
+}
+
+void TestLogMending::cleanup()
+{
+    log_.reset();
+    dir_.reset();
+}
+
+// Readings 10000 (1 Jan), 10400 (1 Feb), 10800 (1 Mar).
+void TestLogMending::readingAgainstBothNeighbours_data()
+{
+    QTest::addColumn<int>("replaced"); // index of the reading edited; -1: a reading added
+    QTest::addColumn<QDateTime>("date");
+    QTest::addColumn<double>("mileage");
+    QTest::addColumn<QString>("refusal"); // empty: stored
+
+    QTest::newRow("edit within both neighbours") << 1 << day(2024, 2, 1) << 10500. << "";
+    QTest::newRow("edit equal to the earlier") << 1 << day(2024, 2, 1) << 10000. << "";
+    QTest::newRow("edit below the earlier")
+        << 1 << day(2024, 2, 1) << 9999.
+        << "must lie between 10000 (01/01/2024) and 10800 (01/03/2024).";
+    QTest::newRow("edit above the later")
+        << 1 << day(2024, 2, 1) << 10801.
+        << "must lie between 10000 (01/01/2024) and 10800 (01/03/2024).";
+    QTest::newRow("edit of the first above its later")
+        << 0 << day(2024, 1, 1) << 10401. << "must be at most 10400 (01/02/2024).";
+    QTest::newRow("edit of the last below its earlier")
+        << 2 << day(2024, 3, 1) << 10399. << "must be at least 10400 (01/02/2024).";
+    QTest::newRow("edit moving the date between others") << 2 << day(2024, 1, 15) << 10100. << "";
+    QTest::newRow("edit moving the date past a lower reading")
+        << 0 << day(2024, 2, 15) << 10000. << "must lie between 10400 (01/02/2024) and 10800";
+    QTest::newRow("add between") << -1 << day(2024, 2, 15) << 10600. << "";
+    QTest::newRow("add on a neighbour's day") << -1 << day(2024, 2, 1) << 10300. << "";
+    QTest::newRow("add below the earlier")
+        << -1 << day(2024, 2, 15) << 10300.
+        << "must lie between 10400 (01/02/2024) and 10800 (01/03/2024).";
+    QTest::newRow("add above the later")
+        << -1 << day(2024, 2, 15) << 10900.
+        << "must lie between 10400 (01/02/2024) and 10800 (01/03/2024).";
+    QTest::newRow("add before every reading") << -1 << day(2023, 12, 1) << 9000. << "";
+    QTest::newRow("add before every reading, too high")
+        << -1 << day(2023, 12, 1) << 10001. << "must be at most 10000 (01/01/2024).";
+    QTest::newRow("add after every reading, too low")
+        << -1 << day(2024, 4, 1) << 10799. << "must be at least 10800 (01/03/2024).";
+}
+
+void TestLogMending::readingAgainstBothNeighbours()
+{
+    QFETCH(int, replaced);
+    QFETCH(QDateTime, date);
+    QFETCH(double, mileage);
+    QFETCH(QString, refusal);
+    const QStringList before = everything(*log_, Reg);
+    // Another vehicle's higher readings bound nothing.
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("OTHER"),
+                                                   reading("OTHER", day(2024, 2, 10), 99999));
+    const MileageRow row{QStringLiteral("ignored for an edit"), date, mileage, 30, 1.5};
+    const QDateTime when = at(2024, 5, 1, 12, 0);
+    try {
+        if (replaced >= 0)
+            log_->ReplaceMileage(ids_[replaced], row, when);
+        else
+            log_->AddMileage(MileageRow{Reg, date, mileage, 30, 1.5});
+        QVERIFY2(refusal.isEmpty(), "the change should have been refused");
+    } catch (const StoreError& e) {
+        QVERIFY2(!refusal.isEmpty(), qPrintable(e.text()));
+        QCOMPARE(e.code(), StoreError::OutOfOrder);
+        QVERIFY2(e.text().contains(refusal), qPrintable(e.text()));
+        QVERIFY2(e.text().endsWith(QLatin1String("Nothing was changed.")), qPrintable(e.text()));
+        QCOMPARE(everything(*log_, Reg), before);
+        return;
+    }
+    const auto entries = log_->MileageEntries(Reg);
+    QCOMPARE(entries.size(), replaced >= 0 ? 3 : 4);
+    const auto stored = std::find_if(entries.begin(), entries.end(), [&](const MileageEntry& e) {
+        return e.row.Date == date && e.row.CurrentMileage == mileage && e.row.Amount == 30;
+    });
+    QVERIFY(stored != entries.end());
+    QCOMPARE(stored->row.Registration, Reg);
+    QVERIFY(log_->Check().isEmpty());
+    const auto removed = log_->RemovedEntries(Reg);
+    if (replaced < 0) {
+        QVERIFY(removed.isEmpty());
+        return;
+    }
+    // The entry keeps its id; the old row waits in its Removed table.
+    QCOMPARE(stored->id, ids_[replaced]);
+    QCOMPARE(removed.size(), 1);
+    QCOMPARE(removed[0].kind, RemovedEntry::Kind::Reading);
+    QCOMPARE(removed[0].reading.CurrentMileage, 10000. + 400 * replaced);
+    QCOMPARE(removed[0].RemovedAt, when);
+    QCOMPARE(removed[0].Reason, QStringLiteral("Replaced by an edit"));
+}
+
+void TestLogMending::removeAndPutBack()
+{
+    log_->RemoveMileage(ids_[1], at(2024, 5, 1, 9, 0));
+    QCOMPARE(mileages(log_->MileageChronological(Reg)), QStringList({"10000", "10800"}));
+    auto removed = log_->RemovedEntries(Reg);
+    QCOMPARE(removed.size(), 1);
+    QCOMPARE(removed[0].reading.CurrentMileage, 10400.);
+    QCOMPARE(removed[0].reading.Amount, 40.);
+    QCOMPARE(removed[0].Reason, QStringLiteral("Removed"));
+
+    // Put back while it still fits; it comes back whole, and leaves the Removed table.
+    const qint64 back = log_->PutBackMileage(removed[0].id);
+    QCOMPARE(mileages(log_->MileageChronological(Reg)), QStringList({"10000", "10400", "10800"}));
+    QCOMPARE(log_->MileageEntries(Reg)[1].id, back);
+    QCOMPARE(log_->MileageEntries(Reg)[1].row.PricePer, 0.8);
+    QVERIFY(log_->RemovedEntries(Reg).isEmpty());
+
+    // Removed again, then a lower reading is added after its date: it no longer fits.
+    log_->RemoveMileage(back, at(2024, 5, 2, 9, 0));
+    log_->AddMileage(reading(Reg, day(2024, 2, 20), 10300, 20, 0.8));
+    removed = log_->RemovedEntries(Reg);
+    const QStringList before = everything(*log_, Reg);
+    try {
+        log_->PutBackMileage(removed[0].id);
+        QFAIL("a reading that no longer fits should stay removed");
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), StoreError::OutOfOrder);
+        QCOMPARE(e.text(), QStringLiteral("The reading of 10400 on 01/02/2024 cannot be put back: "
+                                          "it must lie between 10000 (01/01/2024) and 10300 "
+                                          "(20/02/2024). Nothing was changed."));
+    }
+    QCOMPARE(everything(*log_, Reg), before);
+
+    // A vehicle's only reading stays, as with Remove Latest.
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("ONE"),
+                                                   reading("ONE", day(2024, 1, 1), 5));
+    const qint64 only = log_->MileageEntries("ONE").first().id;
+    try {
+        log_->RemoveMileage(only, at(2024, 5, 3, 9, 0));
+        QFAIL("the only reading should stay");
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), StoreError::OnlyReading);
+    }
+    QCOMPARE(log_->MileageEntries("ONE").size(), 1);
+    QVERIFY_THROWS_EXCEPTION(StoreError, log_->RemoveMileage(only + 1000, at(2024, 5, 3, 9, 0)));
+}
+
+void TestLogMending::maintenanceEditedRemovedAndPutBack()
+{
+    const qint64 oil =
+        log_->AddMaintenance(MaintenanceRow{Reg, day(2024, 2, 10), 27000, QStringLiteral("Oil")});
+    // Any past date, before the latest entry too.
+    const qint64 tyres =
+        log_->AddMaintenance(MaintenanceRow{Reg, day(2023, 6, 1), 300, QStringLiteral("Tyres")});
+    log_->ReplaceMaintenance(oil, MaintenanceRow{Reg, day(2024, 2, 10), 270, "Oil\nand filter"},
+                             at(2024, 5, 1, 10, 0));
+    auto entries = log_->MaintenanceEntries(Reg);
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0].id, tyres);
+    QCOMPARE(entries[1].id, oil);
+    QCOMPARE(entries[1].row.Cost, 270.);
+    QCOMPARE(entries[1].row.Description, QStringLiteral("Oil\nand filter"));
+    log_->RemoveMaintenance(tyres, at(2024, 5, 1, 11, 0));
+
+    const auto removed = log_->RemovedEntries(Reg);
+    QCOMPARE(removed.size(), 2);
+    QCOMPARE(removed[0].kind, RemovedEntry::Kind::Maintenance);
+    QCOMPARE(removed[0].maintenance.Cost, 27000.);
+    QCOMPARE(removed[0].Reason, QStringLiteral("Replaced by an edit"));
+    QCOMPARE(removed[1].maintenance.Description, QStringLiteral("Tyres"));
+    QCOMPARE(removed[1].Reason, QStringLiteral("Removed"));
+
+    log_->PutBackMaintenance(removed[1].id);
+    entries = log_->MaintenanceEntries(Reg);
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0].row.Description, QStringLiteral("Tyres"));
+    QCOMPARE(log_->RemovedEntries(Reg).size(), 1);
+    QVERIFY_THROWS_EXCEPTION(StoreError, log_->PutBackMaintenance(removed[1].id));
+}
+
+void TestLogMending::removedEntriesOfOneVehicleInRemovalOrder()
+{
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("OTHER"),
+                                                   reading("OTHER", day(2024, 1, 1), 1));
+    log_->OpenMileageTable()->AppendMileage(reading("OTHER", day(2024, 1, 2), 2));
+    log_->AddMaintenance(MaintenanceRow{Reg, day(2024, 1, 5), 12, QStringLiteral("Wipers")});
+    log_->RemoveMaintenance(log_->MaintenanceEntries(Reg)[0].id, at(2024, 5, 1, 8, 0));
+    log_->RemoveMileage(ids_[2], at(2024, 5, 1, 9, 0));
+    log_->RemoveLatestMileage("OTHER", at(2024, 5, 1, 7, 0));
+    log_->RemoveMileage(ids_[1], at(2024, 5, 1, 8, 0));
+    QStringList order;
+    for (const auto& e : log_->RemovedEntries(QStringLiteral("ab12 cde")))
+        order << (e.kind == RemovedEntry::Kind::Reading ? PlainNumber(e.reading.CurrentMileage)
+                                                        : e.maintenance.Description);
+    // At the same moment a reading comes before a maintenance entry.
+    QCOMPARE(order, QStringList({"10400", "Wipers", "10800"}));
+}
+
+void TestLogMending::renameCarriesEveryRow_data()
+{
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("stored"); // what the vehicle is then called
+    QTest::addColumn<int>("code");       // 0: renamed
+    QTest::newRow("a new registration") << "AB12CDE"
+                                        << "AB12CDE" << 0;
+    QTest::newRow("blanks around are no part of it") << "  KM02 XYZ "
+                                                     << "KM02 XYZ" << 0;
+    QTest::newRow("letter case alone") << "ab12 cde"
+                                       << "ab12 cde" << 0;
+    QTest::newRow("blanks only") << " \t "
+                                 << "AB12 CDE" << StoreError::Blank;
+    QTest::newRow("another vehicle's, in another case") << "other"
+                                                        << "AB12 CDE" << StoreError::AlreadyExists;
+}
+
+void TestLogMending::renameCarriesEveryRow()
+{
+    QFETCH(QString, to);
+    QFETCH(QString, stored);
+    QFETCH(int, code);
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("OTHER"),
+                                                   reading("OTHER", day(2024, 1, 1), 1));
+    log_->AddMaintenance(MaintenanceRow{Reg, day(2024, 1, 5), 12, QStringLiteral("Wipers")});
+    log_->AddMaintenance(MaintenanceRow{Reg, day(2024, 1, 6), 13, QStringLiteral("Bulb")});
+    log_->RemoveMaintenance(log_->MaintenanceEntries(Reg)[1].id, at(2024, 5, 1, 8, 0));
+    log_->RemoveMileage(ids_[2], at(2024, 5, 1, 9, 0));
+    const QStringList before = everything(*log_, Reg);
+    try {
+        log_->RenameVehicle(QStringLiteral("ab12 CDE"), to);
+        QCOMPARE(0, code);
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), code);
+        QCOMPARE(everything(*log_, Reg), before);
+        return;
+    }
+    QCOMPARE(log_->ListRegistrations().size(), 2);
+    QVERIFY(log_->ListRegistrations().contains(stored));
+    QCOMPARE(log_->FindVehicle(stored)->Registration, stored);
+    QCOMPARE(log_->FindVehicle(stored)->Make, QStringLiteral("Ford"));
+    // Every row went across, spelled as the vehicle now is.
+    QStringList after = before;
+    after.replaceInStrings(Reg, stored);
+    QCOMPARE(everything(*log_, stored), after);
+    for (const auto& e : log_->RemovedEntries(stored))
+        QCOMPARE(e.kind == RemovedEntry::Kind::Reading ? e.reading.Registration
+                                                       : e.maintenance.Registration,
+                 stored);
+    QVERIFY(log_->Check().isEmpty());
+}
+
+void TestLogMending::merge_data()
+{
+    QTest::addColumn<QVector<MileageRow>>("fromReadings"); // beside its first reading
+    QTest::addColumn<QString>("refusal");                  // empty: merged
+    QTest::newRow("readings interleave in order")
+        << QVector<MileageRow>{reading("AB12CDE", day(2024, 2, 15), 10600),
+                               reading("AB12CDE", day(2024, 3, 1), 10800)}
+        << "";
+    QTest::newRow("a reading above a later one")
+        << QVector<MileageRow>{reading("AB12CDE", day(2024, 2, 15), 10900)}
+        << "The records of AB12CDE cannot be merged into AB12 CDE: the reading of 10900 on "
+           "15/02/2024 (AB12CDE) is higher than the reading of 10800 on 01/03/2024 (AB12 CDE) "
+           "dated after it. Nothing was changed.";
+}
+
+void TestLogMending::merge()
+{
+    QFETCH(QVector<MileageRow>, fromReadings);
+    QFETCH(QString, refusal);
+    const QString from = QStringLiteral("AB12CDE");
+    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle(from),
+                                                   reading(from, day(2024, 1, 20), 10200, 0, 0));
+    LogBatch batch;
+    batch.mileage = fromReadings;
+    batch.maintenance << MaintenanceRow{from, day(2024, 2, 2), 50, QStringLiteral("MOT")};
+    log_->AppendBatch(batch);
+    log_->RemoveMaintenance(log_->MaintenanceEntries(from)[0].id, at(2024, 5, 1, 8, 0));
+    // The vehicle merged into has no make: it takes the other's.
+    VehicleRow bare = vehicle(Reg);
+    bare.Make.clear();
+    log_->EditVehicle(Reg, bare);
+    const QStringList before = everything(*log_, from) + everything(*log_, Reg);
+    try {
+        log_->MergeVehicle(from, Reg);
+        QVERIFY(refusal.isEmpty());
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), StoreError::OutOfOrder);
+        QCOMPARE(e.text(), refusal);
+        QCOMPARE(everything(*log_, from) + everything(*log_, Reg), before);
+        return;
+    }
+    QCOMPARE(log_->ListRegistrations(), QStringList({Reg}));
+    QCOMPARE(log_->FindVehicle(Reg)->Make, QStringLiteral("Ford"));
+    QCOMPARE(log_->MileageEntries(Reg).size(), 4 + fromReadings.size());
+    QCOMPARE(log_->RemovedEntries(Reg).size(), 1);
+    QVERIFY(log_->MileageEntries(from).isEmpty());
+    QVERIFY(log_->Check().isEmpty());
+}
+
+// Another program adds a reading after the dialogs have checked theirs: the store's own check
+// inside the transaction still refuses the edit.
+void TestLogMending::concurrentWriterCannotBreakTheOrder()
+{
+    const QStringList before = everything(*log_, Reg);
+    auto other = VehicleLog::Open(path_);
+    other->AddMileage(reading(Reg, day(2024, 2, 20), 10500));
+    QVERIFY_THROWS_EXCEPTION(
+        StoreError,
+        log_->ReplaceMileage(ids_[1], reading(Reg, day(2024, 2, 1), 10600), at(2024, 5, 1, 9, 0)));
+    QCOMPARE(log_->RemovedEntries(Reg).size(), 0);
+    QCOMPARE(everything(*log_, Reg).size(), before.size() + 1);
+}
+
+QTEST_GUILESS_MAIN(TestLogMending)
+#include "tst_logmending.moc"

@@ -74,16 +74,8 @@ void dlgEditReading::saveEntry()
         return refuse(QStringLiteral("The entry for 'Current Mileage' must be numeric"));
     const double mileage = TextToNumber(mileageText);
 
-    const QVector<MileageEntry> entries = state_.LogDatabase->MileageEntries(registration_);
-    QVector<MileageRow> readings;
-    readings.reserve(entries.size());
-    qsizetype skip = -1;
-    for (const MileageEntry& e : entries) {
-        if (editing_ && e.id == editing_->id)
-            skip = readings.size();
-        readings.append(e.row);
-    }
-    const LogRules::ReadingBounds bounds = LogRules::BoundsFor(readings, date, skip);
+    const LogRules::ReadingBounds bounds = LogRules::BoundsFor(
+        state_.LogDatabase->MileageEntries(registration_), date, editing_ ? editing_->id : -1);
     if (LogRules::Fit(bounds, mileage) != LogRules::ReadingFit::Fits)
         return refuse(LogRuleWords::OrderRuleMessage(bounds));
 

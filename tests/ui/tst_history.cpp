@@ -182,6 +182,7 @@ void TestHistory::editAnOldTypo()
     QCOMPARE(env.readings(Reg), (QList<double>{10000, 10500, 10800, 11200}));
     QCOMPARE(column(readings, ReadingsModel::DistanceColumn),
              (QStringList{"400", "300", "500", ""}));
+    QCOMPARE(readings->currentIndex().row(), 2); // still on the mended reading
     // The main window follows at once: fuel to date 40 + 45 + 40.
     QCOMPARE(env.label("lblCost"), QStringLiteral("£125.00"));
     QTableView* removed = table(history, "grdRemoved");

@@ -17,6 +17,8 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -81,6 +83,17 @@ void frmHistory::ShowVehicle(const QString& registration)
 void frmHistory::load()
 {
     VehicleLog& log = *state_.LogDatabase;
+    QTableView* const views[] = {ui->grdReadings, ui->grdMaintenance, ui->grdRemoved};
+    // The entry each table stood on stays current when the same vehicle is read again.
+    std::optional<qint64> current[3];
+    if (registration_ == loadedRegistration_)
+        for (int i = 0; i < 3; ++i) {
+            const auto* model = static_cast<const HistoryTableModel*>(views[i]->model());
+            const qsizetype entry = model->entryAt(views[i]->currentIndex().row());
+            if (entry >= 0)
+                current[i] = model->entryKey(entry);
+        }
+    loadedRegistration_ = registration_;
     setWindowTitle(QStringLiteral("History of ") + registration_);
     readings_->load(log.MileageEntries(registration_), state_.DistanceUnit);
     maintenance_->load(log.MaintenanceEntries(registration_));
@@ -94,9 +107,12 @@ void frmHistory::load()
             view->resizeColumnsToContents();
         columnsFitted_ = true;
     }
-    for (QTableView* view : {ui->grdReadings, ui->grdMaintenance, ui->grdRemoved})
-        if (!view->currentIndex().isValid() && view->model()->rowCount() > 0)
-            view->setCurrentIndex(view->model()->index(0, 0));
+    for (int i = 0; i < 3; ++i) {
+        const auto* model = static_cast<const HistoryTableModel*>(views[i]->model());
+        const int row = current[i] ? model->rowOfKey(*current[i]) : -1;
+        if (row >= 0 || model->rowCount() > 0)
+            views[i]->setCurrentIndex(model->index(std::max(row, 0), 0));
+    }
 }
 
 void frmHistory::tabHistory_Change()

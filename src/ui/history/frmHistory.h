@@ -60,6 +60,7 @@ private:
     SharedState& state_;
     Changed changed_;
     QString registration_;
+    QString loadedRegistration_;
     std::pair<qint64, qint64> loadedStamp_{-1, -1};
     bool columnsFitted_ = false;
     std::unique_ptr<Ui::frmHistory> ui;

@@ -80,6 +80,14 @@ int HistoryTableModel::rowOf(qsizetype entry) const
     return at == order_.end() ? -1 : int(at - order_.begin());
 }
 
+int HistoryTableModel::rowOfKey(qint64 key) const
+{
+    for (size_t row = 0; row < order_.size(); ++row)
+        if (entryKey(order_[row]) == key)
+            return int(row);
+    return -1;
+}
+
 void HistoryTableModel::setHeaders(const QStringList& headers)
 {
     headers_ = headers;

@@ -26,6 +26,9 @@ public:
     qsizetype entryAt(int row) const;
     // The table row that shows an entry; -1 when none does.
     int rowOf(qsizetype entry) const;
+    // Identifies an entry across loads (its id in the store); rowOfKey finds it again.
+    virtual qint64 entryKey(qsizetype entry) const = 0;
+    int rowOfKey(qint64 key) const;
     int sortColumn() const { return sortColumn_; }
     Qt::SortOrder sortOrder() const { return sortOrder_; }
 

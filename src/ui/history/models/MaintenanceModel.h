@@ -25,6 +25,8 @@ public:
     void load(QVector<MaintenanceEntry> entries);
     const QVector<MaintenanceEntry>& entries() const { return entries_; }
 
+    qint64 entryKey(qsizetype entry) const override { return entries_[entry].id; }
+
 protected:
     QString cellText(qsizetype entry, int column) const override;
     QString sortText(qsizetype entry, int column) const override;

@@ -37,6 +37,8 @@ public:
     const QVector<MileageEntry>& entries() const { return entries_; }
     const FillFigures& figures(qsizetype entry) const { return figures_[entry]; }
 
+    qint64 entryKey(qsizetype entry) const override { return entries_[entry].id; }
+
 protected:
     QString cellText(qsizetype entry, int column) const override;
     Qt::Alignment alignment(int column) const override;

@@ -31,6 +31,12 @@ public:
     // The date of the entry that was removed.
     static QDateTime DateOf(const RemovedEntry& entry);
 
+    // The two Removed tables number their rows apart.
+    qint64 entryKey(qsizetype entry) const override
+    {
+        return entries_[entry].id * 2 + (entries_[entry].kind == RemovedEntry::Kind::Maintenance);
+    }
+
 protected:
     QString cellText(qsizetype entry, int column) const override;
     QString sortText(qsizetype entry, int column) const override;

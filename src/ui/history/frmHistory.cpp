@@ -101,12 +101,12 @@ void frmHistory::load()
     ui->grdMaintenance->resizeRowsToContents();
     ui->grdRemoved->resizeRowsToContents();
     loadedStamp_ = log.ChangeStamp();
-    // Columns are fitted to the first rows shown; the user's widths stand after that.
-    if (!columnsFitted_) {
-        for (QTableView* view : {ui->grdReadings, ui->grdMaintenance, ui->grdRemoved})
-            view->resizeColumnsToContents();
-        columnsFitted_ = true;
-    }
+    // Columns are fitted to the first rows a table shows; the user's widths stand after that.
+    for (int i = 0; i < 3; ++i)
+        if (!columnsFitted_[i] && views[i]->model()->rowCount() > 0) {
+            views[i]->resizeColumnsToContents();
+            columnsFitted_[i] = true;
+        }
     for (int i = 0; i < 3; ++i) {
         const auto* model = static_cast<const HistoryTableModel*>(views[i]->model());
         const int row = current[i] ? model->rowOfKey(*current[i]) : -1;

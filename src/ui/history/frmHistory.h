@@ -62,7 +62,7 @@ private:
     QString registration_;
     QString loadedRegistration_;
     std::pair<qint64, qint64> loadedStamp_{-1, -1};
-    bool columnsFitted_ = false;
+    bool columnsFitted_[3] = {false, false, false};
     std::unique_ptr<Ui::frmHistory> ui;
     ReadingsModel* readings_;
     MaintenanceModel* maintenance_;

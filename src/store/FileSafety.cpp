@@ -1,6 +1,7 @@
 #include "FileSafety.h"
 
 #include "StoreError.h"
+#include "StoreLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,7 +48,7 @@ TempArea::TempArea(const QString& folder, const QString& storeFileName, int wait
           QDir(folder).filePath(storeFileName + QStringLiteral(".kelmot-temp.lock"))))
 {
     lock_->setStaleLockTime(0); // only a lock whose process has gone is taken over
-    if (lock_->tryLock(waitMs))
+    if (StoreLock::TakeOver(*lock_, waitMs))
         return;
     if (lock_->error() == QLockFile::LockFailedError)
         throw StoreError(StoreError::Busy,

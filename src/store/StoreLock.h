@@ -33,6 +33,10 @@ public:
     static QString RealStorePath(const QString& storePath);
     static QString LockPathFor(const QString& storePath);
 
+    // QLockFile::tryLock, and then takes over a lock file that names no owner (a process killed
+    // between making it and writing in it) once no process holds it open.
+    static bool TakeOver(QLockFile& file, int waitMs);
+
 private:
     QString lockPath_;
     std::unique_ptr<QLockFile> file_;

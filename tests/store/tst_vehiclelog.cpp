@@ -1068,6 +1068,16 @@ void TestVehicleLog::restoreWaitsForTheLockOwner()
     QVERIFY(!VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), &running, {}}).isEmpty());
     QVERIFY(running.isHeld());
     QCOMPARE(VehicleLog::Open(path_)->ListRegistrations(), QStringList{"NEW"});
+
+    // A lock file naming no owner, as a kill between making it and writing it leaves, is taken
+    // over once no process holds it.
+    running.release();
+    {
+        QFile empty(StoreLock::LockPathFor(path_));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+    }
+    StoreLock next(path_);
+    QVERIFY(next.tryAcquire(0));
 }
 
 void TestVehicleLog::leftoversOfInterruptedRunsRemoved_data()

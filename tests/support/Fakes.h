@@ -39,8 +39,17 @@ public:
     {
         shown.append({text, title, icon});
     }
+    // Recorded with the other messages (icon None); answers with the next of answers, or Yes.
+    bool ask(const QString& text, const QString& title) override
+    {
+        shown.append({text, title, Icon::None});
+        asked << text;
+        return answers.isEmpty() ? true : answers.takeFirst();
+    }
     QString lastText() const { return shown.isEmpty() ? QString() : shown.last().text; }
     QVector<Shown> shown;
+    QStringList asked;
+    QList<bool> answers;
 };
 
 class FakeSettings final : public SettingsStore

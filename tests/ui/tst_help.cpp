@@ -82,9 +82,9 @@ void TestHelp::builtHelpFileHoldsEveryTopic()
     const QByteArray introduction = ChmHelpViewer::ReadTopic(BuiltHelpFile(), "/Introduction.htm");
     QVERIFY(introduction.contains("<title>Introduction to Kelmot</title>"));
     QCOMPARE(ChmHelpViewer::ReadTopic(BuiltHelpFile(), "Introduction.htm"), introduction);
-    for (const char* topic :
-         {"MainWindow.htm", "RecordMileage.htm", "RecordMaintenance.htm", "AddNewVehicle.htm",
-          "MaintenanceReport.htm", "Preferences.htm", "About.htm", "Kelmot.css", "Kelmot.hhc"})
+    for (const char* topic : {"MainWindow.htm", "RecordMileage.htm", "RecordMaintenance.htm",
+                              "AddNewVehicle.htm", "History.htm", "MaintenanceReport.htm",
+                              "Preferences.htm", "About.htm", "Kelmot.css", "Kelmot.hhc"})
         QVERIFY2(!ChmHelpViewer::ReadTopic(BuiltHelpFile(), QString::fromLatin1(topic)).isEmpty(),
                  topic);
 }

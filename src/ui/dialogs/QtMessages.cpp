@@ -26,3 +26,16 @@ void QtMessages::show(const QString& text, const QString& title, Icon icon)
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }
+
+bool QtMessages::ask(const QString& text, const QString& title)
+{
+    QMessageBox box;
+    box.setIcon(QMessageBox::Question);
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}

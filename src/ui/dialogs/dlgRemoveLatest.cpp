@@ -63,6 +63,13 @@ dlgRemoveLatest::dlgRemoveLatest(Messages& messages, const MaintenanceRow& entry
 
 dlgRemoveLatest::~dlgRemoveLatest() = default;
 
+QString dlgRemoveLatest::OnlyReadingText(const QString& registration)
+{
+    return QStringLiteral("This is the only reading of %1, and every vehicle keeps at least one, "
+                          "so it cannot be removed.")
+        .arg(registration);
+}
+
 void dlgRemoveLatest::RemoveButton_Click()
 {
     remove_();

@@ -27,6 +27,9 @@ public:
                     QWidget* parent = nullptr);
     ~dlgRemoveLatest() override;
 
+    // Why a vehicle's only reading stays, as every removal command says it.
+    static QString OnlyReadingText(const QString& registration);
+
     void RemoveButton_Click();
     void CancelButton_Click();
 

@@ -6,6 +6,7 @@
 #include "WindowSupport.h"
 #include "dlgAddVehicle.h"
 #include "dlgAddVehicleFIRST.h"
+#include "frmHistory.h"
 #include "ui_frmMain.h"
 
 #include <QAction>
@@ -76,6 +77,8 @@ void frmMain::ConnectEvents()
     on(ui->Export, &frmMain::Export_Click);
     on(ui->Back_Up, &frmMain::Back_Up_Click);
     on(ui->Restore, &frmMain::Restore_Click);
+    on(ui->History, &frmMain::History_Click);
+    on(ui->Rename_Vehicle, &frmMain::Rename_Vehicle_Click);
     on(ui->Remove_Latest_Reading, &frmMain::Remove_Latest_Reading_Click);
     on(ui->Remove_Latest_Maintenance_Entry, &frmMain::Remove_Latest_Maintenance_Entry_Click);
 
@@ -133,7 +136,7 @@ void frmMain::FillVehicleList()
             return;
         }
     }
-    // Registrations are never removed, so overwriting in order and appending the rest leaves
+    // Overwriting in order, appending the rest and dropping what a merge took away leaves
     // exactly the store's registrations, ascending.
     QComboBox* list = ui->cmbVehicleReg;
     for (int position = 0; position < registrations.size(); ++position) {
@@ -142,6 +145,8 @@ void frmMain::FillVehicleList()
         else
             list->addItem(registrations[position]);
     }
+    while (list->count() > registrations.size())
+        list->removeItem(list->count() - 1);
     list->setCurrentIndex(0);
 }
 
@@ -165,6 +170,9 @@ void frmMain::ShowVehicleDetails()
     ShowConfirmChanges(false);
     DrawGraphs();
     ShowVehicleStatistics(state_.CurrentRegistration);
+    // An open History follows the vehicle shown.
+    if (auto* history = qobject_cast<frmHistory*>(history_.data()))
+        history->ShowVehicle(state_.CurrentRegistration);
 }
 
 void frmMain::ShowConfirmChanges(bool visible)
@@ -311,7 +319,8 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     for (QPointer<QWidget>* window :
          {&recordMileage_, &recordMaintenance_, &addVehicle_, &preferences_, &about_, &help_,
-          &firstRun_, &import_, &export_, &removeReading_, &removeMaintenance_, &restore_})
+          &firstRun_, &import_, &export_, &removeReading_, &removeMaintenance_, &restore_,
+          &history_, &renameVehicle_})
         if (*window)
             (*window)->close();
     Form_Unload();

@@ -19,6 +19,7 @@ class frmMain;
 //   frmMainTools.cpp       Preferences, the maintenance report, help, About and the splash
 //   frmMainData.cpp        import, export, backup and removing a mistaken latest entry
 //   frmMainRestore.cpp     putting a backup in the log's place and showing it
+//   frmMainHistory.cpp     the History window and renaming a vehicle
 class frmMain final : public QMainWindow
 {
     Q_OBJECT
@@ -52,6 +53,8 @@ public:
     void Export_Click();
     void Back_Up_Click();
     void Restore_Click();
+    void History_Click();
+    void Rename_Vehicle_Click();
     void Remove_Latest_Reading_Click();
     void Remove_Latest_Maintenance_Entry_Click();
     void Toolbar1_ButtonClick(int position);
@@ -91,6 +94,9 @@ private:
     void ReleaseStoreForRestore();
     void ReopenAfterRestore(const QString& storePath, const QString& backup,
                             const QString& safetyCopy, const QString& failure);
+    // After the History window or a rename changed the log: the list and the details again,
+    // showing the vehicle under the registration it now has.
+    void ShowChangedVehicle(const QString& registration);
 
     SharedState& state_;
     Ui::frmMain* ui;
@@ -108,6 +114,8 @@ private:
     QPointer<QWidget> removeReading_;
     QPointer<QWidget> removeMaintenance_;
     QPointer<QWidget> restore_;
+    QPointer<QWidget> history_;
+    QPointer<QWidget> renameVehicle_;
     // The last drawing on activation failed and was reported.
     bool activationFailed_ = false;
 

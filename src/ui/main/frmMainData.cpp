@@ -33,13 +33,6 @@ QString FileNamePart(const QString& text)
     return part;
 }
 
-QString OnlyReadingText(const QString& registration)
-{
-    return QStringLiteral("This is the only reading of %1, and every vehicle keeps at least one, "
-                          "so it cannot be removed.")
-        .arg(registration);
-}
-
 bool SameFile(const QString& a, const QString& b)
 {
     const QFileInfo first(a), second(b);
@@ -167,7 +160,7 @@ void frmMain::Remove_Latest_Reading_Click()
     // Said before the confirmation: the user should not confirm a removal that cannot happen.
     // The readings are usually those the window has just shown, kept by the store.
     if (state_.LogDatabase->MileageChronological(registration).size() < 2) {
-        ShowPlainMessage(OnlyReadingText(registration));
+        ShowPlainMessage(dlgRemoveLatest::OnlyReadingText(registration));
         return;
     }
     if (removeReading_) // a confirmation from before shows what may no longer be the latest
@@ -233,7 +226,7 @@ void frmMain::RemoveLatestReading(const MileageRow& shown)
     } catch (const StoreError& e) {
         if (e.code() != StoreError::OnlyReading)
             throw;
-        ShowPlainMessage(OnlyReadingText(shown.Registration));
+        ShowPlainMessage(dlgRemoveLatest::OnlyReadingText(shown.Registration));
         return;
     }
     ShowVehicleDetails();

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "HistoryTableModel.h"
+#include "StoreRows.h"
+
+#include <QVector>
+
+// The "Maintenance" tab: every maintenance entry, its description whole with its line breaks.
+class MaintenanceModel final : public HistoryTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column
+    {
+        DateColumn,
+        CostColumn,
+        DescriptionColumn,
+        ColumnCount
+    };
+
+    explicit MaintenanceModel(QObject* parent = nullptr);
+
+    // entries in date order, oldest first.
+    void load(QVector<MaintenanceEntry> entries);
+    const QVector<MaintenanceEntry>& entries() const { return entries_; }
+
+    qint64 entryKey(qsizetype entry) const override { return entries_[entry].id; }
+
+protected:
+    QString cellText(qsizetype entry, int column) const override;
+    QString sortText(qsizetype entry, int column) const override;
+    Qt::Alignment alignment(int column) const override;
+
+private:
+    QVector<MaintenanceEntry> entries_;
+};

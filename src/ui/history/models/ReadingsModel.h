@@ -1,0 +1,50 @@
+#pragma once
+
+#include "FillFigures.h"
+#include "HistoryTableModel.h"
+#include "StoreRows.h"
+
+#include <QVector>
+
+// The "Readings" tab: every reading of a vehicle with the figures of its fill-up, worked out once
+// per load in one pass over the readings in date order.
+class ReadingsModel final : public HistoryTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column
+    {
+        DateColumn,
+        CurrentColumn,
+        DistanceColumn,
+        AmountColumn,
+        PricePerColumn,
+        LitresColumn,
+        PerLitreColumn,
+        PerGallonColumn,
+        CostPerColumn,
+        ColumnCount
+    };
+
+    explicit ReadingsModel(QObject* parent = nullptr);
+
+    // readings in date order, oldest first (as the store lists them); unit is "Mile" or
+    // "Kilometre".
+    void load(QVector<MileageEntry> readings, const QString& unit);
+
+    // In load order, that is date order.
+    const QVector<MileageEntry>& entries() const { return entries_; }
+    const FillFigures& figures(qsizetype entry) const { return figures_[entry]; }
+
+    qint64 entryKey(qsizetype entry) const override { return entries_[entry].id; }
+
+protected:
+    QString cellText(qsizetype entry, int column) const override;
+    Qt::Alignment alignment(int column) const override;
+
+private:
+    QVector<MileageEntry> entries_;
+    QVector<FillFigures> figures_;
+    double scale_ = 0; // the largest reading: distances count their digits from it
+};

@@ -201,7 +201,8 @@ void TestDataTool::usageErrors()
 void TestDataTool::help()
 {
     QCOMPARE(run({"--help"}), 0);
-    for (const char* word : {"import [--format NAME] [--vehicle REG] [--dry-run] FILE",
+    for (const char* word : {"import [--format NAME] [--vehicle REG] [--date-order dmy|mdy]",
+                             "[--volume-unit UNIT] [--dry-run] FILE",
                              "export [--vehicle REG] [--removed] [--force] FILE|-", "backup FILE",
                              "restore FILE", "check", "--store PATH", "fuelio", "lubelogger"})
         QVERIFY2(out_.contains(QLatin1String(word)), word);

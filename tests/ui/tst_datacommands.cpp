@@ -194,6 +194,8 @@ private slots:
     void importCancelStoresNothing();
     void importOfAFileWithoutRegistrationAsksForOne();
     void importOfAnUnreadableFileSaysSo();
+    void importAsksTheDateOrderAFileDoesNotTell_data();
+    void importAsksTheDateOrderAFileDoesNotTell();
 
     void restoreShowsBothLogsThenPutsTheBackupInPlace();
     void unsoundBackupChangesNothing_data();
@@ -565,6 +567,50 @@ void TestDataCommands::importOfAFileWithoutRegistrationAsksForOne()
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.first().CurrentMileage, 900.0);
     QCOMPARE(rows.first().PricePer, 1.5);
+}
+
+// No date of the file has a part above 12: nothing is stored until the user says which comes
+// first, and the answer decides every date.
+void TestDataCommands::importAsksTheDateOrderAFileDoesNotTell_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QDate>("second");
+    QTest::newRow("day first") << 1 << QDate(2026, 4, 3);
+    QTest::newRow("month first") << 2 << QDate(2026, 3, 4);
+}
+
+void TestDataCommands::importAsksTheDateOrderAFileDoesNotTell()
+{
+    QFETCH(int, choice);
+    QFETCH(QDate, second);
+    Env env;
+    env.fileChooser.openAnswer = writeFile(
+        env.tempFile(QStringLiteral("fuel.csv")),
+        "Date,Odometer,FuelConsumed,Cost,FuelEconomy,IsFillToFull,MissedFuelUp,Notes,Tags\n"
+        "02/02/2026,900,30,45.00,0,True,False,,\n"
+        "03/04/2026,1200,30,45.00,0,True,False,,\n");
+    env.trigger("Import");
+    auto* preview = env.dialog<dlgImport>();
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    auto* order = child<QComboBox>(preview, "cmbDateOrder");
+    QVERIFY(order->isVisible());
+    child<QLineEdit>(preview, "txtRegistration")->setText(QStringLiteral("NEW1 ABC"));
+    QTest::mouseClick(child<QPushButton>(preview, "cmdUseRegistration"), Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    auto* importButton = child<QPushButton>(preview, "ImportButton");
+    QVERIFY(!importButton->isEnabled()); // unanswered: nothing can be stored
+
+    order->setCurrentIndex(choice);
+    emit order->activated(choice);
+    QVERIFY(reaches(preview, dlgImport::Stage::Preview));
+    QVERIFY(order->isVisible()); // the answer can still be changed
+    QVERIFY2(importButton->isEnabled(), qPrintable(labelText(preview, "lblStatus")));
+    QTest::mouseClick(importButton, Qt::LeftButton);
+    QVERIFY(reaches(preview, dlgImport::Stage::Done));
+    const QVector<MileageRow> rows =
+        env.state->LogDatabase->MileageNewestFirst(QStringLiteral("NEW1 ABC"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.first().Date.date(), second);
 }
 
 void TestDataCommands::importOfAnUnreadableFileSaysSo()

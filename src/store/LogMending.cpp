@@ -107,23 +107,6 @@ QVector<MileageRow> chronological(SqliteDatabase& db, const QString& registratio
     return rows;
 }
 
-std::optional<VehicleRow> vehicleOf(SqliteDatabase& db, const QString& registration)
-{
-    SqliteQuery q = db.query(R"(SELECT "Registration", "Make", "Model", "Fuel",
-        "Engine Capacity", "Registration Date", "Purchase Date" FROM "Vehicle Details"
-        WHERE "Registration" = ? ORDER BY rowid LIMIT 1)");
-    q->bind(1, registration);
-    if (!q->step())
-        return std::nullopt;
-    return VehicleRow{q->text(0),
-                      q->text(1),
-                      q->text(2),
-                      q->text(3),
-                      q->real(4),
-                      StoredValues::ParseDate(q->utf8(5)),
-                      StoredValues::ParseDate(q->utf8(6))};
-}
-
 // Every row of the vehicle, in every table, takes the new registration; its details row too
 // unless it is being merged away.
 void moveRows(SqliteDatabase& db, const QString& from, const QString& to, bool withDetails)
@@ -375,12 +358,13 @@ void VehicleLog::RenameVehicle(const QString& from, const QString& to)
     SqliteDatabase& db = database();
     ++writes_;
     SqliteTransaction transaction(db);
-    const auto vehicle = vehicleOf(db, from);
+    const auto vehicle = RowForms::findVehicle(db, from);
     if (!vehicle)
         throw StoreError(StoreError::NotFound,
                          QStringLiteral("No vehicle is stored under %1.").arg(from) +
                              NothingChanged);
-    if (!StoredValues::SameRegistration(vehicle->Registration, target) && vehicleOf(db, target))
+    if (!StoredValues::SameRegistration(vehicle->Registration, target) &&
+        RowForms::findVehicle(db, target))
         throw StoreError(StoreError::AlreadyExists,
                          QStringLiteral("%1 already exists.").arg(target) + NothingChanged);
     moveRows(db, vehicle->Registration, target, true);
@@ -392,8 +376,8 @@ void VehicleLog::MergeVehicle(const QString& from, const QString& into)
     SqliteDatabase& db = database();
     ++writes_;
     SqliteTransaction transaction(db);
-    const auto source = vehicleOf(db, from);
-    const auto target = vehicleOf(db, into);
+    const auto source = RowForms::findVehicle(db, from);
+    const auto target = RowForms::findVehicle(db, into);
     for (const auto* found : {&source, &target})
         if (!*found)
             throw StoreError(StoreError::NotFound, QStringLiteral("No vehicle is stored under %1.")

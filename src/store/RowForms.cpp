@@ -105,4 +105,21 @@ void moveMaintenanceToRemoved(SqliteDatabase& db, qint64 rowid, const QString& r
     q->run();
 }
 
+std::optional<VehicleRow> findVehicle(SqliteDatabase& db, const QString& registration)
+{
+    SqliteQuery q = db.query(R"(SELECT "Registration", "Make", "Model", "Fuel",
+        "Engine Capacity", "Registration Date", "Purchase Date" FROM "Vehicle Details"
+        WHERE "Registration" = ? ORDER BY rowid LIMIT 1)");
+    q->bind(1, registration);
+    if (!q->step())
+        return std::nullopt;
+    return VehicleRow{q->text(0),
+                      q->text(1),
+                      q->text(2),
+                      q->text(3),
+                      q->real(4),
+                      StoredValues::ParseDate(q->utf8(5)),
+                      StoredValues::ParseDate(q->utf8(6))};
+}
+
 } // namespace RowForms

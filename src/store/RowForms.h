@@ -3,6 +3,7 @@
 #include "StoreRows.h"
 
 #include <QString>
+#include <optional>
 
 class SqliteDatabase;
 class SqliteQuery;
@@ -43,6 +44,8 @@ void bind(SqliteQuery& q, const StoredVehicle& row);
 // Columns 0-4 as the queries below select them.
 MileageRow readMileage(const SqliteQuery& q);
 MaintenanceRow readMaintenance(const SqliteQuery& q);
+// The vehicle's details row, if there is one.
+std::optional<VehicleRow> findVehicle(SqliteDatabase& db, const QString& registration);
 
 inline constexpr char kInsertMileage[] = R"(INSERT INTO "Mileage" ("Date", "Registration",
     "Current Mileage", "Amount", "Price Per") VALUES (?, ?, ?, ?, ?))";

@@ -99,19 +99,7 @@ QStringList VehicleLog::ListRegistrations()
 
 std::optional<VehicleRow> VehicleLog::FindVehicle(const QString& registration)
 {
-    SqliteQuery q = database().query(R"(SELECT "Registration", "Make", "Model", "Fuel",
-        "Engine Capacity", "Registration Date", "Purchase Date" FROM "Vehicle Details"
-        WHERE "Registration" = ? ORDER BY rowid LIMIT 1)");
-    q->bind(1, registration);
-    if (!q->step())
-        return std::nullopt;
-    return VehicleRow{q->text(0),
-                      q->text(1),
-                      q->text(2),
-                      q->text(3),
-                      q->real(4),
-                      StoredValues::ParseDate(q->utf8(5)),
-                      StoredValues::ParseDate(q->utf8(6))};
+    return RowForms::findVehicle(database(), registration);
 }
 
 void VehicleLog::EditVehicle(const QString& registration, const VehicleRow& values)

@@ -9,6 +9,16 @@
 // Rows for the store's tests.
 namespace StoreTestRows {
 
+// The three tables of a version-1 store, before the removed entries had tables of their own.
+inline constexpr char VersionOneTables[] = R"(
+    CREATE TABLE "Vehicle Details" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+        "Make" TEXT, "Model" TEXT, "Fuel" TEXT, "Engine Capacity" REAL,
+        "Registration Date" TEXT, "Purchase Date" TEXT) STRICT;
+    CREATE TABLE "Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE, "Date" TEXT NOT NULL,
+        "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL, "Price Per" REAL NOT NULL) STRICT;
+    CREATE TABLE "Maintenance" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+        "Date" TEXT NOT NULL, "Cost" REAL NOT NULL, "Description" TEXT NOT NULL) STRICT;)";
+
 inline QDateTime day(int y, int m, int d)
 {
     return AtMidnight(QDate(y, m, d));

@@ -1,5 +1,6 @@
 #include "SqliteDatabase.h"
 #include "StoreSummary.h"
+#include "StoreTestRows.h"
 #include "TestEnvironment.h"
 #include "VehicleLog.h"
 
@@ -9,17 +10,6 @@
 #include <QtTest>
 
 namespace {
-
-// The three tables of a version-1 store, before the removed entries had tables of their own.
-constexpr char VersionOneSchema[] = R"(
-    CREATE TABLE "Vehicle Details" ("Registration" TEXT NOT NULL COLLATE NOCASE,
-        "Make" TEXT, "Model" TEXT, "Fuel" TEXT, "Engine Capacity" REAL,
-        "Registration Date" TEXT, "Purchase Date" TEXT) STRICT;
-    CREATE TABLE "Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE, "Date" TEXT NOT NULL,
-        "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL, "Price Per" REAL NOT NULL) STRICT;
-    CREATE TABLE "Maintenance" ("Registration" TEXT NOT NULL COLLATE NOCASE,
-        "Date" TEXT NOT NULL, "Cost" REAL NOT NULL, "Description" TEXT NOT NULL) STRICT;
-    PRAGMA user_version = 1;)";
 
 // Makes the file a row describes: "new" is a fresh store, "v1" a version-1 store, "text" and
 // "empty" files that are no database; the SQL is then run on it with SQLite directly.
@@ -38,7 +28,8 @@ void makeFile(const QString& path, const QByteArray& kind, const QByteArray& sql
     SqliteDatabase db(
         path, kind == "v1" ? SqliteDatabase::Mode::Create : SqliteDatabase::Mode::ReadWrite, 1000);
     if (kind == "v1")
-        db.execute(VersionOneSchema);
+        db.execute(
+            (QByteArray(StoreTestRows::VersionOneTables) + "PRAGMA user_version = 1;").constData());
     if (!sql.isEmpty())
         db.execute(sql.constData());
 }

@@ -617,15 +617,7 @@ void TestVehicleLog::olderStoresAreUpgraded()
     QFETCH(int, version);
     log_.reset();
     const QString old = dir_->filePath(QStringLiteral("old.mdb"));
-    QByteArray sql = R"(
-        CREATE TABLE "Vehicle Details" ("Registration" TEXT NOT NULL COLLATE NOCASE,
-            "Make" TEXT, "Model" TEXT, "Fuel" TEXT, "Engine Capacity" REAL,
-            "Registration Date" TEXT, "Purchase Date" TEXT) STRICT;
-        CREATE TABLE "Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE, "Date" TEXT NOT NULL,
-            "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL, "Price Per" REAL NOT NULL)
-            STRICT;
-        CREATE TABLE "Maintenance" ("Registration" TEXT NOT NULL COLLATE NOCASE,
-            "Date" TEXT NOT NULL, "Cost" REAL NOT NULL, "Description" TEXT NOT NULL) STRICT;
+    QByteArray sql = QByteArray(VersionOneTables) + R"(
         INSERT INTO "Vehicle Details" VALUES ('OLD1', 'Ford', '', '', 0, '1900-01-01',
             '1900-01-01');
         INSERT INTO "Mileage" VALUES ('OLD1', '2020-01-01', 10, 0, 0);

@@ -234,12 +234,14 @@ QString keepSafetyCopy(const QString& realStore, FileSafety::TempArea& temps,
     };
     const QString copyPath = temps.newFile();
     try {
-        bool storeWasSound = false;
+        bool soundStoreBadCopy = false;
         try {
             SqliteDatabase store(realStore, SqliteDatabase::Mode::ReadWrite,
                                  VehicleLog::DefaultBusyTimeoutMs);
-            storeWasSound = integrityOk(store);
             writeCopy(store, copyPath, StoreCopy::SafetyCopy, options.afterCopy);
+            // The store itself is checked only when its copy does not read back sound: a damaged
+            // store is kept as it is, a sound one must be kept sound.
+            soundStoreBadCopy = !problemsOfCopy(copyPath, false).isEmpty() && integrityOk(store);
         } catch (const StoreError& e) {
             if (inUse(e))
                 throw StoreError(e.code(), QStringLiteral("The vehicle log %1 is in use by another "
@@ -256,7 +258,6 @@ QString keepSafetyCopy(const QString& realStore, FileSafety::TempArea& temps,
                                                 "unfinished write beside it (%2). Move both "
                                                 "files elsewhere, then restore. %3")
                                      .arg(shown(realStore), shown(journal), untouched));
-            storeWasSound = false;
             try {
                 copyRawFile(realStore, copyPath);
             } catch (const StoreError& raw) {
@@ -265,8 +266,7 @@ QString keepSafetyCopy(const QString& realStore, FileSafety::TempArea& temps,
             if (options.afterCopy)
                 options.afterCopy(StoreCopy::SafetyCopy, copyPath);
         }
-        // A damaged store is kept as it is; a sound one must be kept sound.
-        if (storeWasSound && !problemsOfCopy(copyPath, false).isEmpty())
+        if (soundStoreBadCopy)
             throw StoreError(kCorrupt,
                              QStringLiteral("The safety copy of the vehicle log did not read back "
                                             "sound. %1")

@@ -11,7 +11,8 @@ void SharedState::OpenStore(const QString& path)
 {
     CloseStore();
     LogDatabase = VehicleLog::Open(path);
-    // The order of the original program: Mileage, Maintenance, Vehicle Details.
+    // Always in this order, Mileage, Maintenance, Vehicle Details, so that a store missing a
+    // table fails at the same one every time.
     MileageTable = LogDatabase->OpenMileageTable();
     MaintenanceTable = LogDatabase->OpenMaintenanceTable();
     VehicleDetailsTable = LogDatabase->OpenVehicleDetailsTable();

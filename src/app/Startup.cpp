@@ -38,15 +38,29 @@ void lockStore(SharedState& state, const QString& storePath)
                 .arg(QDir::toNativeSeparators(storePath))};
 }
 
+// The start-up failure box: the code first, as it has always shown, then what is wrong in plain
+// words and the store's file, unless the words name it already.
+QString failureText(int code, const QString& words, const QString& storePath)
+{
+    QString text = QString::number(code);
+    if (!words.isEmpty())
+        text += u'\n' + words;
+    const QString file = QDir::toNativeSeparators(storePath);
+    if (!file.isEmpty() && !words.contains(file))
+        text += QStringLiteral("\nFile: ") + file;
+    return text;
+}
+
 } // namespace
 
 StartupResult Main(SharedState& state)
 {
     StartupResult result;
-    QString plainMessage; // shown instead of the bare code
+    QString words; // what is wrong, for the box
+    QString storePath;
     try {
         const QString folder = state.platform.files.programFolder();
-        const QString storePath = QDir(folder).filePath(QStringLiteral("Mileage.mdb"));
+        storePath = QDir(folder).filePath(QStringLiteral("Mileage.mdb"));
         lockStore(state, storePath);
         state.OpenStore(storePath);
         state.DistanceUnit = ReadDistanceUnit(state.platform.settings);
@@ -61,22 +75,20 @@ StartupResult Main(SharedState& state)
         result.window = std::move(window);
     } catch (const StoreError& e) {
         result.failureCode = e.code();
-        // A store from a newer Kelmot is not broken: say so rather than show a number.
-        if (e.code() == StoreError::TooNew)
-            plainMessage = e.text();
+        words = e.text();
     } catch (const StoreLockRefused& e) {
         result.failureCode = StoreError::Busy;
-        plainMessage = e.message;
+        words = e.message;
     } catch (const StartupFailure& e) {
         result.failureCode = e.code;
     } catch (const std::exception&) {
         result.failureCode = 51; // an internal failure without a code of its own
+        words = QStringLiteral("Kelmot met a fault of its own while starting.");
     }
     if (!result.window)
         state.StoreLockFile.reset();
     if (result.failureCode != 0 && result.failureCode != WindowUnloadedCode)
-        state.platform.messages.show(plainMessage.isEmpty() ? QString::number(result.failureCode)
-                                                            : plainMessage,
+        state.platform.messages.show(failureText(result.failureCode, words, storePath),
                                      QStringLiteral("Kelmot"), Messages::Icon::None);
     return result;
 }

@@ -16,9 +16,9 @@ struct StartupResult
 };
 
 // Start-up: takes the lock file beside Mileage.mdb in the program folder and opens the store,
-// reads the distance unit, loads the main window and shows it. A failure shows its numeric code
-// (nothing for 364) and ends start-up; a lock held by another running Kelmot or a restore is
-// said in plain words.
+// reads the distance unit, loads the main window and shows it. A failure ends start-up with a box
+// that shows its numeric code, then what is wrong in plain words and the store's file (nothing at
+// all for 364); a lock held by another running Kelmot or a restore is one such failure.
 StartupResult Main(SharedState& state);
 
 // The system locale, or en_GB when the system reports C/POSIX.

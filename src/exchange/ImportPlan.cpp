@@ -41,9 +41,10 @@ QString unitName(FileDistance d)
     return d == FileDistance::Miles ? QStringLiteral("miles") : QStringLiteral("kilometres");
 }
 
+// A date in a refusal, as the user writes dates.
 QString dateText(qint64 at)
 {
-    return StoredDateText(QDateTime::fromMSecsSinceEpoch(at, Qt::UTC));
+    return DateToText(QDateTime::fromMSecsSinceEpoch(at, Qt::UTC));
 }
 
 // A reading that passed every rule but the order, waiting for the order to be decided.
@@ -225,10 +226,23 @@ private:
         return otherProgram_ ? RoundToFifteenDigits(value) : value;
     }
 
+    // A reading converted to the log's unit is kept to the hundredth, as the program shows it.
     double fromLogUnit(VehicleImportSummary& s, const ImportedReading& r)
     {
         const double value = inLogUnit(s, r);
-        return value == r.odometer ? stored(value) : RoundToFifteenDigits(value);
+        return value == r.odometer ? stored(value) : RoundToHundredths(value);
+    }
+
+    // The stored row a reading repeats. Converted readings used to be kept to fifteen digits:
+    // a file imported then is still found present, not added again rounded.
+    auto presentRow(Slot& slot, VehicleImportSummary& s, const Candidate& c)
+    {
+        auto present = slot.storedMileage.find({c.at, c.value, c.amount});
+        const bool found = present != slot.storedMileage.end() && present->second > 0;
+        if (!found && c.value != stored(c.row->odometer))
+            present = slot.storedMileage.find(
+                {c.at, RoundToFifteenDigits(inLogUnit(s, *c.row)), c.amount});
+        return present;
     }
 
     // The log's rule, except that a time of day today already passed is not the future: a file
@@ -240,7 +254,7 @@ private:
 
     static QString futureReason(const QDateTime& date)
     {
-        return QStringLiteral("the date %1 is in the future").arg(StoredDateText(date));
+        return QStringLiteral("the date %1 is in the future").arg(DateToText(date));
     }
 
     double inLogUnit(VehicleImportSummary& s, const ImportedReading& r)
@@ -289,7 +303,7 @@ private:
                 ++s.readingsPresent;
                 continue;
             }
-            auto present = slot.storedMileage.find({c.at, c.value, c.amount});
+            auto present = presentRow(slot, s, c);
             if (present != slot.storedMileage.end() && present->second > 0) {
                 --present->second;
                 ++s.readingsPresent;
@@ -384,11 +398,11 @@ private:
         if (earlier != kept.begin()) {
             --earlier;
             around << QStringLiteral("%1 on %2")
-                          .arg(ExactNumber(earlier->second.second), dateText(earlier->first));
+                          .arg(DistanceToText(earlier->second.second), dateText(earlier->first));
         }
         if (later != kept.end())
             around << QStringLiteral("%1 on %2")
-                          .arg(ExactNumber(later->second.first), dateText(later->first));
+                          .arg(DistanceToText(later->second.first), dateText(later->first));
         return QStringLiteral("out of line with the readings around it: %1")
             .arg(around.join(QStringLiteral(", ")));
     }

@@ -121,11 +121,10 @@ QString TwoDecimalsForm(double value)
 
 namespace {
 
-// A distance is a difference of readings: its digits count from the readings' size.
-QString distanceForm(double value, const VehicleStatisticsFigures& f)
+// A converted unit's noise in the readings must not fill the label: hundredths at most.
+QString distanceForm(double value)
 {
-    const double scale = std::fmax(std::fabs(f.FirstReading), std::fabs(f.LatestReading));
-    return std::isfinite(value) ? PlainNumber(value, scale) : ZeroText();
+    return std::isfinite(value) ? DistanceToText(value) : ZeroText();
 }
 
 QString costPerForm(const std::optional<double>& value)
@@ -144,8 +143,8 @@ VehicleStatisticsTexts FormatStatistics(const VehicleStatisticsFigures& f)
 {
     VehicleStatisticsTexts t;
     t.lblCurrentMileage = ReadingForm(f.LatestReading);
-    t.lblMiles = distanceForm(f.ToDate.Distance, f);
-    t.lblMilesDate = distanceForm(f.CurrentYear.Distance, f);
+    t.lblMiles = distanceForm(f.ToDate.Distance);
+    t.lblMilesDate = distanceForm(f.CurrentYear.Distance);
     t.lblCost = CurrencyForm(f.ToDate.FuelCost);
     t.lblCostDate = CurrencyForm(f.CurrentYear.FuelCost);
     t.lblCostinc = CurrencyForm(f.ToDate.CostIncMaintenance);

@@ -7,13 +7,13 @@ namespace LogRuleWords {
 QString ReadingText(const MileageRow& reading)
 {
     return QStringLiteral("%1 on %2")
-        .arg(PlainNumber(reading.CurrentMileage), DateToText(reading.Date.date()));
+        .arg(DistanceToText(reading.CurrentMileage), DateToText(reading.Date.date()));
 }
 
 namespace {
 QString bound(const MileageRow& reading)
 {
-    return QStringLiteral("%1 (%2)").arg(PlainNumber(reading.CurrentMileage),
+    return QStringLiteral("%1 (%2)").arg(DistanceToText(reading.CurrentMileage),
                                          DateToText(reading.Date.date()));
 }
 } // namespace

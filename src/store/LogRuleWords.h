@@ -5,7 +5,7 @@
 #include <QString>
 
 // The words for the order rule, shared by the History dialogs and the store's own refusals.
-// Readings are written as the statistics panel writes numbers, dates in the locale's short form.
+// Readings are written as DistanceToText shows them, dates in the locale's short form.
 namespace LogRuleWords {
 
 // "lie between N (DATE) and M (DATE)", "be at least N (DATE)" or "be at most M (DATE)";

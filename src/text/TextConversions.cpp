@@ -569,3 +569,56 @@ QString PlainNumber(double value, double scale)
         return QStringLiteral("0");
     return text;
 }
+
+namespace {
+
+// value to two decimals, correctly rounded, in C form ("-346.73", "800.00"); false for NaN and
+// infinities.
+bool hundredthsText(double value, char (&text)[400], char*& end)
+{
+    if (!std::isfinite(value))
+        return false;
+    // Fixed form never uses an exponent; 400 characters hold the largest double.
+    end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2).ptr;
+    return true;
+}
+
+} // namespace
+
+double RoundToHundredths(double value)
+{
+    char text[400];
+    char* end = nullptr;
+    if (!hundredthsText(value, text, end))
+        return value;
+    double rounded = value;
+    std::from_chars(text, end, rounded);
+    return rounded == 0 ? 0.0 : rounded; // no -0 from -0.001
+}
+
+QString DistanceToText(double value)
+{
+    char text[400];
+    char* end = nullptr;
+    if (!hundredthsText(value, text, end))
+        return QStringLiteral("0");
+    while (end[-1] == '0')
+        --end; // "812.50" -> "812.5", "800.00" -> "800."
+    if (end[-1] == '.')
+        --end;
+    const bool negative = text[0] == '-';
+    const char* digits = negative ? text + 1 : text;
+    if (end - digits == 1 && digits[0] == '0')
+        return QStringLiteral("0"); // no "-0" for a tiny negative
+    const LocaleInfo& locale = localeInfo();
+    QString shown;
+    shown.reserve(qsizetype(end - text) + 2);
+    if (negative)
+        shown += locale.minus;
+    for (const char* c = digits; c != end; ++c)
+        if (*c == '.')
+            shown += locale.decimal;
+        else
+            shown += QChar(char16_t(*c));
+    return shown;
+}

@@ -57,3 +57,11 @@ double RoundToFifteenDigits(double value);
 // to fifteen significant digits, never an exponent. A value worked out from larger figures (a
 // difference of readings) passes their size as scale, so that the digits are counted from it.
 QString PlainNumber(double value, double scale = 0);
+
+// Readings and distances are kept and shown to the hundredth: finer digits are a converted
+// unit's noise, not anything an odometer read.
+// The nearest double to value rounded to two decimals (346.7251252684 -> 346.73).
+double RoundToHundredths(double value);
+// A reading or a distance as the user sees it: rounded to two decimals, the locale's decimal
+// point and minus sign, no grouping, no trailing zeros (812.50 -> "812.5", 800 -> "800").
+QString DistanceToText(double value);

@@ -5,6 +5,7 @@
 #include "TextConversions.h"
 #include "frmMain.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPoint>
 #include <QSettings>
@@ -21,7 +22,7 @@ private slots:
     void distanceUnit_data();
     void distanceUnit();
     void realSettingsOfAnotherTypeGiveMile();
-    void missingStoreShowsOnlyItsCode();
+    void missingStoreShowsItsCodeAndWhatIsWrong();
     void foreignStoreShowsItsCodeAndIsLeftAlone_data();
     void foreignStoreShowsItsCodeAndIsLeftAlone();
     void storeWithVehicleShowsTheMainWindow();
@@ -71,13 +72,14 @@ void TestStartup::realSettingsOfAnotherTypeGiveMile()
         .clear();
 }
 
-void TestStartup::missingStoreShowsOnlyItsCode()
+void TestStartup::missingStoreShowsItsCodeAndWhatIsWrong()
 {
     TestPlatform env(false);
     const StartupResult result = Main(*env.state);
     QVERIFY(!result.window);
     QCOMPARE(env.messages.shown.size(), 1);
-    QCOMPARE(env.messages.shown[0].text, QStringLiteral("14"));
+    QCOMPARE(env.messages.shown[0].text, QStringLiteral("14\nThere is no vehicle log at %1.")
+                                             .arg(QDir::toNativeSeparators(env.storePath())));
     QCOMPARE(env.messages.shown[0].title, QStringLiteral("Kelmot"));
     QCOMPARE(env.messages.shown[0].icon, Messages::Icon::None);
     QVERIFY(!QFile::exists(env.storePath()));
@@ -86,8 +88,10 @@ void TestStartup::missingStoreShowsOnlyItsCode()
 void TestStartup::foreignStoreShowsItsCodeAndIsLeftAlone_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("garbage") << QByteArray("garbage, not a store\n").repeated(100);
-    QTest::newRow("empty file") << QByteArray();
+    QTest::addColumn<QString>("words"); // the second line of the box
+    QTest::newRow("garbage") << QByteArray("garbage, not a store\n").repeated(100)
+                             << "The vehicle log file is damaged or is not a vehicle log.";
+    QTest::newRow("empty file") << QByteArray() << "%1 does not hold a vehicle log.";
     // A real SQLite database, but another program's: none of the vehicle log's tables.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("other.db"));
@@ -95,12 +99,13 @@ void TestStartup::foreignStoreShowsItsCodeAndIsLeftAlone_data()
         .execute("CREATE TABLE Recipes (Name TEXT)");
     QFile other(path);
     other.open(QIODevice::ReadOnly);
-    QTest::newRow("tables missing") << other.readAll();
+    QTest::newRow("tables missing") << other.readAll() << "%1 does not hold a vehicle log.";
 }
 
 void TestStartup::foreignStoreShowsItsCodeAndIsLeftAlone()
 {
     QFETCH(QByteArray, content);
+    QFETCH(QString, words);
     TestPlatform env(false);
     {
         QFile f(env.storePath());
@@ -110,9 +115,15 @@ void TestStartup::foreignStoreShowsItsCodeAndIsLeftAlone()
     const StartupResult result = Main(*env.state);
     QVERIFY(!result.window);
     QCOMPARE(env.messages.shown.size(), 1);
+    // The code, what is wrong, and which file, each named once.
+    const QString file = QDir::toNativeSeparators(env.storePath());
+    const QStringList lines = env.messages.shown[0].text.split(u'\n');
     bool numeric = false;
-    QVERIFY(env.messages.shown[0].text.toInt(&numeric) > 0);
+    QVERIFY(lines[0].toInt(&numeric) > 0);
     QVERIFY(numeric);
+    const QStringList said =
+        words.contains(u'%') ? QStringList{words.arg(file)} : QStringList{words, "File: " + file};
+    QCOMPARE(lines.mid(1), said);
     QCOMPARE(env.messages.shown[0].title, QStringLiteral("Kelmot"));
     QFile f(env.storePath());
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -161,7 +172,7 @@ void TestStartup::newerStoreIsExplainedAndLeftAlone()
     QCOMPARE(result.failureCode, StoreError::TooNew);
     QCOMPARE(env.messages.shown.size(), 1);
     QVERIFY2(env.messages.shown[0].text.startsWith(
-                 QLatin1String("This vehicle log was written by a newer version of Kelmot")),
+                 QLatin1String("3422\nThis vehicle log was written by a newer version of Kelmot")),
              qPrintable(env.messages.shown[0].text));
     QCOMPARE(env.messages.shown[0].title, QStringLiteral("Kelmot"));
     QVERIFY(f.open(QIODevice::ReadOnly));

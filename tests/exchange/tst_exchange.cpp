@@ -145,9 +145,9 @@ void TestExchange::formats_data()
         << "Mile"
         << ""
         << QStringList{V(golf, "Volkswagen", "Golf", ""),
-                       R(golf, "2024-01-05 08:30", 12000 / km, 60.75, 1.5),
-                       R(golf, "2024-02-10 17:45", 12643.7 / km, 57.68, 1.51),
-                       R(golf, "2024-03-01 12:00", 13100 / km, 1.55 * 20, 1.55),
+                       R(golf, "2024-01-05 08:30", RoundToHundredths(12000 / km), 60.75, 1.5),
+                       R(golf, "2024-02-10 17:45", RoundToHundredths(12643.7 / km), 57.68, 1.51),
+                       R(golf, "2024-03-01 12:00", RoundToHundredths(13100 / km), 1.55 * 20, 1.55),
                        M(golf, "2024-02-01", 89.90, "Oil change - 5W-30, \"long life\"")}
         << QStringList{"9 row: \"x.5\" in Fuel is not a number",
                        "13 maintenance: the cost is 0 or less"};
@@ -166,15 +166,15 @@ void TestExchange::formats_data()
         << "Mile"
         << ""
         << QStringList{V("Estate", "Volvo", "V70", "Diesel"),
-                       R("Estate", "2024-01-20 12:00", 201500 / km, 6.5 * 9, 6.5 / impGallon),
+                       R("Estate", "2024-01-20 12:00", RoundToHundredths(201500 / km), 6.5 * 9,
+                         6.5 / impGallon),
                        V("TX 4411", "Ford", "F-150", "Gasoline"),
                        R("TX 4411", "2024-01-14 07:40", 106421, 79.78, 3.969 / usGallon),
                        R("TX 4411", "2024-02-02 18:05", 106802, 31.19, 3.899 / usGallon),
                        M("TX 4411", "2024-01-30 09:00", 120,
                          "Service - Oil Change, Tire Rotation - synthetic")}
         << QStringList{"16 reading: out of line with the readings around it: " +
-                           ExactNumber(RoundToFifteenDigits(201500 / km)) +
-                           " on 2024-01-20T12:00:00",
+                           DistanceToText(201500 / km) + " on 20/01/2024 12:00:00",
                        "17 row: the column Odometer Reading is missing",
                        "22 maintenance: the cost is 0 or less"};
     QTest::newRow("fuelly imperial, two cars, a future date, a missing price")
@@ -187,7 +187,7 @@ void TestExchange::formats_data()
                        V("Miata", "", "MX-5", ""),
                        R("Miata", "2024-02-01 10:00", 8000, 9 * 3.999, 3.999 / usGallon)}
         << QStringList{"5 row: there is no price",
-                       "6 reading: the date 2026-07-01T09:00:00 is in the future"};
+                       "6 reading: the date 01/07/2026 09:00:00 is in the future"};
     QTest::newRow("fuelly metric into a Kilometre log")
         << "fuelly_metric.csv"
         << "Kilometre"
@@ -214,7 +214,7 @@ void TestExchange::formats_data()
         << QStringList{V("LL 1", "", "", ""),
                        R("LL 1", "2024-01-05", 23456.5, 70.44, 70.44 / 40.25),
                        R("LL 1", "2024-01-20", 23980, 66.99, 66.99 / 38.5)}
-        << QStringList{"4 reading: out of line with the readings around it: 23980 on 2024-01-20"};
+        << QStringList{"4 reading: out of line with the readings around it: 23980 on 20/01/2024"};
     QTest::newRow("lubelogger ISO, decimal point, into a Mile log unconverted")
         << "lubelogger_iso.csv"
         << "Mile"
@@ -327,11 +327,11 @@ void TestExchange::rules_data()
     QTest::newRow("lower than an earlier-dated one")
         << "R"
         << "2024-04-01" << 999.0 << 10.0 << 1.5 << ""
-        << "out of line with the readings around it: 1000 on 2024-03-01, 2000 on 2024-05-01";
+        << "out of line with the readings around it: 1000 on 01/03/2024, 2000 on 01/05/2024";
     QTest::newRow("higher than a later-dated one")
         << "R"
         << "2024-04-01" << 2001.0 << 10.0 << 1.5 << ""
-        << "out of line with the readings around it: 1000 on 2024-03-01, 2000 on 2024-05-01";
+        << "out of line with the readings around it: 1000 on 01/03/2024, 2000 on 01/05/2024";
     QTest::newRow("lower, on the same day as a stored one")
         << "R"
         << "2024-05-01" << 1900.0 << 10.0 << 1.5 << ""
@@ -341,10 +341,10 @@ void TestExchange::rules_data()
                                         << "added";
     QTest::newRow("later today than now") << "R"
                                           << "2024-06-15T12:01:00" << 2100.0 << 10.0 << 1.5 << ""
-                                          << "the date 2024-06-15T12:01:00 is in the future";
+                                          << "the date 15/06/2024 12:01:00 is in the future";
     QTest::newRow("tomorrow") << "R"
                               << "2024-06-16" << 2100.0 << 10.0 << 1.5 << ""
-                              << "the date 2024-06-16 is in the future";
+                              << "the date 16/06/2024 is in the future";
     QTest::newRow("no amount") << "R"
                                << "2024-06-01" << 2100.0 << 0.0 << 1.5 << ""
                                << "the amount paid is 0 or less";
@@ -371,7 +371,7 @@ void TestExchange::rules_data()
                                     << "there is no description";
     QTest::newRow("a future cost") << "M"
                                    << "2024-07-01" << 10.0 << 0.0 << 0.0 << "Later"
-                                   << "the date 2024-07-01 is in the future";
+                                   << "the date 01/07/2024 is in the future";
 }
 
 void TestExchange::rules()
@@ -428,9 +428,9 @@ void TestExchange::rules()
 
 void TestExchange::order_data()
 {
-    // Readings as "date value amount" (a trailing "M:desc" makes a cost of that amount); the
-    // file's rows are lines 2, 3, ... Outcome: added, present, refused "line: reason",
-    // repeated lines.
+    // Readings as "date value amount" (a trailing "M:desc" makes a cost of that amount, a value
+    // ending in "km" is in kilometres); the file's rows are lines 2, 3, ... Outcome: added,
+    // present, refused "line: reason", repeated lines.
     QTest::addColumn<QStringList>("stored");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("format");
@@ -444,35 +444,35 @@ void TestExchange::order_data()
         << QStringList{"2024-01-01 100 10", "2024-01-10 9999 10", "2024-01-20 200 10",
                        "2024-01-30 300 10", "2024-02-09 400 10"}
         << "fuelly" << 4 << 0
-        << QStringList{"3: " + around + "100 on 2024-01-01, 200 on 2024-01-20"} << QList<int>{};
+        << QStringList{"3: " + around + "100 on 01/01/2024, 200 on 20/01/2024"} << QList<int>{};
     QTest::newRow("a too-low typo in the middle")
         << QStringList{"2024-01-01 100 0"}
         << QStringList{"2024-01-10 200 10", "2024-01-20 5 10", "2024-01-30 300 10"} << "fuelly" << 2
-        << 0 << QStringList{"3: " + around + "200 on 2024-01-10, 300 on 2024-01-30"}
+        << 0 << QStringList{"3: " + around + "200 on 10/01/2024, 300 on 30/01/2024"}
         << QList<int>{};
     QTest::newRow("a too-low typo last, rows newest first")
         << QStringList{}
         << QStringList{"2024-01-30 50 10", "2024-01-20 300 10", "2024-01-10 200 10",
                        "2024-01-01 100 10"}
-        << "fuelly" << 3 << 0 << QStringList{"2: " + around + "300 on 2024-01-20"} << QList<int>{};
+        << "fuelly" << 3 << 0 << QStringList{"2: " + around + "300 on 20/01/2024"} << QList<int>{};
     QTest::newRow("of two that contradict each other the later is refused")
         << QStringList{} << QStringList{"2024-01-01 500 10", "2024-01-10 400 10"} << "fuelly" << 1
-        << 0 << QStringList{"3: " + around + "500 on 2024-01-01"} << QList<int>{};
+        << 0 << QStringList{"3: " + around + "500 on 01/01/2024"} << QList<int>{};
     QTest::newRow("stored readings are never displaced by the file's")
         << QStringList{"2024-01-01 100 0", "2024-03-01 150 10"}
         << QStringList{"2024-02-01 200 10", "2024-02-10 210 10", "2024-03-10 220 10"} << "fuelly"
         << 1 << 0
-        << QStringList{"2: " + around + "100 on 2024-01-01, 150 on 2024-03-01",
-                       "3: " + around + "100 on 2024-01-01, 150 on 2024-03-01"}
+        << QStringList{"2: " + around + "100 on 01/01/2024, 150 on 01/03/2024",
+                       "3: " + around + "100 on 01/01/2024, 150 on 01/03/2024"}
         << QList<int>{};
     QTest::newRow("a later date of several readings bounds by its lowest")
         << QStringList{"2024-03-01 1000 0", "2024-05-01 2000 10", "2024-05-01 2100 10"}
         << QStringList{"2024-04-01 2050 10"} << "fuelly" << 0 << 0
-        << QStringList{"2: " + around + "1000 on 2024-03-01, 2000 on 2024-05-01"} << QList<int>{};
+        << QStringList{"2: " + around + "1000 on 01/03/2024, 2000 on 01/05/2024"} << QList<int>{};
     QTest::newRow("an earlier date of several readings bounds by its highest")
         << QStringList{"2024-03-01 1000 0", "2024-03-01 1500 10", "2024-05-01 3000 10"}
         << QStringList{"2024-04-01 1200 10", "2024-04-02 1600 10"} << "fuelly" << 1 << 0
-        << QStringList{"2: " + around + "1500 on 2024-03-01, 1600 on 2024-04-02"} << QList<int>{};
+        << QStringList{"2: " + around + "1500 on 01/03/2024, 1600 on 02/04/2024"} << QList<int>{};
     QTest::newRow("same day as stored readings, lower, fits")
         << QStringList{"2024-03-01 1000 0", "2024-05-01 2000 10"}
         << QStringList{"2024-05-01 1900 10"} << "fuelly" << 1 << 0 << QStringList{} << QList<int>{};
@@ -490,6 +490,11 @@ void TestExchange::order_data()
         << QStringList{"2024-01-01 100 0", "2024-01-10 200 12.5"}
         << QStringList{"2024-01-10 200 12.5", "2024-01-10 200 12.5"} << "fuelly" << 0 << 2
         << QStringList{} << QList<int>{3};
+    QTest::newRow("a km reading stored unrounded by an earlier import is present")
+        << QStringList{"2024-01-01 100 0",
+                       "2024-01-10 " + ExactNumber(RoundToFifteenDigits(330 / km)) + " 12.5"}
+        << QStringList{"2024-01-10 330km 12.5"} << "fuelly" << 0 << 1 << QStringList{}
+        << QList<int>{};
     QTest::newRow("a new vehicle starts at its first storable reading")
         << QStringList{}
         << QStringList{"broken", "2024-01-05 100 0", "2024-01-10 200 0", "2024-01-11 20 7 M:Oil"}
@@ -541,8 +546,10 @@ void TestExchange::order()
             file.readings << ImportedReading{line,
                                              reg,
                                              at(qPrintable(p[0])),
-                                             p[1].toDouble(),
-                                             FileDistance::Unknown,
+                                             QString(p[1]).remove(QStringLiteral("km")).toDouble(),
+                                             p[1].endsWith(QLatin1String("km"))
+                                                 ? FileDistance::Kilometres
+                                                 : FileDistance::Unknown,
                                              p[2].toDouble(),
                                              1.5};
     }
@@ -655,7 +662,7 @@ void TestExchange::summaryTellsEverything()
                  "  odometer readings converted from kilometres to miles (1 mile = 1.609344 km)\n"
                  "  line 3: reading repeated in the file\n"
                  "  line 4: reading refused: out of line with the readings around it: 100 on "
-                 "2024-02-01\n"
+                 "01/02/2024\n"
                  "Nothing stored (dry run): 1 rows (0 new vehicles) would be added; 1 rows "
                  "refused.\n"));
 }
@@ -708,7 +715,7 @@ void TestExchange::newVehicleWithoutAcceptableReading()
     const ImportPlan plan = PlanImport(*log_, file, {}, clock_);
     QVERIFY(plan.addsNothing());
     QCOMPARE(refusedText(plan),
-             QStringList({"2 reading: the date 2030-01-01 is in the future",
+             QStringList({"2 reading: the date 01/01/2030 is in the future",
                           "3 maintenance: the vehicle Old Car is not added: none of its readings "
                           "can be imported"}));
     ApplyImport(*log_, plan);

@@ -81,9 +81,12 @@ void TestHistoryModels::fillFigures_data()
     QTest::newRow("price without amount gives no litres")
         << FillRows{{100, 0, 0}, {200, 10, 0}} << 1
         << QStringList{"100", "£10.00", "0", "", "", "", "£0.10"};
-    QTest::newRow("fractional distance counts digits from the readings")
+    QTest::newRow("fractional readings: the distance as typed")
         << FillRows{{100000.1, 0, 0}, {100400.3, 40, 0.8}} << 1
         << QStringList{"400.2", "£40.00", "0.8", "50.00", "8.00", "36.34", "£0.10"};
+    QTest::newRow("kilometres stored in miles: the distance to the hundredth")
+        << FillRows{{88094.2 / 1.609344, 0, 0}, {88652.2 / 1.609344, 40, 0.8}} << 1
+        << QStringList{"346.73", "£40.00", "0.8", "50.00", "6.93", "31.48", "£0.12"};
 }
 
 void TestHistoryModels::fillFigures()

@@ -330,13 +330,18 @@ void TestStatistics::extremeValuesNeverShowInfOrNan()
 // 10400.3 - 10000.1 is 400.19999999999891 in binary: the panel shows 400.2.
 void TestStatistics::decimalReadingsShowTheDistanceAsTyped()
 {
-    const auto f = ComputeStatistics({reading(day(2025, 12, 1), 10000.1),
-                                      reading(day(2026, 1, 10), 10000.1),
-                                      reading(day(2026, 3, 1), 10400.3)},
-                                     {}, QDate(2026, 6, 15));
+    const auto f =
+        ComputeStatistics({reading(day(2025, 12, 1), 10000.1), reading(day(2026, 1, 10), 10000.1),
+                           reading(day(2026, 3, 1), 10400.3)},
+                          {}, QDate(2026, 6, 15));
     const VehicleStatisticsTexts t = FormatStatistics(f);
     QCOMPARE(t.lblMiles, QStringLiteral("400.2"));
     QCOMPARE(t.lblMilesDate, QStringLiteral("400.2"));
+    // Kilometres stored in miles before imports rounded them: no ten decimals of noise.
+    const auto noisy = ComputeStatistics(
+        {reading(day(2026, 1, 10), 0), reading(day(2026, 3, 1), 88652.8 / 1.609344)}, {},
+        QDate(2026, 6, 15));
+    QCOMPARE(FormatStatistics(noisy).lblMiles, QStringLiteral("55086.3"));
 }
 
 QTEST_MAIN(TestStatistics)

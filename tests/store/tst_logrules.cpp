@@ -161,6 +161,9 @@ void TestLogRules::orderWords_data()
     QTest::newRow("a last reading, the time of day left out")
         << log << QDateTime(QDate(2024, 4, 1), QTime(9, 30), Qt::UTC)
         << "The entry for 'Current Mileage' must be at least 12345.5 (01/03/2024)";
+    QTest::newRow("kilometres stored in miles, to the hundredth")
+        << QVector<MileageRow>{reading(day(2024, 3, 1), 3704 / 1.609344)} << day(2024, 4, 1)
+        << "The entry for 'Current Mileage' must be at least 2301.56 (01/03/2024)";
 }
 
 void TestLogRules::orderWords()

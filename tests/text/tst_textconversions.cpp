@@ -30,6 +30,8 @@ private slots:
     void plainNumber();
     void plainNumberOfADifference_data();
     void plainNumberOfADifference();
+    void distanceText_data();
+    void distanceText();
     void germanSeparators_data();
     void germanSeparators();
     void noDateIsFirstJanuary1900();
@@ -316,6 +318,35 @@ void TestTextConversions::plainNumberOfADifference()
     QFETCH(double, smaller);
     QFETCH(QString, text);
     QCOMPARE(PlainNumber(larger - smaller, std::fmax(larger, smaller)), text);
+}
+
+void TestTextConversions::distanceText_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("km converted to miles") << "en_GB" << 558.0 / 1.609344 << "346.73";
+    QTest::newRow("trailing zero dropped") << "en_GB" << 812.50 << "812.5";
+    QTest::newRow("rounds up to a whole") << "en_GB" << 99.996 << "100";
+    QTest::newRow("negative") << "en_GB" << -300.004 << "-300";
+    QTest::newRow("tiny negative is not -0") << "en_GB" << -0.001 << "0";
+    QTest::newRow("large, no exponent") << "en_GB" << 1e22 << "10000000000000000000000";
+    QTest::newRow("decimal comma, no grouping") << "de_DE" << 12345.678 << "12345,68";
+}
+
+// The text shown reads back, in the same locale, as the value an import keeps.
+void TestTextConversions::distanceText()
+{
+    QFETCH(QString, locale);
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    const QLocale saved;
+    QLocale::setDefault(QLocale(locale));
+    const QString shown = DistanceToText(value);
+    const double readBack = TextToNumber(shown);
+    QLocale::setDefault(saved);
+    QCOMPARE(shown, text);
+    QCOMPARE(readBack, RoundToHundredths(value));
 }
 
 void TestTextConversions::germanSeparators_data()

@@ -31,7 +31,7 @@ dlgRemoveLatest::dlgRemoveLatest(Messages& messages, const MileageRow& reading, 
         QStringLiteral("Remove the latest reading of %1?").arg(reading.Registration));
     ui->lblDate->setText(DateToText(reading.Date));
     ui->lblFigureCaption->setText(CurrentUnitsCaption(unit));
-    ui->lblFigure->setText(PlainNumber(reading.CurrentMileage));
+    ui->lblFigure->setText(DistanceToText(reading.CurrentMileage));
     ui->lblAmount->setText(QLocale().toCurrencyString(reading.Amount));
     ui->lblPricePer->setText(PlainNumber(reading.PricePer));
     ui->lblDescriptionCaption->hide();

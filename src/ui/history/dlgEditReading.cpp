@@ -30,7 +30,7 @@ dlgEditReading::dlgEditReading(SharedState& state, const QString& registration,
         setWindowTitle(QStringLiteral("Edit Reading"));
         const MileageRow& row = editing_->row;
         ui->txtDate->setText(DateToText(row.Date));
-        ui->txtCurrentMileage->setText(PlainNumber(row.CurrentMileage));
+        ui->txtCurrentMileage->setText(DistanceToText(row.CurrentMileage));
         ui->txtAmount->setText(PlainNumber(row.Amount));
         ui->txtPricePer->setText(PlainNumber(row.PricePer));
     } else {

@@ -4,7 +4,6 @@
 #include "UnitWording.h"
 #include "VehicleStatistics.h"
 
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -35,7 +34,6 @@ void ReadingsModel::load(QVector<MileageEntry> readings, const QString& unit)
     const size_t count = size_t(entries_.size());
     figures_.resize(entries_.size());
     std::vector<std::vector<double>> keys(ColumnCount, std::vector<double>(count));
-    scale_ = 0;
     const MileageRow* previous = nullptr;
     for (size_t i = 0; i < count; ++i) {
         const MileageRow& row = entries_[qsizetype(i)].row;
@@ -50,8 +48,6 @@ void ReadingsModel::load(QVector<MileageEntry> readings, const QString& unit)
         keys[PerLitreColumn][i] = key(f.DistancePerLitre);
         keys[PerGallonColumn][i] = key(f.DistancePerGallon);
         keys[CostPerColumn][i] = key(f.CostPer);
-        if (std::isfinite(row.CurrentMileage))
-            scale_ = std::fmax(scale_, std::fabs(row.CurrentMileage));
         previous = &row;
     }
     for (int column = 0; column < ColumnCount; ++column)
@@ -69,7 +65,7 @@ QString ReadingsModel::cellText(qsizetype entry, int column) const
     case CurrentColumn:
         return ReadingForm(row.CurrentMileage);
     case DistanceColumn:
-        return f.Distance ? PlainNumber(*f.Distance, scale_) : QString();
+        return f.Distance ? DistanceToText(*f.Distance) : QString();
     case AmountColumn:
         return CurrencyForm(row.Amount);
     case PricePerColumn:

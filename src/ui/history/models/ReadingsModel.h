@@ -46,5 +46,4 @@ protected:
 private:
     QVector<MileageEntry> entries_;
     QVector<FillFigures> figures_;
-    double scale_ = 0; // the largest reading: distances count their digits from it
 };

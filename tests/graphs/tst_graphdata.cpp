@@ -1,6 +1,7 @@
 #include "GraphData.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
+#include "TrendSeries.h"
 
 #include <QtTest>
 
@@ -42,6 +43,14 @@ bool emptyFrom(const GraphTable& table, qsizetype firstEmpty)
 
 constexpr int Year = 2026;
 
+MileageRow fill(QDate date, double value, double amount, double pricePer)
+{
+    MileageRow row = reading(date, value);
+    row.Amount = amount;
+    row.PricePer = pricePer;
+    return row;
+}
+
 } // namespace
 
 class TestGraphData : public QObject
@@ -71,6 +80,11 @@ private slots:
     void fallingReadingsGiveANegativeMonth();
     void monthNamesAreEnglishInAnyLocale();
     void monthlyTableIsRewrittenInFull();
+
+    void trendSeriesOverAPeriod_data();
+    void trendSeriesOverAPeriod();
+    void axisStepsAreRound_data();
+    void axisStepsAreRound();
 };
 
 void TestGraphData::oneReadingFillsHeaderAndOneRow()
@@ -299,3 +313,74 @@ void TestGraphData::monthlyTableIsRewrittenInFull()
 
 QTEST_GUILESS_MAIN(TestGraphData)
 #include "tst_graphdata.moc"
+
+void TestGraphData::trendSeriesOverAPeriod_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QStringList>("points");
+    const auto economy = int(TrendKind::EconomyPerFill);
+    const QDate first(2024, 11, 20), last(2025, 3, 5);
+    // 400 miles on 50 litres, then 300 on 30: 8 and 10 a litre, times the panel's 4.54.
+    QTest::newRow("economy per gallon, first reading has none")
+        << economy << "Mile" << first << last << QStringList{"2024-12-15 36.32", "2025-01-10 45.4"};
+    QTest::newRow("economy per litre in kilometres")
+        << economy << "Kilometre" << first << last << QStringList{"2024-12-15 8", "2025-01-10 10"};
+    QTest::newRow("a period's first fill still counts from the reading before")
+        << economy << "Mile" << QDate(2025, 1, 1) << last << QStringList{"2025-01-10 45.4"};
+    QTest::newRow("price per litre leaves out readings without a price")
+        << int(TrendKind::PricePerLitre) << "Mile" << first << last
+        << QStringList{"2024-12-15 1.6", "2025-01-10 1.5"};
+    QTest::newRow("cost per month across a new year, fuel and maintenance, empty months too")
+        << int(TrendKind::CostPerMonth) << "Mile" << QDate(2024, 11, 1) << QDate(2025, 3, 31)
+        << QStringList{"2024-11-01 0", "2024-12-01 80", "2025-01-01 165", "2025-02-01 0",
+                       "2025-03-01 0"};
+    QTest::newRow("a period the wrong way round holds nothing")
+        << int(TrendKind::CostPerMonth) << "Mile" << last << first << QStringList{};
+}
+
+void TestGraphData::trendSeriesOverAPeriod()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, unit);
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QStringList, points);
+    const QVector<MileageRow> readings = {
+        fill(QDate(2024, 11, 20), 1000, 0, 0), fill(QDate(2024, 12, 15), 1400, 80, 1.6),
+        fill(QDate(2025, 1, 10), 1700, 45, 1.5), fill(QDate(2025, 3, 5), 2000, 0, 0)};
+    MaintenanceRow service;
+    service.Date = AtMidnight(QDate(2025, 1, 20));
+    service.Cost = 120;
+    const TrendSeries series =
+        MakeTrendSeries(TrendKind(kind), readings, {service}, from, to, unit);
+    QStringList got;
+    for (const TrendPoint& p : series.Points)
+        got << p.Date.toString(Qt::ISODate) + u' ' + QString::number(p.Value, 'g', 10);
+    QCOMPARE(got, points);
+    QCOMPARE(EntrySpan(readings, {service}), std::pair(QDate(2024, 11, 20), QDate(2025, 3, 5)));
+}
+
+void TestGraphData::axisStepsAreRound_data()
+{
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<QList<double>>("steps");
+    QTest::newRow("prices") << 1.38 << 1.61 << QList<double>{1.35, 1.4, 1.45, 1.5, 1.55, 1.6, 1.65};
+    QTest::newRow("costs from zero") << 0.0 << 165.0 << QList<double>{0, 50, 100, 150, 200};
+    QTest::newRow("one value still spans an axis")
+        << 40.0 << 40.0 << QList<double>{20, 30, 40, 50, 60};
+}
+
+void TestGraphData::axisStepsAreRound()
+{
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(QList<double>, steps);
+    const QVector<double> got = AxisSteps(low, high, 6);
+    QCOMPARE(got.size(), steps.size());
+    for (qsizetype i = 0; i < got.size(); ++i)
+        QVERIFY2(qFuzzyCompare(got[i] + 1, steps[i] + 1), qPrintable(QString::number(got[i])));
+}

@@ -98,7 +98,7 @@ void TestHelp::everyPageIsInTheContentsAndItsLinksLead_data()
           std::pair{"MainWindow.htm", "The main window"},
           std::pair{"RecordMileage.htm", "Record Mileage"},
           std::pair{"RecordMaintenance.htm", "Record Maintenance"},
-          std::pair{"AddNewVehicle.htm", "Add New Vehicle"},
+          std::pair{"AddNewVehicle.htm", "Add New Vehicle"}, std::pair{"Graphs.htm", "Graphs"},
           std::pair{"MaintenanceReport.htm", "Maintenance Report"},
           std::pair{"Preferences.htm", "Preferences"}, std::pair{"Import.htm", "Import"},
           std::pair{"Export.htm", "Export"}, std::pair{"BackUpRestore.htm", "Back Up and Restore"},

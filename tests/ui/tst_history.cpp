@@ -1,19 +1,23 @@
 #include "ReadingsModel.h"
 #include "TestEnvironment.h"
+#include "TrendDrawing.h"
 #include "WindowTesting.h"
 #include "dlgEditMaintenance.h"
 #include "dlgEditReading.h"
 #include "dlgRemoveLatest.h"
 #include "dlgRenameVehicle.h"
+#include "frmGraphs.h"
 #include "frmHistory.h"
 #include "frmMain.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -138,6 +142,7 @@ private slots:
     void renameRefusals();
     void renameIntoAnExistingVehicleMerges();
     void keysEscapeAndCopy();
+    void graphsFollowTheVehicleOverItsWholeHistory();
 };
 
 void TestHistory::opensOnceAndFollowsTheVehicleShown()
@@ -448,6 +453,49 @@ void TestHistory::keysEscapeAndCopy()
                             "10/02/2026\t010400\t400\t£40.00\t0.8\t50.00\t8.00\t36.32\t£0.10\n"));
     QTest::keyClick(readings, Qt::Key_Escape);
     QVERIFY(!history->isVisible());
+}
+
+void TestHistory::graphsFollowTheVehicleOverItsWholeHistory()
+{
+    Env env;
+    Child<QAction>(env.window.get(), "Graphs")->trigger();
+    auto* graphs = env.window->findChild<frmGraphs*>();
+    QVERIFY(graphs && graphs->isVisible());
+    QCOMPARE(graphs->windowTitle(), QStringLiteral("Graphs of AB12 CDE"));
+    QCOMPARE(Child<QDateEdit>(graphs, "txtFrom")->date(), QDate(2026, 1, 10));
+    QCOMPARE(Child<QDateEdit>(graphs, "txtTo")->date(), QDate(2026, 4, 10));
+    QCOMPARE(graphs->shownSeries().Points.size(), 3); // three fills after the first reading
+    QCOMPARE(graphs->shownSeries().Points[0].Value, 8 * 4.54);
+
+    Child<QComboBox>(graphs, "cmbGraph")->setCurrentIndex(int(TrendKind::CostPerMonth));
+    QList<double> costs;
+    for (const TrendPoint& p : graphs->shownSeries().Points)
+        costs << p.Value;
+    QCOMPARE(costs, (QList<double>{0, 160, 40, 75})); // fuel and receipts, month by month
+
+    env.showVehicle("ZZ99 ONE");
+    QCOMPARE(graphs->windowTitle(), QStringLiteral("Graphs of ZZ99 ONE"));
+    QCOMPARE(Child<QDateEdit>(graphs, "txtFrom")->date(), QDate(2026, 5, 1));
+
+    // Drawn at a pixel ratio of 1.5, every grid line is one device pixel: none smeared over two.
+    QImage image(QSize(600, 300) * 1.5, QImage::Format_RGB32);
+    image.setDevicePixelRatio(1.5);
+    {
+        QPainter painter(&image);
+        env.showVehicle(Reg);
+        Child<QComboBox>(graphs, "cmbGraph")->setCurrentIndex(int(TrendKind::EconomyPerFill));
+        DrawTrend(painter, QRectF(0, 0, 600, 300), graphs->shownSeries(), QDate(2026, 1, 10),
+                  QDate(2026, 4, 10));
+    }
+    const int x = image.width() * 3 / 4;
+    int runs = 0;
+    for (int y = 0, run = 0; y < image.height(); ++y) {
+        const bool grid = image.pixel(x, y) == qRgb(220, 220, 220);
+        run = grid ? run + 1 : 0;
+        QVERIFY2(run <= 1, qPrintable(QString::number(y)));
+        runs += run == 1;
+    }
+    QVERIFY(runs >= 3);
 }
 
 QTEST_MAIN(TestHistory)

@@ -6,6 +6,7 @@
 #include "WindowSupport.h"
 #include "dlgAddVehicle.h"
 #include "dlgAddVehicleFIRST.h"
+#include "frmGraphs.h"
 #include "frmHistory.h"
 #include "ui_frmMain.h"
 
@@ -78,6 +79,7 @@ void frmMain::ConnectEvents()
     on(ui->Back_Up, &frmMain::Back_Up_Click);
     on(ui->Restore, &frmMain::Restore_Click);
     on(ui->History, &frmMain::History_Click);
+    on(ui->Graphs, &frmMain::Graphs_Click);
     on(ui->Rename_Vehicle, &frmMain::Rename_Vehicle_Click);
     on(ui->Remove_Latest_Reading, &frmMain::Remove_Latest_Reading_Click);
     on(ui->Remove_Latest_Maintenance_Entry, &frmMain::Remove_Latest_Maintenance_Entry_Click);
@@ -170,9 +172,11 @@ void frmMain::ShowVehicleDetails()
     ShowConfirmChanges(false);
     DrawGraphs();
     ShowVehicleStatistics(state_.CurrentRegistration);
-    // An open History follows the vehicle shown.
+    // An open History or Graphs window follows the vehicle shown.
     if (auto* history = qobject_cast<frmHistory*>(history_.data()))
         history->ShowVehicle(state_.CurrentRegistration);
+    if (auto* graphs = qobject_cast<frmGraphs*>(graphs_.data()))
+        graphs->ShowVehicle(state_.CurrentRegistration);
 }
 
 void frmMain::ShowConfirmChanges(bool visible)
@@ -320,7 +324,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     for (QPointer<QWidget>* window :
          {&recordMileage_, &recordMaintenance_, &addVehicle_, &preferences_, &about_, &help_,
           &firstRun_, &import_, &export_, &removeReading_, &removeMaintenance_, &restore_,
-          &history_, &renameVehicle_})
+          &history_, &graphs_, &renameVehicle_})
         if (*window)
             (*window)->close();
     Form_Unload();

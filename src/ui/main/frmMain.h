@@ -15,7 +15,7 @@ class frmMain;
 //   frmMain.cpp            layout, menus, toolbar, vehicle list and details, shut-down
 //   frmMainRecords.cpp     Record Mileage and Record Maintenance
 //   frmMainStatistics.cpp  the statistics panel
-//   frmMainGraphs.cpp      the two graphs and the image they are drawn into
+//   frmMainGraphs.cpp      the two graphs and the image they are drawn into; the Graphs window
 //   frmMainTools.cpp       Preferences, the maintenance report, help, About and the splash
 //   frmMainData.cpp        import, export, backup and removing a mistaken latest entry
 //   frmMainRestore.cpp     putting a backup in the log's place and showing it
@@ -54,6 +54,7 @@ public:
     void Back_Up_Click();
     void Restore_Click();
     void History_Click();
+    void Graphs_Click();
     void Rename_Vehicle_Click();
     void Remove_Latest_Reading_Click();
     void Remove_Latest_Maintenance_Entry_Click();
@@ -115,6 +116,7 @@ private:
     QPointer<QWidget> removeMaintenance_;
     QPointer<QWidget> restore_;
     QPointer<QWidget> history_;
+    QPointer<QWidget> graphs_;
     QPointer<QWidget> renameVehicle_;
     // The last drawing on activation failed and was reported.
     bool activationFailed_ = false;

@@ -1,6 +1,8 @@
 #include "GraphData.h"
 #include "GraphDrawing.h"
 #include "ImageCanvas.h"
+#include "WindowSupport.h"
+#include "frmGraphs.h"
 #include "frmMain.h"
 
 #include <QDebug>
@@ -102,4 +104,11 @@ void frmMain::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setClipRegion(region);
     painter.drawImage(client->pos(), graphImage_);
+}
+
+// Vehicle > Graphs: the shown vehicle's economy, prices and costs over any period.
+void frmMain::Graphs_Click()
+{
+    QWidget* window = ShowOnce(graphs_, [this] { return new frmGraphs(state_, this); });
+    static_cast<frmGraphs*>(window)->ShowVehicle(state_.CurrentRegistration);
 }

@@ -74,7 +74,7 @@ void frmMain::ReleaseStoreForRestore()
                                      "restore; nothing was changed.");
     }
     for (QPointer<QWidget>* window : {&recordMileage_, &recordMaintenance_, &addVehicle_, &export_,
-                                      &removeReading_, &removeMaintenance_})
+                                      &removeReading_, &removeMaintenance_, &graphs_})
         if (*window)
             (*window)->close();
     // Nothing in the main window may reach for the log while it is closed.

@@ -197,8 +197,8 @@ void TestImageCanvas::drawsInDevicePixelsAtEveryRatio()
         for (int x = 13; x < 51; x += 3)
             canvas.line(QPointF(x, 20), QPointF(x, 61));
         canvas.filledBox(QPoint(14, 60), QPoint(15, 31), Red);
-        canvas.text(QPoint(100, 60), TextAlign::BottomLeft, CanvasFont{QStringLiteral("Arial"), 20, 400, 0},
-                    QStringLiteral("Mileg"));
+        canvas.text(QPoint(100, 60), TextAlign::BottomLeft,
+                    CanvasFont{QStringLiteral("Arial"), 20, 400, 0}, QStringLiteral("Mileg"));
     }
     QCOMPARE(image.devicePixelRatio(), ratio);
     const auto device = [&](int logical) { return int(std::floor(logical * ratio)); };

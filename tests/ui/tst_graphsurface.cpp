@@ -239,8 +239,8 @@ void TestGraphSurface::gridLinesAreOneScreenPixelAtEveryRatio()
             window_->windowHandle()->setScreen(screen);
     QTRY_COMPARE(window_->devicePixelRatioF(), ratio);
     const QRectF details(child(*window_, "frameVehicleDetails")->geometry());
-    const PlotFrame dates = PlotFrameOf(
-        GraphAreaBelow(details, details, window_->frameGeometry().height() * 15.0));
+    const PlotFrame dates =
+        PlotFrameOf(GraphAreaBelow(details, details, window_->frameGeometry().height() * 15.0));
     const QPoint client = window_->centralWidget()->pos();
     // Just below the plot's top edge: the left edge and the ten vertical grid lines.
     const auto device = [&](int logical) { return int(std::floor(logical * ratio)); };

@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -21,11 +22,31 @@ QRect inclusive(QPoint a, QPoint b)
 } // namespace
 
 ImageCanvas::ImageCanvas(QImage& image, QColor background, QColor foreground)
-    : image_(image), painter_(&image_), background_(background), foreground_(foreground)
+    : image_(image), ratio_(image.devicePixelRatio()), background_(background),
+      foreground_(foreground)
 {
+    image_.setDevicePixelRatio(1);
+    painter_.begin(&image_);
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
     painter_.setBrush(Qt::NoBrush);
+}
+
+ImageCanvas::~ImageCanvas()
+{
+    painter_.end();
+    image_.setDevicePixelRatio(ratio_);
+}
+
+int ImageCanvas::device(int logical) const
+{
+    // The margin keeps a product such as 30 x 1.1 from falling just short of its whole number.
+    return static_cast<int>(std::floor(logical * ratio_ + 1e-9));
+}
+
+QPoint ImageCanvas::device(QPoint logical) const
+{
+    return QPoint(device(logical.x()), device(logical.y()));
 }
 
 void ImageCanvas::clear()
@@ -45,7 +66,7 @@ void ImageCanvas::line(QPointF from, QPointF to, std::optional<QRgb> colour)
         return;
     if (painter_.pen().color() != wanted || painter_.pen().widthF() != 0)
         painter_.setPen(QPen(wanted, 0));
-    painter_.drawLine(a, b);
+    painter_.drawLine(device(a), device(b));
     lastLineEnd_ = b;
     lastLineColour_ = wanted;
 }
@@ -54,7 +75,7 @@ void ImageCanvas::box(QPoint a, QPoint b, QRgb colour)
 {
     lastLineEnd_.reset();
     painter_.setPen(QPen(QColor(colour), 0));
-    const QRect r = inclusive(a, b);
+    const QRect r = inclusive(device(a), device(b));
     // A stroked QRect covers one pixel more than its size across and down.
     painter_.drawRect(QRect(r.topLeft(), QSize(r.width() - 1, r.height() - 1)));
 }
@@ -62,7 +83,11 @@ void ImageCanvas::box(QPoint a, QPoint b, QRgb colour)
 void ImageCanvas::filledBox(QPoint a, QPoint b, QRgb colour)
 {
     lastLineEnd_.reset();
-    painter_.fillRect(inclusive(a, b), QColor(colour));
+    // The fill covers the whole of its last logical pixel, however many device pixels that is.
+    const QRect r = inclusive(a, b);
+    painter_.fillRect(
+        QRect(device(r.topLeft()), device(r.bottomRight() + QPoint(1, 1)) - QPoint(1, 1)),
+        QColor(colour));
 }
 
 const QFont& ImageCanvas::qtFont(const CanvasFont& font)
@@ -91,7 +116,9 @@ void ImageCanvas::text(QPoint at, TextAlign align, const CanvasFont& font, const
     painter_.save();
     painter_.setFont(qtFont(font));
     painter_.setPen(foreground_);
-    painter_.translate(at);
+    // Text is laid out in logical pixels; the painter scales its glyphs to the device's.
+    painter_.translate(QPointF(at) * ratio_);
+    painter_.scale(ratio_, ratio_);
     painter_.rotate(font.turn);
     const QFontMetricsF metrics(painter_.font(), painter_.device());
     double x = 0;

@@ -1,4 +1,5 @@
 #include "ImageCanvas.h"
+#include "PixelRuns.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 
@@ -44,6 +45,8 @@ private slots:
     void textSitsOnItsReferencePoint();
     void turnedTextRunsDownToTheRight();
     void fontsBelowOnePixelDrawNothing();
+    void drawsInDevicePixelsAtEveryRatio_data();
+    void drawsInDevicePixelsAtEveryRatio();
 };
 
 void TestImageCanvas::clearFillsTheBackground()
@@ -170,6 +173,40 @@ void TestImageCanvas::fontsBelowOnePixelDrawNothing()
                     QStringLiteral("nothing"));
     }
     QVERIFY(inked(image).isNull());
+}
+
+void TestImageCanvas::drawsInDevicePixelsAtEveryRatio_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("150 per cent") << 1.5;
+    QTest::newRow("200 per cent") << 2.0;
+}
+
+// Lines on whole and half device pixels alike are one device pixel wide, a bar ends just above
+// the edge it stands on (at 1.5 the edge at 61 starts on half a device pixel), and text keeps
+// its size in logical pixels.
+void TestImageCanvas::drawsInDevicePixelsAtEveryRatio()
+{
+    QFETCH(qreal, ratio);
+    QImage image(qRound(200 * ratio), qRound(120 * ratio), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    {
+        ImageCanvas canvas(image, Background, Foreground);
+        canvas.clear();
+        canvas.box(QPoint(10, 20), QPoint(51, 61), Black);
+        for (int x = 13; x < 51; x += 3)
+            canvas.line(QPointF(x, 20), QPointF(x, 61));
+        canvas.filledBox(QPoint(14, 60), QPoint(15, 31), Red);
+        canvas.text(QPoint(100, 60), TextAlign::BottomLeft,
+                    CanvasFont{QStringLiteral("Arial"), 20, 400, 0}, QStringLiteral("Mileg"));
+    }
+    QCOMPARE(image.devicePixelRatio(), ratio);
+    const auto device = [&](int logical) { return int(std::floor(logical * ratio)); };
+    QCOMPARE(RunsAlongRow(image, device(25), 0, device(60), Foreground), QVector<int>(15, 1));
+    QCOMPARE(image.pixelColor(device(14), device(61) - 1), QColor(Red));
+    QCOMPARE(image.pixelColor(device(14), device(61)), QColor(Black));
+    const QRect text = inked(image.copy(device(90), 0, image.width() - device(90), image.height()));
+    QVERIFY(text.height() >= 14 * ratio && text.bottom() <= device(60));
 }
 
 QTEST_MAIN(TestImageCanvas)

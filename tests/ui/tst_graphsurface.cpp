@@ -1,4 +1,5 @@
 #include "GraphDrawing.h"
+#include "PixelRuns.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 #include "frmMain.h"
@@ -74,6 +75,20 @@ class TestGraphSurface : public QObject
 {
     Q_OBJECT
 
+public:
+    // Screens side by side at 100, 150 and 200 per cent, for the window to move between.
+    static void initMain()
+    {
+        static QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("screens.json")));
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("no screens file");
+        file.write(R"({"screens": [{"name": "one", "x": 0, "y": 0, "width": 800, "height": 800},
+            {"name": "two", "x": 800, "y": 0, "width": 800, "height": 800, "dpr": 1.5},
+            {"name": "three", "x": 1600, "y": 0, "width": 800, "height": 800, "dpr": 2}]})");
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(file.fileName()));
+    }
+
 private slots:
     void initTestCase() { PinTestEnvironment(); }
     void init();
@@ -85,6 +100,8 @@ private slots:
     void noVehicleShownClearsTheGraphs();
     void shortWindowDrawsNothingUntilItGrows();
     void newReadingShowsWhenTheWindowIsActivatedAgain();
+    void gridLinesAreOneScreenPixelAtEveryRatio_data();
+    void gridLinesAreOneScreenPixelAtEveryRatio();
 
 private:
     std::unique_ptr<TestPlatform> env_;
@@ -203,6 +220,34 @@ void TestGraphSurface::newReadingShowsWhenTheWindowIsActivatedAgain()
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
     QTRY_COMPARE(GraphDataRowCount(env_->state->GraphPoints), readings_ + 1);
     QCOMPARE(env_->state->GraphPoints[readings_ + 1].YText, QStringLiteral("20000"));
+}
+
+void TestGraphSurface::gridLinesAreOneScreenPixelAtEveryRatio_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("150 per cent") << 1.5;
+    QTest::newRow("200 per cent") << 2.0;
+}
+
+// Moved to a screen of another pixel ratio, the window draws the graphs again in its pixels.
+void TestGraphSurface::gridLinesAreOneScreenPixelAtEveryRatio()
+{
+    QFETCH(qreal, ratio);
+    window_->DrawGraphs();
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->devicePixelRatio() == ratio)
+            window_->windowHandle()->setScreen(screen);
+    QTRY_COMPARE(window_->devicePixelRatioF(), ratio);
+    const QRectF details(child(*window_, "frameVehicleDetails")->geometry());
+    const PlotFrame dates =
+        PlotFrameOf(GraphAreaBelow(details, details, window_->frameGeometry().height() * 15.0));
+    const QPoint client = window_->centralWidget()->pos();
+    // Just below the plot's top edge: the left edge and the ten vertical grid lines.
+    const auto device = [&](int logical) { return int(std::floor(logical * ratio)); };
+    QTRY_COMPARE(RunsAlongRow(window_->grab().toImage(), device(client.y() + dates.PlotTop + 2),
+                              device(client.x() + dates.PlotLeft - 1),
+                              device(client.x() + dates.PlotRight() + 1), Qt::black),
+                 QVector<int>(11, 1));
 }
 
 QTEST_MAIN(TestGraphSurface)

@@ -125,4 +125,6 @@ private:
     QImage graphImage_;
     // What the image was last drawn from; activation and resizing redraw only when it changed.
     QString graphSource_;
+    // A redraw at a new pixel ratio is waiting for the event loop.
+    bool ratioRedrawQueued_ = false;
 };

@@ -35,8 +35,12 @@ void frmMain::DrawGraphs()
     if (!client)
         return;
     const QColor background = palette().color(QPalette::Window);
-    if (graphImage_.size() != client->size())
-        graphImage_ = QImage(client->size(), QImage::Format_ARGB32_Premultiplied);
+    // The image has the screen's pixels, so that the graphs are as sharp as the text around them.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(qRound(client->width() * ratio), qRound(client->height() * ratio));
+    if (graphImage_.size() != pixels)
+        graphImage_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    graphImage_.setDevicePixelRatio(ratio);
 
     const std::optional<QRect> details = frameIn(client, DetailsFrameName);
     const std::optional<QRect> statistics = frameIn(client, StatisticsFrameName);
@@ -52,7 +56,8 @@ void frmMain::DrawGraphs()
         const auto stamp = state_.LogDatabase->ChangeStamp();
         QDebug(&source) << state_.CurrentRegistration << stamp.first << stamp.second << *details
                         << *statistics << frameGeometry().height() << state_.DistanceUnit
-                        << currentYear << background.rgba() << foreground.rgba() << client->size();
+                        << currentYear << background.rgba() << foreground.rgba() << client->size()
+                        << ratio;
     }
     if (!source.isEmpty() && source == graphSource_) {
         update();
@@ -104,6 +109,18 @@ void frmMain::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setClipRegion(region);
     painter.drawImage(client->pos(), graphImage_);
+    // The window went to a screen of another pixel ratio, or its screen's ratio changed: the
+    // graphs are drawn again at the new one once this paint is over.
+    if (graphImage_.devicePixelRatio() != devicePixelRatioF() && !ratioRedrawQueued_) {
+        ratioRedrawQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                ratioRedrawQueued_ = false;
+                Handle(&frmMain::DrawGraphs);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 // Vehicle > Graphs: the shown vehicle's economy, prices and costs over any period.

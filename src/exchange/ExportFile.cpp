@@ -126,7 +126,8 @@ Target targetAt(const QString& path, const QString& storePath, bool replaceExist
 
 QString writeFailure(const QFileDevice& file, const QString& path, const char* outcome)
 {
-    if (file.error() == QFileDevice::ResourceError)
+    if (file.error() == QFileDevice::ResourceError ||
+        FileSafety::NoRoomIn(QFileInfo(path).absolutePath()))
         return QStringLiteral("There is no room left on the disk for %1; %2.")
             .arg(shown(path), QLatin1String(outcome));
     return QStringLiteral("The file %1 could not be written (%2); %3.")

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
+#include <cerrno>
 #include <chrono>
 #include <sqlite3.h>
 
@@ -33,6 +34,18 @@ QString engineText(sqlite3* db, int resultCode)
             text += QStringLiteral(": ") + message;
     }
     return text;
+}
+
+// A file SQLite could not make or grow for want of room is a full disk, whatever code it gave.
+int withFullDisk(sqlite3* db, int resultCode)
+{
+#ifdef Q_OS_UNIX
+    const int primary = resultCode & 0xff;
+    if (db && (primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR) &&
+        sqlite3_system_errno(db) == ENOSPC)
+        return SQLITE_FULL;
+#endif
+    return resultCode;
 }
 
 QString plainWords(int resultCode, StoreAction action)
@@ -142,8 +155,9 @@ bool SqliteStatement::step(StoreAction action)
     if (rc == SQLITE_DONE)
         return false;
     const QString detail = engineText(db_, rc);
+    const int code = withFullDisk(db_, rc);
     sqlite3_reset(statement_);
-    throw SqliteFailure(rc, action, detail);
+    throw SqliteFailure(code, action, detail);
 }
 
 void SqliteStatement::run(StoreAction action)
@@ -223,7 +237,7 @@ SqliteDatabase::~SqliteDatabase()
 
 void SqliteDatabase::fail(int resultCode, StoreAction action) const
 {
-    throw SqliteFailure(resultCode, action, engineText(db_, resultCode));
+    throw SqliteFailure(withFullDisk(db_, resultCode), action, engineText(db_, resultCode));
 }
 
 void SqliteDatabase::execute(const char* sql, StoreAction action)

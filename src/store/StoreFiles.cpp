@@ -529,7 +529,8 @@ QString VehicleLog::Restore(const QString& source, const QString& storePath,
                                                       10 * options.busyTimeoutMs);
     } catch (const StoreError& e) {
         if (e.code() != StoreError::Busy)
-            throw;
+            throw StoreError(e.code(), e.text() + QStringLiteral(" Nothing was changed."),
+                             e.detail());
         throw StoreError(e.code(),
                          QStringLiteral("Another restore or backup is writing in the folder of "
                                         "the vehicle log %1; try again when it has finished. "
@@ -547,6 +548,11 @@ QString VehicleLog::Restore(const QString& source, const QString& storePath,
                                                 "open, and restoring now would change the log "
                                                 "under it. Nothing was changed.")
                                      .arg(shown(storePath)));
+            if (FileSafety::NoRoomIn(QFileInfo(realStore).absolutePath()))
+                throw StoreError(13, QStringLiteral("The vehicle log %1 cannot be restored: the "
+                                                    "disk that holds it is full. Nothing was "
+                                                    "changed.")
+                                         .arg(shown(realStore)));
             throw StoreError(StoreError::CantOpen,
                              QStringLiteral("The vehicle log %1 cannot be restored: its folder is "
                                             "read-only. Nothing was changed.")

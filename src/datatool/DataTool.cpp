@@ -155,10 +155,15 @@ private:
         if (!QFileInfo::exists(storePath_))
             throw ExchangeError(QStringLiteral("there is no store at %1; nothing was changed.")
                                     .arg(QDir::toNativeSeparators(storePath_)));
-        const int wait =
-            context_.busyTimeoutMs < 0 ? VehicleLog::DefaultBusyTimeoutMs : context_.busyTimeoutMs;
+        const int wait = busyTimeoutMs();
         return access == Access::ReadOnly ? VehicleLog::OpenReadOnly(storePath_, wait)
                                           : VehicleLog::Open(storePath_, wait);
+    }
+
+    int busyTimeoutMs() const
+    {
+        return context_.busyTimeoutMs < 0 ? VehicleLog::DefaultBusyTimeoutMs
+                                          : context_.busyTimeoutMs;
     }
 
     QString logUnit() const { return ReadDistanceUnit(context_.settings); }
@@ -301,6 +306,7 @@ private:
         try {
             RestoreOptions options;
             options.now = context_.clock.now();
+            options.busyTimeoutMs = busyTimeoutMs();
             kept = VehicleLog::Restore(p.files.first(), storePath_, options);
         } catch (const StoreError& e) {
             // Its words say what failed and which files are as they were.
@@ -388,13 +394,17 @@ QString DataToolHelp()
                "store\n"
                "      or another database, a folder or a link; a device or a pipe is written "
                "into.\n"
+               "      It never goes to a name of the store's own files (Mileage.mdb-journal,\n"
+               "      Mileage.mdb.lock, Mileage.mdb.kelmot-temp-*).\n"
                "  backup FILE\n"
                "      Makes a consistent copy of the store in FILE, safe while Kelmot is writing,\n"
                "      and checks it before reporting it done.\n"
                "  restore FILE\n"
                "      With Kelmot closed: puts FILE in place of the store after checking it is a\n"
-               "      sound Kelmot store; the current store is first kept as a safety copy of its\n"
-               "      own, Mileage.mdb.before-restore-YYYYMMDD-HHMMSS, never overwritten.\n"
+               "      sound Kelmot store that holds a vehicle; the current store is first kept\n"
+               "      as a safety copy of its own, Mileage.mdb.before-restore-YYYYMMDD-HHMMSS,\n"
+               "      never overwritten. An import running meanwhile stores into the restored\n"
+               "      store, or stores nothing and says so.\n"
                "  check\n"
                "      Checks the store's integrity, schema version and the log's rules (every\n"
                "      vehicle has a reading; readings do not go down in date order).\n"

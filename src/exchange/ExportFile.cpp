@@ -1,4 +1,6 @@
 #include "Exchange.h"
+#include "FileSafety.h"
+#include "StoreLock.h"
 #include "VehicleLog.h"
 
 #include <QDir>
@@ -57,6 +59,34 @@ bool holdsDatabase(const QString& path)
     return head.startsWith(database) || head.startsWith(journal);
 }
 
+// The files SQLite and Kelmot keep beside the store, there or not yet: an export written there
+// would be taken for a journal, a lock or a leftover copy, and broken or removed.
+bool besideStoreAsItsOwn(const QString& path, const QString& storePath)
+{
+#ifdef Q_OS_WIN
+    const Qt::CaseSensitivity names = Qt::CaseInsensitive;
+#else
+    const Qt::CaseSensitivity names = Qt::CaseSensitive;
+#endif
+    const QFileInfo target(path);
+    const QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty())
+        return false;
+    for (const QString& store :
+         {QFileInfo(storePath).absoluteFilePath(), StoreLock::RealStorePath(storePath)}) {
+        const QFileInfo info(store);
+        if (QFileInfo(info.absolutePath()).canonicalFilePath().compare(folder, names) != 0)
+            continue;
+        const QString name = info.fileName();
+        for (const char* suffix : {"-journal", "-wal", "-shm", ".lock", ".kelmot-temp.lock"})
+            if (target.fileName().compare(name + QLatin1String(suffix), names) == 0)
+                return true;
+        if (target.fileName().startsWith(FileSafety::TempArea::NamePrefix(name), names))
+            return true;
+    }
+    return false;
+}
+
 // What is at `path` now, or an ExchangeError when an export must not go there.
 Target targetAt(const QString& path, const QString& storePath, bool replaceExisting)
 {
@@ -64,6 +94,10 @@ Target targetAt(const QString& path, const QString& storePath, bool replaceExist
     if (info.isSymLink() || info.isJunction())
         throw refusal(path, "%1 is a link; an export is never written through one. Choose the "
                             "file it leads to, or another name; nothing was exported.");
+    if (besideStoreAsItsOwn(path, storePath))
+        throw refusal(path, "%1 is a name Kelmot keeps for the store's own files (its journal, "
+                            "lock and temporary copies); an export never goes there. Choose "
+                            "another file; nothing was exported.");
     if (!info.exists())
         return Target::NewFile;
     if (info.isDir())
@@ -92,7 +126,8 @@ Target targetAt(const QString& path, const QString& storePath, bool replaceExist
 
 QString writeFailure(const QFileDevice& file, const QString& path, const char* outcome)
 {
-    if (file.error() == QFileDevice::ResourceError)
+    if (file.error() == QFileDevice::ResourceError ||
+        FileSafety::NoRoomIn(QFileInfo(path).absolutePath()))
         return QStringLiteral("There is no room left on the disk for %1; %2.")
             .arg(shown(path), QLatin1String(outcome));
     return QStringLiteral("The file %1 could not be written (%2); %3.")

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRandomGenerator>
+#include <QStorageInfo>
 #include <filesystem>
 #include <system_error>
 
@@ -55,6 +56,9 @@ TempArea::TempArea(const QString& folder, const QString& storeFileName, int wait
                          QStringLiteral("Another backup or restore is writing into %1; try again "
                                         "when it has finished. (If none is, remove %2.)")
                              .arg(shown(folder), shown(lock_->fileName())));
+    if (NoRoomIn(folder))
+        throw StoreError(
+            13, QStringLiteral("The disk that holds the folder %1 is full.").arg(shown(folder)));
     throw StoreError(StoreError::CantOpen,
                      QStringLiteral("No file can be written in the folder %1: it is read-only or "
                                     "not there.")
@@ -80,11 +84,17 @@ QString TempArea::newFile()
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
                       QFileDevice::ReadOwner | QFileDevice::WriteOwner))
             return path;
-        if (file.error() != QFileDevice::OpenError || !QFileInfo::exists(path))
+        if (file.error() != QFileDevice::OpenError || !QFileInfo::exists(path)) {
+            if (NoRoomIn(folder_))
+                throw StoreError(13,
+                                 QStringLiteral("The disk that holds the folder %1 is full.")
+                                     .arg(shown(folder_)),
+                                 file.errorString());
             throw StoreError(
                 StoreError::CantOpen,
                 QStringLiteral("No file can be written in the folder %1.").arg(shown(folder_)),
                 file.errorString());
+        }
     }
     throw StoreError(
         StoreError::CantOpen,
@@ -132,6 +142,14 @@ bool RenameReplacing(const QString& from, const QString& to, QString* why)
     if (error && why)
         *why = QString::fromStdString(error.message());
     return !error;
+}
+
+bool NoRoomIn(const QString& folder)
+{
+    // Less than this is no room for a store's page, its journal and a lock file.
+    constexpr qint64 kRoomNeeded = 1 << 20;
+    const QStorageInfo disk(folder);
+    return disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < kRoomNeeded;
 }
 
 void CopyPermissions(const QString& model, const QString& path)

@@ -45,5 +45,8 @@ bool RenameWithoutReplacing(const QString& from, const QString& to);
 bool RenameReplacing(const QString& from, const QString& to, QString* why);
 // Gives path the permissions of model (a store kept 0644 is copied 0644).
 void CopyPermissions(const QString& model, const QString& path);
+// After a file could not be made or written in folder: true when its disk has no room left,
+// which then is the reason to give rather than a read-only folder or an unknown error.
+bool NoRoomIn(const QString& folder);
 
 } // namespace FileSafety

@@ -1,6 +1,9 @@
 #include "SqliteDatabase.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+#include <cerrno>
 #include <chrono>
 #include <sqlite3.h>
 
@@ -33,6 +36,18 @@ QString engineText(sqlite3* db, int resultCode)
     return text;
 }
 
+// A file SQLite could not make or grow for want of room is a full disk, whatever code it gave.
+int withFullDisk(sqlite3* db, int resultCode)
+{
+#ifdef Q_OS_UNIX
+    const int primary = resultCode & 0xff;
+    if (db && (primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR) &&
+        sqlite3_system_errno(db) == ENOSPC)
+        return SQLITE_FULL;
+#endif
+    return resultCode;
+}
+
 QString plainWords(int resultCode, StoreAction action)
 {
     const bool writing = action == StoreAction::Write;
@@ -47,6 +62,11 @@ QString plainWords(int resultCode, StoreAction action)
     case SQLITE_FULL:
         return QStringLiteral("The disk that holds the vehicle log is full.") + nothingStored;
     case SQLITE_READONLY:
+        if (resultCode == SQLITE_READONLY_ROLLBACK)
+            return QStringLiteral("The vehicle log has an unfinished write, left by a program "
+                                  "that stopped in the middle of it; it is rolled back only by a "
+                                  "program that may write the file and its folder.") +
+                   nothingStored;
         if (resultCode == SQLITE_READONLY_DBMOVED)
             return QStringLiteral("The vehicle log file was moved or deleted while Kelmot had it "
                                   "open.") +
@@ -87,7 +107,9 @@ QString plainWords(int resultCode, StoreAction action)
 
 StoreError SqliteFailure(int resultCode, StoreAction action, const QString& detail)
 {
-    return StoreError(resultCode & 0xff, plainWords(resultCode, action), detail);
+    const int code =
+        resultCode == SQLITE_READONLY_ROLLBACK ? StoreError::UnfinishedWrite : resultCode & 0xff;
+    return StoreError(code, plainWords(resultCode, action), detail);
 }
 
 SqliteStatement::SqliteStatement(sqlite3* db, const char* sql, bool persistent) : db_(db)
@@ -133,8 +155,9 @@ bool SqliteStatement::step(StoreAction action)
     if (rc == SQLITE_DONE)
         return false;
     const QString detail = engineText(db_, rc);
+    const int code = withFullDisk(db_, rc);
     sqlite3_reset(statement_);
-    throw SqliteFailure(rc, action, detail);
+    throw SqliteFailure(code, action, detail);
 }
 
 void SqliteStatement::run(StoreAction action)
@@ -179,6 +202,9 @@ SqliteDatabase::SqliteDatabase(const QString& path, Mode mode, int busyTimeoutMs
     case Mode::ReadOnly:
         flags |= SQLITE_OPEN_READONLY;
         break;
+    case Mode::Unchanging:
+        flags |= SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+        break;
     case Mode::ReadWrite:
         flags |= SQLITE_OPEN_READWRITE;
         break;
@@ -186,7 +212,10 @@ SqliteDatabase::SqliteDatabase(const QString& path, Mode mode, int busyTimeoutMs
         flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
         break;
     }
-    const QByteArray name = QDir::toNativeSeparators(path).toUtf8();
+    const QByteArray name =
+        mode == Mode::Unchanging
+            ? QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?immutable=1"
+            : QDir::toNativeSeparators(path).toUtf8();
     const int rc = sqlite3_open_v2(name.constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString detail = engineText(db_, rc);
@@ -208,7 +237,7 @@ SqliteDatabase::~SqliteDatabase()
 
 void SqliteDatabase::fail(int resultCode, StoreAction action) const
 {
-    throw SqliteFailure(resultCode, action, engineText(db_, resultCode));
+    throw SqliteFailure(withFullDisk(db_, resultCode), action, engineText(db_, resultCode));
 }
 
 void SqliteDatabase::execute(const char* sql, StoreAction action)

@@ -74,6 +74,7 @@ public:
     enum class Mode
     {
         ReadOnly,
+        Unchanging, // read-only, of a file nothing else writes: no lock, no -wal or -shm file
         ReadWrite,
         Create
     };

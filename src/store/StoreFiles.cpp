@@ -6,10 +6,13 @@
 #include "StoredValues.h"
 #include "VehicleLog.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSaveFile>
+#include <algorithm>
 #include <sqlite3.h>
 
 // The operations on the store's file as a whole: creating it, checking it, backing it up and
@@ -114,6 +117,19 @@ bool integrityOk(SqliteDatabase& db)
     return q->step() && q->text(0) == QLatin1String("ok") && !q->step();
 }
 
+// A backup in WAL mode with no -wal file beside it holds all of itself: it is read as a file
+// nothing changes, so that reading it leaves no -wal or -shm file beside it.
+SqliteDatabase::Mode sourceMode(const QString& source)
+{
+    QFile file(source);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(20) : QByteArray();
+    const bool wal =
+        head.size() == 20 && head.startsWith("SQLite format 3") && head[18] == 2 && head[19] == 2;
+    return wal && !QFileInfo::exists(source + QStringLiteral("-wal"))
+               ? SqliteDatabase::Mode::Unchanging
+               : SqliteDatabase::Mode::ReadOnly;
+}
+
 // Removes a partial copy and whatever journal SQLite left beside it.
 void removeCopy(const QString& path)
 {
@@ -158,6 +174,9 @@ void writeCopy(SqliteDatabase& from, const QString& copyPath, StoreCopy kind,
         SqliteDatabase copy(copyPath, SqliteDatabase::Mode::ReadWrite,
                             VehicleLog::DefaultBusyTimeoutMs);
         copyDatabase(from, copy);
+        // The copy takes the source's header, WAL mode included: every copy keeps the rollback
+        // journal, so it leaves no -wal or -shm file behind, nor makes a restored store WAL.
+        copy.execute("PRAGMA journal_mode=DELETE");
     }
     if (afterCopy)
         afterCopy(kind, copyPath);
@@ -216,67 +235,197 @@ QString renameToSafetyName(const QString& copyPath, const QString& realStore, co
                          .arg(shown(base), untouched));
 }
 
-// Keeps the store about to be replaced as a sound safety copy and returns its path. The store is
-// opened through SQLite first, which rolls a journal left by a crash back into it, so the copy
-// holds the store as it was last committed.
-QString keepSafetyCopy(const QString& realStore, FileSafety::TempArea& temps,
-                       const RestoreOptions& options, const QString& shownSource)
+QString untouchedWords(const QString& realStore, const QString& shownSource)
 {
-    const QString untouched =
-        QStringLiteral("Nothing was changed: the vehicle log %1 and %2 are as they were.")
-            .arg(shown(realStore), shownSource);
-    const auto notWritten = [&](const StoreError& e) {
-        return StoreError(e.code(),
-                          QStringLiteral("The safety copy of the vehicle log could not be "
-                                         "written: %1. %2")
-                              .arg(whyNotWritten(e), untouched),
-                          e.detail());
-    };
+    return QStringLiteral("Nothing was changed: the vehicle log %1 and %2 are as they were.")
+        .arg(shown(realStore), shownSource);
+}
+
+StoreError safetyCopyNotWritten(const StoreError& e, const QString& untouched)
+{
+    return StoreError(e.code(),
+                      QStringLiteral("The safety copy of the vehicle log could not be written: "
+                                     "%1. %2")
+                          .arg(whyNotWritten(e), untouched),
+                      e.detail());
+}
+
+QByteArray hashOfFile(const QString& path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return hash.result();
+}
+
+// Keeps the store, byte for byte, as the safety copy of a restore and returns its path. It is
+// read through the restoring connection's own file while that holds the store's exclusive lock:
+// no other writer can slip in between this copy and the restore, and a second handle on the
+// store would drop that lock on POSIX systems when closed.
+QString keepSafetyCopyUnderLock(SqliteDatabase& store, const QString& realStore,
+                                FileSafety::TempArea& temps, const RestoreOptions& options,
+                                const QString& shownSource)
+{
+    const QString untouched = untouchedWords(realStore, shownSource);
     const QString copyPath = temps.newFile();
     try {
-        bool soundStoreBadCopy = false;
-        try {
-            SqliteDatabase store(realStore, SqliteDatabase::Mode::ReadWrite,
-                                 VehicleLog::DefaultBusyTimeoutMs);
-            writeCopy(store, copyPath, StoreCopy::SafetyCopy, options.afterCopy);
-            // The store itself is checked only when its copy does not read back sound: a damaged
-            // store is kept as it is, a sound one must be kept sound.
-            soundStoreBadCopy = !problemsOfCopy(copyPath, false).isEmpty() && integrityOk(store);
-        } catch (const StoreError& e) {
-            if (inUse(e))
-                throw StoreError(e.code(), QStringLiteral("The vehicle log %1 is in use by another "
-                                                          "program; try again in a moment. %2")
-                                               .arg(shown(realStore), untouched));
-            if (e.code() != kCorrupt && e.code() != kNotADatabase)
-                throw notWritten(e);
-            // Not readable as a database. A journal beside it cannot be rolled back, and must
-            // never be left to be played into the restored store.
-            const QString journal = realStore + QStringLiteral("-journal");
-            if (QFileInfo::exists(journal))
-                throw StoreError(e.code(),
-                                 QStringLiteral("The vehicle log %1 is damaged and has an "
-                                                "unfinished write beside it (%2). Move both "
-                                                "files elsewhere, then restore. %3")
-                                     .arg(shown(realStore), shown(journal), untouched));
-            try {
-                copyRawFile(realStore, copyPath);
-            } catch (const StoreError& raw) {
-                throw notWritten(raw);
-            }
-            if (options.afterCopy)
-                options.afterCopy(StoreCopy::SafetyCopy, copyPath);
+        sqlite3_file* file = nullptr;
+        if (sqlite3_file_control(store.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) !=
+                SQLITE_OK ||
+            !file || !file->pMethods)
+            throw StoreError(10, QStringLiteral("The vehicle log could not be read."));
+        sqlite3_int64 size = 0;
+        if (const int rc = file->pMethods->xFileSize(file, &size); rc != SQLITE_OK)
+            throw SqliteFailure(rc, StoreAction::Read);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        QSaveFile out(copyPath);
+        if (!out.open(QIODevice::WriteOnly))
+            throw StoreError(StoreError::CantOpen, out.errorString());
+        QByteArray block;
+        for (sqlite3_int64 offset = 0; offset < size; offset += block.size()) {
+            block.resize(int(std::min<sqlite3_int64>(size - offset, 1 << 20)));
+            if (const int rc = file->pMethods->xRead(file, block.data(), int(block.size()), offset);
+                rc != SQLITE_OK)
+                throw SqliteFailure(rc, StoreAction::Read);
+            hash.addData(block);
+            if (out.write(block) != block.size())
+                break;
         }
-        if (soundStoreBadCopy)
+        // QSaveFile writes the copy to the disk before it takes the temporary's name.
+        if (out.error() != QFileDevice::NoError || !out.commit())
+            throw safetyCopyNotWritten(
+                StoreError(out.error() == QFileDevice::ResourceError ? 13 : 10, out.errorString()),
+                untouched);
+        if (options.afterCopy)
+            options.afterCopy(StoreCopy::SafetyCopy, copyPath);
+        // The same bytes read back: a damaged store is kept as it is, a sound one stays sound.
+        if (hashOfFile(copyPath) != hash.result())
             throw StoreError(kCorrupt,
                              QStringLiteral("The safety copy of the vehicle log did not read back "
                                             "sound. %1")
                                  .arg(untouched));
         FileSafety::CopyPermissions(realStore, copyPath);
         return renameToSafetyName(copyPath, realStore, options.now, untouched);
+    } catch (const StoreError& e) {
+        FileSafety::TempArea::remove(copyPath);
+        if (e.text().contains(untouched))
+            throw;
+        throw safetyCopyNotWritten(e, untouched);
     } catch (...) {
         FileSafety::TempArea::remove(copyPath);
         throw;
     }
+}
+
+// A store SQLite cannot read as a database: kept byte for byte, then replaced by the checked
+// copy. No program can be writing into it.
+QString replaceUnreadableStore(const QString& copyPath, const QString& realStore,
+                               FileSafety::TempArea& temps, const RestoreOptions& options,
+                               const QString& shownSource, const StoreError& why)
+{
+    const QString untouched = untouchedWords(realStore, shownSource);
+    // A journal beside it cannot be rolled back, and must never be left to be played into the
+    // restored store.
+    const QString journal = realStore + QStringLiteral("-journal");
+    if (QFileInfo::exists(journal))
+        throw StoreError(why.code(),
+                         QStringLiteral("The vehicle log %1 is damaged and has an unfinished write "
+                                        "beside it (%2). Move both files elsewhere, then "
+                                        "restore. %3")
+                             .arg(shown(realStore), shown(journal), untouched));
+    const QString kept = temps.newFile();
+    QString safetyCopy;
+    try {
+        try {
+            copyRawFile(realStore, kept);
+        } catch (const StoreError& raw) {
+            throw safetyCopyNotWritten(raw, untouched);
+        }
+        if (options.afterCopy)
+            options.afterCopy(StoreCopy::SafetyCopy, kept);
+        FileSafety::CopyPermissions(realStore, kept);
+        safetyCopy = renameToSafetyName(kept, realStore, options.now, untouched);
+    } catch (...) {
+        FileSafety::TempArea::remove(kept);
+        throw;
+    }
+    FileSafety::CopyPermissions(realStore, copyPath);
+    QString reason;
+    if (!FileSafety::RenameReplacing(copyPath, realStore, &reason))
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("The restored copy could not replace the vehicle log; the "
+                                        "vehicle log %1 is as it was, and a safety copy of it is "
+                                        "at %2.")
+                             .arg(shown(realStore), shown(safetyCopy)),
+                         reason);
+    return safetyCopy;
+}
+
+// Writes the checked copy's pages into the store file itself, through SQLite's backup API on a
+// connection that holds the store's exclusive lock from before the safety copy is read until
+// the restore commits. Every other writer, in this process or another, waits for that lock or
+// gives up having stored nothing; one that a crash stopped half way is rolled back first, so no
+// journal of another writer outlives the restore, and every writer keeps writing into the
+// store that is there.
+QString restoreInPlace(const QString& copyPath, const QString& realStore,
+                       FileSafety::TempArea& temps, const RestoreOptions& options,
+                       const QString& shownSource)
+{
+    const QString untouched = untouchedWords(realStore, shownSource);
+    const int wait = options.busyTimeoutMs;
+    SqliteDatabase restored(copyPath, SqliteDatabase::Mode::ReadOnly, wait);
+    std::unique_ptr<SqliteDatabase> store;
+    sqlite3_backup* backup = nullptr;
+    const auto failed = [&](const StoreError& e, const QString& safetyCopy) {
+        if (inUse(e))
+            return StoreError(e.code(),
+                              QStringLiteral("The vehicle log %1 is in use by another program; "
+                                             "try again in a moment. %2")
+                                  .arg(shown(realStore), untouched));
+        if (safetyCopy.isEmpty())
+            return StoreError(e.code(),
+                              QStringLiteral("The vehicle log %1 could not be restored: %2. %3")
+                                  .arg(shown(realStore), whyNotWritten(e), untouched),
+                              e.detail());
+        return StoreError(e.code(),
+                          QStringLiteral("The vehicle log %1 could not be restored: %2. It is as "
+                                         "it was, and a safety copy of it is at %3.")
+                              .arg(shown(realStore), whyNotWritten(e), shown(safetyCopy)),
+                          e.detail());
+    };
+    try {
+        store = std::make_unique<SqliteDatabase>(realStore, SqliteDatabase::Mode::ReadWrite, wait);
+        store->execute("PRAGMA synchronous=FULL");
+        // A store left in WAL mode goes back to the rollback journal every writer expects.
+        store->execute("PRAGMA journal_mode=DELETE");
+        backup = sqlite3_backup_init(store->handle(), "main", restored.handle(), "main");
+        if (!backup)
+            store->fail(sqlite3_extended_errcode(store->handle()), StoreAction::Write);
+        // No page yet: this only takes the store's exclusive lock, waiting for other writers.
+        if (const int rc = sqlite3_backup_step(backup, 0); rc != SQLITE_OK)
+            throw SqliteFailure(rc, StoreAction::Write);
+    } catch (const StoreError& e) {
+        if (backup)
+            sqlite3_backup_finish(backup);
+        store.reset();
+        if (e.code() == kCorrupt || e.code() == kNotADatabase)
+            return replaceUnreadableStore(copyPath, realStore, temps, options, shownSource, e);
+        throw failed(e, QString());
+    }
+    QString safetyCopy;
+    try {
+        safetyCopy = keepSafetyCopyUnderLock(*store, realStore, temps, options, shownSource);
+    } catch (...) {
+        sqlite3_backup_finish(backup);
+        throw;
+    }
+    const int stepped = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    if (stepped != SQLITE_DONE || finished != SQLITE_OK)
+        throw failed(SqliteFailure(stepped != SQLITE_DONE ? stepped : finished, StoreAction::Write),
+                     safetyCopy);
+    return safetyCopy;
 }
 
 } // namespace
@@ -371,6 +520,24 @@ QString VehicleLog::Restore(const QString& source, const QString& storePath,
     const QString untouched =
         QStringLiteral("the vehicle log %1 is as it was").arg(shown(realStore));
 
+    // Taken first: a second restore of this store waits here, and is told so, rather than
+    // taking the running one for Kelmot.
+    std::unique_ptr<FileSafety::TempArea> area;
+    try {
+        area = std::make_unique<FileSafety::TempArea>(QFileInfo(realStore).absolutePath(),
+                                                      QFileInfo(realStore).fileName(),
+                                                      10 * options.busyTimeoutMs);
+    } catch (const StoreError& e) {
+        if (e.code() != StoreError::Busy)
+            throw StoreError(e.code(), e.text() + QStringLiteral(" Nothing was changed."),
+                             e.detail());
+        throw StoreError(e.code(),
+                         QStringLiteral("Another restore or backup is writing in the folder of "
+                                        "the vehicle log %1; try again when it has finished. "
+                                        "Nothing was changed.")
+                             .arg(shown(realStore)));
+    }
+    FileSafety::TempArea& temps = *area;
     std::unique_ptr<StoreLock> ownLock;
     if (!options.heldLock || !options.heldLock->holdsStore(storePath)) {
         ownLock = std::make_unique<StoreLock>(storePath);
@@ -381,23 +548,27 @@ QString VehicleLog::Restore(const QString& source, const QString& storePath,
                                                 "open, and restoring now would change the log "
                                                 "under it. Nothing was changed.")
                                      .arg(shown(storePath)));
+            if (FileSafety::NoRoomIn(QFileInfo(realStore).absolutePath()))
+                throw StoreError(13, QStringLiteral("The vehicle log %1 cannot be restored: the "
+                                                    "disk that holds it is full. Nothing was "
+                                                    "changed.")
+                                         .arg(shown(realStore)));
             throw StoreError(StoreError::CantOpen,
                              QStringLiteral("The vehicle log %1 cannot be restored: its folder is "
                                             "read-only. Nothing was changed.")
                                  .arg(shown(realStore)));
         }
     }
-
-    FileSafety::TempArea temps(QFileInfo(realStore).absolutePath(), QFileInfo(realStore).fileName(),
-                               10 * DefaultBusyTimeoutMs);
     temps.removeLeftovers();
 
     std::unique_ptr<SqliteDatabase> from;
     QStringList problems;
+    bool noVehicle = false;
     try {
-        from = std::make_unique<SqliteDatabase>(source, SqliteDatabase::Mode::ReadOnly,
-                                                DefaultBusyTimeoutMs);
+        from = std::make_unique<SqliteDatabase>(source, sourceMode(source), options.busyTimeoutMs);
         problems = problemsOf(*from);
+        noVehicle = problems.isEmpty() &&
+                    from->integer(R"(SELECT NOT EXISTS (SELECT 1 FROM "Vehicle Details"))") != 0;
     } catch (const StoreError& e) {
         throw StoreError(e.code(),
                          QStringLiteral("%1 cannot be restored: %2 Nothing was changed.")
@@ -411,6 +582,11 @@ QString VehicleLog::Restore(const QString& source, const QString& storePath,
                                         "changed. %2")
                              .arg(shownSource, problems.join(QLatin1Char(' '))));
     }
+    if (noVehicle)
+        throw StoreError(StoreError::NotFound,
+                         QStringLiteral("%1 holds no vehicle, so restoring it would leave an "
+                                        "empty log. Nothing was changed.")
+                             .arg(shownSource));
 
     const QString copyPath = temps.newFile();
     try {
@@ -431,21 +607,14 @@ QString VehicleLog::Restore(const QString& source, const QString& storePath,
 
         QString safetyCopy;
         if (QFileInfo::exists(realStore)) {
-            safetyCopy = keepSafetyCopy(realStore, temps, options, shownSource);
-            FileSafety::CopyPermissions(realStore, copyPath);
-        }
-        QString why;
-        if (!FileSafety::RenameReplacing(copyPath, realStore, &why))
+            safetyCopy = restoreInPlace(copyPath, realStore, temps, options, shownSource);
+        } else if (!FileSafety::RenameWithoutReplacing(copyPath, realStore)) {
             throw StoreError(StoreError::CantOpen,
-                             safetyCopy.isEmpty()
-                                 ? QStringLiteral("The restored copy could not be put at %1; "
-                                                  "nothing was changed.")
-                                       .arg(shown(realStore))
-                                 : QStringLiteral("The restored copy could not replace the "
-                                                  "vehicle log; %1, and a safety copy of it is "
-                                                  "at %2.")
-                                       .arg(untouched, shown(safetyCopy)),
-                             why);
+                             QStringLiteral("The restored copy could not be put at %1; nothing "
+                                            "was changed.")
+                                 .arg(shown(realStore)));
+        }
+        removeCopy(copyPath);
         return safetyCopy;
     } catch (...) {
         removeCopy(copyPath);

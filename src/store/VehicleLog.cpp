@@ -57,9 +57,34 @@ std::unique_ptr<VehicleLog> VehicleLog::OpenReadOnly(const QString& path, int bu
         throw StoreError(
             StoreError::CantOpen,
             QStringLiteral("There is no vehicle log at %1.").arg(QDir::toNativeSeparators(path)));
-    auto db = std::make_unique<SqliteDatabase>(path, SqliteDatabase::Mode::ReadOnly, busyTimeoutMs);
-    Schema::RequireReadable(*db, path);
-    return std::unique_ptr<VehicleLog>(new VehicleLog(std::move(db), path));
+    const auto open = [&] {
+        auto db =
+            std::make_unique<SqliteDatabase>(path, SqliteDatabase::Mode::ReadOnly, busyTimeoutMs);
+        Schema::RequireReadable(*db, path);
+        return std::unique_ptr<VehicleLog>(new VehicleLog(std::move(db), path));
+    };
+    try {
+        return open();
+    } catch (const StoreError& e) {
+        if (e.code() != StoreError::UnfinishedWrite)
+            throw;
+    }
+    // A write left half done by a program that stopped: rolled back as any writer would, under
+    // SQLite's own lock, and nothing else written (no upgrade).
+    try {
+        SqliteDatabase writer(path, SqliteDatabase::Mode::ReadWrite, busyTimeoutMs);
+        writer.integer("PRAGMA user_version");
+    } catch (const StoreError& e) {
+        throw StoreError(StoreError::UnfinishedWrite,
+                         QStringLiteral("The vehicle log %1 has an unfinished write, left by a "
+                                        "program that stopped in the middle of it (%2), and it "
+                                        "cannot be read until that write is rolled back, which "
+                                        "needs the right to write the file and its folder.")
+                             .arg(QDir::toNativeSeparators(path),
+                                  QDir::toNativeSeparators(path + QStringLiteral("-journal"))),
+                         e.detail());
+    }
+    return open();
 }
 
 void VehicleLog::Close()

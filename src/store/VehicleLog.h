@@ -37,6 +37,9 @@ struct RestoreOptions
     // one the restore takes the lock itself and refuses while Kelmot has the store open.
     const StoreLock* heldLock = nullptr;
     StoreCopyHook afterCopy;
+    // How long the restore waits for a writer of the store (VehicleLog::DefaultBusyTimeoutMs),
+    // and ten times that for another backup or restore in its folder.
+    int busyTimeoutMs = 3000;
 };
 class SqliteTransaction;
 
@@ -142,9 +145,11 @@ public:
     // empty when the store is sound.
     QStringList Check();
     // With Kelmot closed: replaces the store at storePath (its real file, when storePath is a
-    // link) by a sound copy of source. The store it replaces is first kept as a consistent,
-    // checked safety copy of its own, never overwritten; its path is returned (empty when there
-    // was no store). Any failure changes nothing and says which file is untouched.
+    // link) by a sound copy of source that holds a vehicle, written into the store file under
+    // its exclusive lock, so that every other writer stores into the restored log or stores
+    // nothing. The store it replaces is first kept, under that same lock, as a checked safety
+    // copy of its own, never overwritten; its path is returned (empty when there was no store).
+    // Any failure changes nothing and says which file is untouched.
     static QString Restore(const QString& source, const QString& storePath,
                            const RestoreOptions& options);
 

@@ -1,5 +1,6 @@
 #include "DataTool.h"
 #include "Fakes.h"
+#include "FileSafety.h"
 #include "FileValues.h"
 #include "SharedState.h"
 #include "SqliteDatabase.h"
@@ -61,6 +62,7 @@ enum class Fault
     StoreNotALog,       // the store file is text
     StoreWithoutTables, // an empty file, which SQLite reads as a database without tables
     StoreTooNew,        // user_version 99
+    StoreJournalLeft,   // a write killed half done left its journal beside the store
     TargetFolder,       // a folder at target
     TargetFile,         // an ordinary file at target
     TargetDatabase,     // another Kelmot store at target
@@ -111,6 +113,7 @@ private slots:
     void cleanup();
     void readOnlyStoreCheckedExportedBackedUp_data();
     void readOnlyStoreCheckedExportedBackedUp();
+    void restoreRefusedWhileKelmotRuns_data();
     void restoreRefusedWhileKelmotRuns();
 
 private:
@@ -484,6 +487,20 @@ void TestDataTool::setUp(Fault fault)
         SqliteDatabase(storePath(), SqliteDatabase::Mode::ReadWrite, 0)
             .execute("PRAGMA user_version = 99");
         break;
+    case Fault::StoreJournalLeft: {
+        // Pages enough for the half-done write to reach the file, as a big write does.
+        LogBatch batch;
+        for (int i = 0; i < 3000; ++i)
+            batch.mileage << MileageRow{"Clio", AtMidnight(QDate(2024, 1, 1)), 1000.0 + i, 0, 0};
+        VehicleLog::Open(storePath())->AppendBatch(batch);
+        QProcess child;
+        child.start(QStringLiteral(KELMOT_COPIER), {QStringLiteral("hold"), storePath()});
+        QVERIFY(child.waitForReadyRead(30000));
+        child.kill();
+        QVERIFY(child.waitForFinished(30000));
+        QVERIFY(QFileInfo(storePath() + QStringLiteral("-journal")).size() > 0);
+        break;
+    }
     case Fault::TargetFolder:
         QVERIFY(QDir().mkdir(target_));
         break;
@@ -571,6 +588,16 @@ void TestDataTool::failuresInPlainWords_data()
         << Fault::TargetDatabase << QStringList{"export", "--force", "%TARGET%"} << 1
         << "kelmot-data: %TARGET% holds a database (a Kelmot store or another program's); an "
            "export never replaces one. Choose another file; nothing was exported.\n";
+    // Names SQLite and Kelmot use beside the store, whether there now or not.
+    for (const char* side : {"-journal", ".lock", ".kelmot-temp-a1B2c3"})
+        QTest::newRow(qPrintable(QStringLiteral("export onto the store's own %1").arg(side)))
+            << Fault::None << QStringList{"export", QStringLiteral("%STORE%") + side} << 1
+            << QStringLiteral("kelmot-data: %STORE%") + side +
+                   " is a name Kelmot keeps for the store's own files (its journal, lock and "
+                   "temporary copies); an export never goes there. Choose another file; nothing "
+                   "was exported.\n";
+    QTest::newRow("export after a write a crash left half done")
+        << Fault::StoreJournalLeft << QStringList{"export", "%TARGET%"} << 0 << "";
     QTest::newRow("export onto a folder")
         << Fault::TargetFolder << QStringList{"export", "--force", "%TARGET%"} << 1
         << "kelmot-data: %TARGET% is a folder; choose a file name. Nothing was exported.\n";
@@ -672,7 +699,7 @@ void TestDataTool::failuresInPlainWords()
     if (fault == Fault::OutputFull && args.first() == "import")
         QCOMPARE(VehicleLog::Open(storePath())->MileageChronological("Clio").size(), 2);
     QByteArray written;
-    if (fault == Fault::TargetFile && status == 0)
+    if (!device && status == 0)
         written = contentOf(target_);
 #ifdef Q_OS_UNIX
     if (fault == Fault::TargetPipeRead) {
@@ -833,18 +860,34 @@ void TestDataTool::readOnlyStoreCheckedExportedBackedUp()
     QCOMPARE(VehicleLog::OpenReadOnly(copy)->MileageChronological("Clio").size(), 2);
 }
 
+void TestDataTool::restoreRefusedWhileKelmotRuns_data()
+{
+    QTest::addColumn<bool>("restoring"); // the lock's holder is a restore, else Kelmot
+    QTest::addColumn<QString>("words");
+    QTest::newRow("Kelmot has the store open") << false << "Close Kelmot first";
+    QTest::newRow("another restore runs, Kelmot does not")
+        << true << "Another restore or backup is writing in the folder of the vehicle log";
+}
+
 void TestDataTool::restoreRefusedWhileKelmotRuns()
 {
+    QFETCH(bool, restoring);
+    QFETCH(QString, words);
+    QCOMPARE(run({"import", fixture("fuelly_metric.csv")}), 0);
     const QString copy = QDir(dir_->path()).filePath("copy.mdb");
     QCOMPARE(run({"backup", copy}), 0);
-    StoreLock kelmot(storePath()); // held as the running program holds it
+    StoreLock kelmot(storePath()); // held as the running program, or a running restore, holds it
     QVERIFY(kelmot.tryAcquire(0));
+    std::unique_ptr<FileSafety::TempArea> restore;
+    if (restoring)
+        restore = std::make_unique<FileSafety::TempArea>(dir_->path(), "Mileage.mdb", 0);
     const QStringList files = QDir(dir_->path()).entryList(QDir::Files);
     QCOMPARE(run({"restore", copy}), int(DataToolProblems));
-    QVERIFY2(err_.startsWith("kelmot-data: Close Kelmot first"), qPrintable(err_));
+    QVERIFY2(err_.startsWith("kelmot-data: " + words), qPrintable(err_));
     QVERIFY(err_.contains("Nothing was changed."));
     QVERIFY(out_.isEmpty());
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), files);
+    restore.reset();
     kelmot.release();
     QCOMPARE(run({"restore", copy}), 0);
 }

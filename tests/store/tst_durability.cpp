@@ -49,6 +49,7 @@ private slots:
     void backupKilledAtRandomLeavesNoStrays();
     void safetyCopiesSurviveTheReportedSequences_data();
     void safetyCopiesSurviveTheReportedSequences();
+    void appendsDuringRestoresAreKeptOrRefused();
 };
 
 void TestDurability::killedWritersLoseNothingThatReturned()
@@ -194,13 +195,15 @@ void makeLog(const QString& path, const QString& registration, int count)
     VehicleLog::Open(path)->AppendBatch(batch);
 }
 
-// What `kelmot-data check` says of the file, after SQLite's own integrity check.
+// What `kelmot-data check` says of the file, after SQLite's own integrity check. Opened as
+// check opens it, which rolls back a write a kill left half done.
 QStringList problems(const QString& path)
 {
+    auto log = VehicleLog::OpenReadOnly(path);
     const QString integrity = integrityCheck(path);
     if (integrity != QLatin1String("ok"))
         return {QStringLiteral("integrity: ") + integrity};
-    return VehicleLog::OpenReadOnly(path)->Check();
+    return log->Check();
 }
 
 // Temporaries, journals and locks: none may outlive the run after an interrupted one.
@@ -351,6 +354,48 @@ void TestDurability::safetyCopiesSurviveTheReportedSequences()
     QCOMPARE(VehicleLog::OpenReadOnly(second)->ListRegistrations(), QStringList{"A"});
     QCOMPARE(VehicleLog::OpenReadOnly(store)->ListRegistrations(), QStringList{"B"});
     QCOMPARE(strays(dir.path()), QStringList());
+}
+
+void TestDurability::appendsDuringRestoresAreKeptOrRefused()
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("Mileage.mdb"));
+    const QString a = dir.filePath(QStringLiteral("a.mdb"));
+    const QString b = dir.filePath(QStringLiteral("b.mdb"));
+    makeLog(store, QStringLiteral("ORIGINAL"), 10);
+    makeLog(a, QStringLiteral("A"), 10);
+    makeLog(b, QStringLiteral("B"), 10);
+    QProcess writer, restorer;
+    restorer.start(copier(), {QStringLiteral("restore"), a, b, store});
+    QVERIFY(restorer.waitForReadyRead(30000));
+    writer.start(appender(), {store, QStringLiteral("LIVE"), QStringLiteral("1000")});
+    QVERIFY(writer.waitForFinished(120000));
+    const bool restoring = restorer.state() == QProcess::Running;
+    restorer.kill();
+    QVERIFY(restorer.waitForFinished(30000));
+    QVERIFY2(restoring, restorer.readAllStandardError().constData());
+    QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
+
+    // Each append that returned is in the store, or in the safety copy of the restore that
+    // replaced the store it went into: none went into a store no longer there.
+    QSet<QString> kept;
+    QStringList files{store};
+    for (const QString& name :
+         QDir(dir.path()).entryList({QStringLiteral("Mileage.mdb.before-restore-*")}))
+        files << dir.filePath(name);
+    QVERIFY2(files.size() > 10, "too few restores ran during the appends");
+    for (const QString& path : files) {
+        auto log = VehicleLog::OpenReadOnly(path);
+        for (const QString& registration : log->ListRegistrations())
+            kept.insert(registration);
+        for (const MileageRow& row : log->MileageChronological(QStringLiteral("LIVE")))
+            kept.insert(QString::number(row.CurrentMileage));
+    }
+    for (int i : acknowledged(writer)) {
+        const QString what = i % 5 ? QString::number(i) : QStringLiteral("LIVE-V%1").arg(i);
+        QVERIFY2(kept.contains(what), qPrintable(what));
+    }
+    QCOMPARE(problems(store), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestDurability)

@@ -66,6 +66,7 @@ private slots:
     void checkFindsBrokenRules();
     void backupIsSoundAndConsistent();
     void backupNeverOverwrites();
+    void restoreReplacesAndKeepsTheOld_data();
     void restoreReplacesAndKeepsTheOld();
     void unsoundRestoreChangesNothing_data();
     void unsoundRestoreChangesNothing();
@@ -758,8 +759,16 @@ void TestVehicleLog::backupNeverOverwrites()
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), 2);
 }
 
+void TestVehicleLog::restoreReplacesAndKeepsTheOld_data()
+{
+    QTest::addColumn<QByteArray>("sourceMode"); // the backup's journal mode
+    QTest::newRow("backup with a rollback journal") << QByteArray("DELETE");
+    QTest::newRow("backup in WAL mode: the store keeps its journal") << QByteArray("WAL");
+}
+
 void TestVehicleLog::restoreReplacesAndKeepsTheOld()
 {
+    QFETCH(QByteArray, sourceMode);
     log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle("OLD"),
                                                    reading("OLD", day(2026, 1, 1), 1));
     const QString source = dir_->filePath(QStringLiteral("source.mdb"));
@@ -769,6 +778,7 @@ void TestVehicleLog::restoreReplacesAndKeepsTheOld()
         other->OpenVehicleDetailsTable()->AppendVehicle(vehicle("NEW"),
                                                         reading("NEW", day(2026, 1, 1), 9));
     }
+    rawExecute(source, ("PRAGMA journal_mode=" + sourceMode).constData());
     log_.reset();
     const QByteArray sourceBytes = contentOf(source);
     const QString kept = VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), nullptr, {}});
@@ -777,7 +787,7 @@ void TestVehicleLog::restoreReplacesAndKeepsTheOld()
     QCOMPARE(contentOf(source), sourceBytes);
     log_ = VehicleLog::Open(path_);
     QCOMPARE(log_->ListRegistrations(), QStringList({"NEW"}));
-    // No temporary, journal or lock file is left.
+    // No temporary, journal, lock, -wal or -shm file is left, not even while the store is open.
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), 3);
 }
 
@@ -791,6 +801,8 @@ void TestVehicleLog::unsoundRestoreChangesNothing_data()
         << QByteArray(R"(INSERT INTO "Mileage" VALUES ('S', '2029-01-01', 1, 0, 0))") << 11;
     QTest::newRow("tables missing") << QByteArray(R"(DROP TABLE "Maintenance")") << 11;
     QTest::newRow("missing file") << QByteArray("missing") << StoreError::CantOpen;
+    QTest::newRow("no vehicle") << QByteArray(R"(DELETE FROM "Vehicle Details")")
+                                << StoreError::NotFound;
 }
 
 void TestVehicleLog::unsoundRestoreChangesNothing()
@@ -871,6 +883,8 @@ void TestVehicleLog::engineFailuresInPlainWords_data()
     QTest::newRow("cannot open on writing") << 14 << true << 14 << "cannot be written";
     QTest::newRow("cannot open on reading") << 14 << false << 14 << "cannot be opened";
     QTest::newRow("moved or deleted") << (8 | (4 << 8)) << true << 8 << "moved or deleted";
+    QTest::newRow("a crash's write left to roll back, on reading")
+        << (8 | (3 << 8)) << false << StoreError::UnfinishedWrite << "unfinished write";
     QTest::newRow("disk fault, extended") << (10 | (4 << 8)) << true << 10 << "disk or network";
     QTest::newRow("damaged") << 11 << false << 11 << "damaged";
     QTest::newRow("not a database") << 26 << false << 26 << "not a vehicle log";
@@ -1095,6 +1109,8 @@ void TestVehicleLog::leftoversOfInterruptedRunsRemoved()
         log_.reset();
         const QString source = dir_->filePath(QStringLiteral("source.mdb"));
         VehicleLog::Create(source);
+        VehicleLog::Open(source)->OpenVehicleDetailsTable()->AppendVehicle(
+            vehicle("NEW"), reading("NEW", day(2026, 1, 1), 9));
         VehicleLog::Restore(source, path_, {at(2026, 6, 15, 9, 5), nullptr, {}});
     } else {
         log_->BackupTo(dir_->filePath(QStringLiteral("source.mdb")));

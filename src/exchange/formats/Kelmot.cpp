@@ -86,9 +86,12 @@ void read(FileBuilder& b)
                 if (t.isEmpty())
                     return std::optional<QDateTime>(QDateTime());
                 const auto value = FileDate(t, DayOrder::YearFirst);
-                if (!value)
-                    row.fail(QStringLiteral("\"%1\" in %2 is not a date")
-                                 .arg(t.trimmed(), QString::fromUtf8(Header[column].name)));
+                const QString problem =
+                    DateProblem(value, t, QString::fromUtf8(Header[column].name));
+                if (!problem.isEmpty()) {
+                    row.fail(problem);
+                    return std::optional<QDateTime>();
+                }
                 return value;
             };
             const auto regDate = detailDate(RegistrationDate);

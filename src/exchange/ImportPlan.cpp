@@ -157,7 +157,7 @@ public:
         for (const BrokenRow& b : file_.broken) {
             if (options_.skipKeys.contains(b.vehicleKey))
                 continue;
-            const RefusedRow r{b.line, QStringLiteral("row"), b.reason};
+            const RefusedRow r{b.line, QStringLiteral("row"), b.reason, b.kind};
             if (summaryOf_.contains(b.vehicleKey))
                 plan_.vehicles[summaryOf_[b.vehicleKey]].refused.append(r);
             else
@@ -216,7 +216,9 @@ private:
 
     static void refuse(VehicleImportSummary& s, int line, const char* what, const QString& reason)
     {
-        s.refused.append({line, QString::fromLatin1(what), reason});
+        const RowKind kind =
+            qstrcmp(what, "maintenance") == 0 ? RowKind::Maintenance : RowKind::Reading;
+        s.refused.append({line, QString::fromLatin1(what), reason, kind});
     }
 
     // A value the reader worked out (price x volume, a per-litre price) without binary noise.

@@ -426,9 +426,9 @@ ImportedVehicle& FileBuilder::vehicle(const QString& key)
     return file_.vehicles.last();
 }
 
-void FileBuilder::broken(int line, const QString& key, const QString& reason)
+void FileBuilder::broken(int line, const QString& key, const QString& reason, RowKind kind)
 {
-    file_.broken.append({line, key, reason});
+    file_.broken.append({line, key, reason, kind});
 }
 
 void FileBuilder::note(const QString& text)
@@ -559,7 +559,7 @@ DateOrder FileBuilder::decideOrder()
 ImportFile FileBuilder::finish()
 {
     const DateOrder order = decideOrder();
-    const auto resolve = [&](QDateTime& date, qsizetype index, const QString& key) {
+    const auto resolve = [&](QDateTime& date, qsizetype index, const QString& key, RowKind kind) {
         if (index < 0)
             return true;
         const Pending& p = pending_[index];
@@ -573,19 +573,21 @@ ImportFile FileBuilder::finish()
         file_.undecidedDateLines.append(p.line);
         broken(p.line, key,
                QStringLiteral("the day/month order is undecided: %1 reads as %2 or %3")
-                   .arg(p.text, StoredDateText(*p.dayFirst), StoredDateText(*p.monthFirst)));
+                   .arg(p.text, StoredDateText(*p.dayFirst), StoredDateText(*p.monthFirst)),
+               kind);
         return false;
     };
     // Resolved in place; rows whose date cannot be told are dropped (now broken rows).
     qsizetype kept = 0;
     for (qsizetype i = 0; i < file_.readings.size(); ++i)
-        if (resolve(file_.readings[i].date, readingDates_[i], file_.readings[i].vehicleKey))
+        if (resolve(file_.readings[i].date, readingDates_[i], file_.readings[i].vehicleKey,
+                    RowKind::Reading))
             file_.readings[kept++] = std::move(file_.readings[i]);
     file_.readings.resize(kept);
     kept = 0;
     for (qsizetype i = 0; i < file_.maintenance.size(); ++i)
         if (resolve(file_.maintenance[i].date, maintenanceDates_[i],
-                    file_.maintenance[i].vehicleKey))
+                    file_.maintenance[i].vehicleKey, RowKind::Maintenance))
             file_.maintenance[kept++] = std::move(file_.maintenance[i]);
     file_.maintenance.resize(kept);
     std::sort(file_.undecidedDateLines.begin(), file_.undecidedDateLines.end());

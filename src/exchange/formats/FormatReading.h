@@ -165,7 +165,7 @@ public:
     bool next(RecordStream& records, CsvRecord& record);
 
     ImportedVehicle& vehicle(const QString& key);
-    void broken(int line, const QString& key, const QString& reason);
+    void broken(int line, const QString& key, const QString& reason, RowKind kind = RowKind::Other);
     void note(const QString& text);
     void vehicleNote(const QString& key, const QString& text);
     // The file's own statement of its date order ("M/d/yyyy"), used when no row decides.

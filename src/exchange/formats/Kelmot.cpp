@@ -115,9 +115,10 @@ void read(FileBuilder& b)
             const auto amount = row.number(Amount, dot);
             const auto price = row.number(Price, dot);
             if (row.ok() && unitOf(unit) == FileDistance::Unknown)
-                b.broken(rec.line, reg, QStringLiteral("\"%1\" is not a distance unit").arg(unit));
+                b.broken(rec.line, reg, QStringLiteral("\"%1\" is not a distance unit").arg(unit),
+                         RowKind::Reading);
             else if (!row.ok())
-                b.broken(rec.line, reg, row.problem());
+                b.broken(rec.line, reg, row.problem(), RowKind::Reading);
             else {
                 b.vehicle(reg).plate = reg;
                 b.addReading({rec.line, reg, {}, *mileage, unitOf(unit), *amount, *price}, *date);
@@ -127,7 +128,7 @@ void read(FileBuilder& b)
             const auto cost = row.number(Cost, dot);
             const QString description = unguarded(row.text(Description));
             if (!row.ok()) {
-                b.broken(rec.line, reg, row.problem());
+                b.broken(rec.line, reg, row.problem(), RowKind::Maintenance);
                 continue;
             }
             b.vehicle(reg).plate = reg;

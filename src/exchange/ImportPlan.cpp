@@ -278,6 +278,12 @@ private:
                 refuse(s, r.line, "reading", futureReason(r.date));
                 continue;
             }
+            if (LogRules::IsBelowZero(r.odometer)) {
+                refuse(s, r.line, "reading",
+                       QStringLiteral("the odometer reading %1 is below 0")
+                           .arg(ExactNumber(r.odometer)));
+                continue;
+            }
             Slot& slot = slotFor(s.registration);
             const Candidate c{&r,
                               index,

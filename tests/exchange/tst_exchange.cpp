@@ -490,6 +490,9 @@ void TestExchange::order_data()
         << QStringList{"2024-01-01 100 0", "2024-01-10 200 12.5"}
         << QStringList{"2024-01-10 200 12.5", "2024-01-10 200 12.5"} << "fuelly" << 0 << 2
         << QStringList{} << QList<int>{3};
+    QTest::newRow("a reading below 0 is refused, even as a new vehicle's first")
+        << QStringList{} << QStringList{"2024-01-01 -5 0", "2024-01-10 100 10"} << "fuelly" << 1
+        << 0 << QStringList{"2: the odometer reading -5 is below 0"} << QList<int>{};
     QTest::newRow("a new vehicle starts at its first storable reading")
         << QStringList{}
         << QStringList{"broken", "2024-01-05 100 0", "2024-01-10 200 0", "2024-01-11 20 7 M:Oil"}

@@ -97,6 +97,14 @@ struct ImportedMaintenance
     QString description;
 };
 
+// What a row of a file stands for, so that a refused one is counted with its kind.
+enum class RowKind
+{
+    Other, // a vehicle's details, or a row whose kind cannot be told
+    Reading,
+    Maintenance
+};
+
 // A row the reader could not make sense of (a bad number, a missing column, a cut-off line), or
 // one the log cannot hold (fuel measured in kg): refused alone, the vehicle's other rows still
 // count.
@@ -105,6 +113,7 @@ struct BrokenRow
     int line = 0;
     QString vehicleKey; // when it could still be told
     QString reason;
+    RowKind kind = RowKind::Other; // the section or column it was read from tells
 };
 
 // How a file's day/month/year dates are read: a file's rows decide it, else its own
@@ -186,8 +195,9 @@ struct ImportOptions
 struct RefusedRow
 {
     int line = 0;
-    QString what;   // "reading", "maintenance" or "row"
-    QString reason; // plain words
+    QString what;                  // "reading", "maintenance" or "row"
+    QString reason;                // plain words
+    RowKind kind = RowKind::Other; // what it is counted as; a "row" may be either
 };
 
 // What an import does to one vehicle.
@@ -247,6 +257,8 @@ bool ImportUnderWriteLock(VehicleLog& log, const ImportFile& file, const ImportO
                           const ExchangeProgress& progress = {});
 // The plan in plain words, per vehicle, as kelmot-data prints it and the preview shows it.
 QString ImportSummaryText(const ImportPlan& plan, bool applied);
+// A count with its noun: "1 row", "3 rows" (many is the plural), as the import's words give it.
+QString CountText(qsizetype n, const QString& one, const QString& many);
 
 struct ExportOptions
 {

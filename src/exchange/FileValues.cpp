@@ -114,7 +114,13 @@ std::optional<QDateTime> FileDate(const QString& text, DayOrder order)
     int widths[6] = {0, 0, 0, 0, 0, 0};
     int count = 0;
     bool inNumber = false, pm = false, am = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    // A date starts with its first number: "-001-01-01" is no date, not 1 January 2001.
+    qsizetype start = 0;
+    while (start < text.size() && text[start].isSpace())
+        ++start;
+    if (start == text.size() || !(text[start].isDigit() && text[start].unicode() < 128))
+        return std::nullopt;
+    for (qsizetype i = start; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.isDigit() && c.unicode() < 128) {
             if (!inNumber) {
@@ -156,7 +162,12 @@ std::optional<QDateTime> FileDate(const QString& text, DayOrder order)
         month = parts[0], day = parts[1], year = parts[2];
         break;
     }
-    const int yearWidth = order == DayOrder::YearFirst ? widths[0] : widths[2];
+    const int yearAt = order == DayOrder::YearFirst ? 0 : 2;
+    // Every part but the year has one or two digits ("020" is no day).
+    for (int i = 0; i < count; ++i)
+        if (i != yearAt && widths[i] > 2)
+            return std::nullopt;
+    const int yearWidth = widths[yearAt];
     if (yearWidth == 2)
         year += 2000;
     else if (yearWidth != 4)

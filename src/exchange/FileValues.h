@@ -33,7 +33,8 @@ enum class DayOrder
 };
 
 // A date of digits in the given order with any separators, a time of day (H:mm, H:mm:ss, an
-// AM/PM mark) optional after it; two-digit years are 20xx. Nothing when it is no valid date.
+// AM/PM mark) optional after it; two-digit years are 20xx, other parts have one or two digits.
+// Nothing when it is no valid date or does not start with a digit.
 std::optional<QDateTime> FileDate(const QString& text, DayOrder order);
 // The order of a date pattern such as "M/d/yyyy", "dd.MM.yyyy" or "yyyy-MM-dd".
 DayOrder OrderOfPattern(const QString& pattern);

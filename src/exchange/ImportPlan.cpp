@@ -158,7 +158,7 @@ public:
         for (const BrokenRow& b : file_.broken) {
             if (options_.skipKeys.contains(b.vehicleKey))
                 continue;
-            const RefusedRow r{b.line, QStringLiteral("row"), b.reason};
+            const RefusedRow r{b.line, QStringLiteral("row"), b.reason, b.kind};
             if (summaryOf_.contains(b.vehicleKey))
                 plan_.vehicles[summaryOf_[b.vehicleKey]].refused.append(r);
             else
@@ -217,7 +217,9 @@ private:
 
     static void refuse(VehicleImportSummary& s, int line, const char* what, const QString& reason)
     {
-        s.refused.append({line, QString::fromLatin1(what), reason});
+        const RowKind kind =
+            qstrcmp(what, "maintenance") == 0 ? RowKind::Maintenance : RowKind::Reading;
+        s.refused.append({line, QString::fromLatin1(what), reason, kind});
     }
 
     // A value the reader worked out (price x volume, a per-litre price) without binary noise.
@@ -288,6 +290,12 @@ private:
             }
             if (future(r.date)) {
                 refuse(s, r.line, "reading", futureReason(r.date));
+                continue;
+            }
+            if (LogRules::IsBelowZero(r.odometer)) {
+                refuse(s, r.line, "reading",
+                       QStringLiteral("the odometer reading %1 is below 0")
+                           .arg(ExactNumber(r.odometer)));
                 continue;
             }
             Slot& slot = slotFor(s.registration);

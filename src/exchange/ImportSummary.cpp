@@ -1,6 +1,21 @@
 #include "Exchange.h"
 
+QString CountText(qsizetype n, const QString& one, const QString& many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
+}
+
 namespace {
+
+QString rows(qsizetype n)
+{
+    return CountText(n, QStringLiteral("row"), QStringLiteral("rows"));
+}
+
+QString newVehicles(qsizetype n)
+{
+    return CountText(n, QStringLiteral("new vehicle"), QStringLiteral("new vehicles"));
+}
 
 QString countLine(const char* what, int added, int present, int refused)
 {
@@ -31,12 +46,16 @@ QString ImportSummaryText(const ImportPlan& plan, bool applied)
             s.registration.isEmpty() ? QStringLiteral("(no registration given)") : s.registration;
         out += QStringLiteral("Vehicle %1%2\n")
                    .arg(name, s.newVehicle ? QStringLiteral(" (new vehicle)") : QString());
-        int readingsRefused = 0, maintenanceRefused = 0;
+        int readingsRefused = 0, maintenanceRefused = 0, otherRefused = 0;
         for (const RefusedRow& r : s.refused)
-            (r.what == QLatin1String("maintenance") ? maintenanceRefused : readingsRefused)++;
+            (r.kind == RowKind::Maintenance ? maintenanceRefused
+             : r.kind == RowKind::Reading   ? readingsRefused
+                                            : otherRefused)++;
         out += countLine("readings", s.readingsAdded, s.readingsPresent, readingsRefused);
         out +=
             countLine("maintenance", s.maintenanceAdded, s.maintenancePresent, maintenanceRefused);
+        if (otherRefused > 0)
+            out += QStringLiteral("  other rows: %1 refused\n").arg(otherRefused);
         for (const QString& c : s.notes + s.conversions)
             out += QStringLiteral("  %1\n").arg(c);
         for (const RefusedRow& r : s.repeated)
@@ -49,19 +68,16 @@ QString ImportSummaryText(const ImportPlan& plan, bool applied)
     for (const RefusedRow& r : plan.refusedElsewhere)
         out += rowLine(r, " refused: ");
     if (plan.skippedRows > 0)
-        out += QStringLiteral("%1 removed rows left out\n").arg(plan.skippedRows);
+        out += QStringLiteral("%1 left out\n")
+                   .arg(CountText(plan.skippedRows, QStringLiteral("removed row"),
+                                  QStringLiteral("removed rows")));
     if (plan.addsNothing())
-        out += QStringLiteral("Nothing to add; %1 rows refused.\n").arg(refused);
+        out += QStringLiteral("Nothing to add; %1 refused.\n").arg(rows(refused));
     else if (applied)
-        out += QStringLiteral("Stored %1 rows (%2 new vehicles); %3 rows refused.\n")
-                   .arg(added)
-                   .arg(plan.newVehicles.size())
-                   .arg(refused);
+        out += QStringLiteral("Stored %1 (%2); %3 refused.\n")
+                   .arg(rows(added), newVehicles(plan.newVehicles.size()), rows(refused));
     else
-        out += QStringLiteral("Nothing stored (dry run): %1 rows (%2 new vehicles) would be added; "
-                              "%3 rows refused.\n")
-                   .arg(added)
-                   .arg(plan.newVehicles.size())
-                   .arg(refused);
+        out += QStringLiteral("Nothing stored (dry run): %1 (%2) would be added; %3 refused.\n")
+                   .arg(rows(added), newVehicles(plan.newVehicles.size()), rows(refused));
     return out;
 }

@@ -10,6 +10,11 @@ QString ReadingText(const MileageRow& reading)
         .arg(DistanceToText(reading.CurrentMileage), DateToText(reading.Date.date()));
 }
 
+QString BelowZeroMessage()
+{
+    return QStringLiteral("The entry for 'Current Mileage' must be a positive value");
+}
+
 namespace {
 QString bound(const MileageRow& reading)
 {

@@ -14,6 +14,8 @@ QString BoundsPhrase(const LogRules::ReadingBounds& bounds);
 // "The entry for 'Current Mileage' must lie between N (DATE) and M (DATE)", or one-sided for a
 // first or last reading.
 QString OrderRuleMessage(const LogRules::ReadingBounds& bounds);
+// The refusal of a reading below 0, as every dialog that takes a reading words it.
+QString BelowZeroMessage();
 // "N on DATE": one reading, as the messages name it.
 QString ReadingText(const MileageRow& reading);
 

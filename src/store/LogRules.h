@@ -23,7 +23,7 @@ bool IsBelowLatest(double reading, double latestReading);
 bool CanRemoveReading(qsizetype readingsHeld);
 // In date order, a reading lower than the one before it breaks the log.
 bool GoesDown(double previousReading, double reading);
-// A vehicle's first reading may be 0, never less.
+// No odometer reading is below 0: a vehicle's first reading may be 0, never less.
 bool IsBelowZero(double reading);
 
 // Where a reading dated `date` may lie among a vehicle's other readings.

@@ -15,11 +15,6 @@ namespace {
             .arg(field));
 }
 
-bool storable(const QDateTime& value)
-{
-    return value.isValid() && value.date().year() >= 100 && value.date().year() <= 9999;
-}
-
 int digitsAt(const char* s, int at, int count)
 {
     int value = 0;
@@ -41,9 +36,14 @@ char folded(char c)
 
 namespace StoredValues {
 
+bool IsStorableDate(const QDateTime& value)
+{
+    return value.isValid() && value.date().year() >= 100 && value.date().year() <= 9999;
+}
+
 QString DateText(const QDateTime& value, const QString& field)
 {
-    if (!storable(value))
+    if (!IsStorableDate(value))
         conversionFailure(field);
     const QDate d = value.date();
     QString text = QStringLiteral("%1-%2-%3")
@@ -61,7 +61,7 @@ QString DateText(const QDateTime& value, const QString& field)
 
 QString MomentText(const QDateTime& value, const QString& field)
 {
-    if (!storable(value))
+    if (!IsStorableDate(value))
         conversionFailure(field);
     return value.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }

@@ -8,6 +8,8 @@
 // dates as ISO text, registrations compared as the store compares them, numbers finite.
 namespace StoredValues {
 
+// A date the store can hold: the years 100 to 9999.
+bool IsStorableDate(const QDateTime& value);
 // yyyy-MM-dd, or yyyy-MM-ddTHH:mm:ss when the value has a time of day. A date the store cannot
 // hold is StoreError 3421 naming the field.
 QString DateText(const QDateTime& value, const QString& field);

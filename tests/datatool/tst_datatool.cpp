@@ -241,7 +241,7 @@ void TestDataTool::importPrintsPerVehicle()
 void TestDataTool::dryRunStoresNothing()
 {
     QCOMPARE(run({"--store", storePath(), "import", "--dry-run", fixture("fuelio_km.csv")}), 0);
-    QVERIFY2(out_.endsWith("Nothing stored (dry run): 4 rows (1 new vehicles) would be added; 2 "
+    QVERIFY2(out_.endsWith("Nothing stored (dry run): 4 rows (1 new vehicle) would be added; 2 "
                            "rows refused.\n"),
              qPrintable(out_));
     QVERIFY(VehicleLog::Open(storePath())->ListRegistrations().isEmpty());
@@ -423,7 +423,7 @@ void TestDataTool::exportRemovedRowsLeftOutOnImport()
     const QString other = QDir(dir_->path()).filePath("other.mdb");
     VehicleLog::Create(other);
     QCOMPARE(run({"--store", other, "import", path}), 0);
-    QVERIFY(out_.contains("1 removed rows left out\n"));
+    QVERIFY(out_.contains("1 removed row left out\n"));
     QCOMPARE(VehicleLog::Open(other)->MileageChronological("Clio").size(), 1);
 }
 

@@ -157,6 +157,8 @@ void TestCsv::dates_data()
     QTest::newRow("hour 25") << "2024-01-05 25:00" << DayOrder::YearFirst << "";
     QTest::newRow("words") << "yesterday" << DayOrder::YearFirst << "";
     QTest::newRow("date only half") << "2024-01" << DayOrder::YearFirst << "";
+    QTest::newRow("a sign before the year") << "-001-01-01" << DayOrder::DayFirst << "";
+    QTest::newRow("a three-digit day") << "020-03-04T10:00:00" << DayOrder::DayFirst << "";
 }
 
 void TestCsv::dates()

@@ -495,6 +495,9 @@ void TestExchange::order_data()
                        "2024-01-10 " + ExactNumber(RoundToFifteenDigits(330 / km)) + " 12.5"}
         << QStringList{"2024-01-10 330km 12.5"} << "fuelly" << 0 << 1 << QStringList{}
         << QList<int>{};
+    QTest::newRow("a reading below 0 is refused, even as a new vehicle's first")
+        << QStringList{} << QStringList{"2024-01-01 -5 0", "2024-01-10 100 10"} << "fuelly" << 1
+        << 0 << QStringList{"2: the odometer reading -5 is below 0"} << QList<int>{};
     QTest::newRow("a new vehicle starts at its first storable reading")
         << QStringList{}
         << QStringList{"broken", "2024-01-05 100 0", "2024-01-10 200 0", "2024-01-11 20 7 M:Oil"}
@@ -647,6 +650,9 @@ void TestExchange::summaryTellsEverything()
                                      18.895 * 1.402,
                                      1.402}
                   << ImportedReading{4, v.key, at("2024-03-01"), 1, FileDistance::Unknown, 5, 1};
+    // Counted with their kind, when the reader could tell it.
+    file.broken << BrokenRow{5, v.key, QStringLiteral("no cost: a reminder"), RowKind::Maintenance}
+                << BrokenRow{6, v.key, QStringLiteral("\"x\" is not a kind of record")};
     const ImportPlan plan = PlanImport(*log_, file, {}, clock_);
     QCOMPARE(plan.newMileage.size(), 1);
     QCOMPARE(exact(plan.newMileage.first().Amount), exact(26.49079));
@@ -656,14 +662,17 @@ void TestExchange::summaryTellsEverything()
                  "prices per US gallon turned into prices per litre\n"
                  "Vehicle AB12 CDE\n"
                  "  readings: 1 added, 1 already present, 1 refused\n"
-                 "  maintenance: 0 added, 0 already present, 0 refused\n"
+                 "  maintenance: 0 added, 0 already present, 1 refused\n"
+                 "  other rows: 1 refused\n"
                  "  AB12CDE in the file is filed under AB12 CDE, the log's vehicle of that "
                  "registration\n"
                  "  odometer readings converted from kilometres to miles (1 mile = 1.609344 km)\n"
                  "  line 3: reading repeated in the file\n"
                  "  line 4: reading refused: out of line with the readings around it: 100 on "
                  "01/02/2024\n"
-                 "Nothing stored (dry run): 1 rows (0 new vehicles) would be added; 1 rows "
+                 "  line 5: row refused: no cost: a reminder\n"
+                 "  line 6: row refused: \"x\" is not a kind of record\n"
+                 "Nothing stored (dry run): 1 row (0 new vehicles) would be added; 3 rows "
                  "refused.\n"));
 }
 

@@ -425,6 +425,31 @@ void TestFormats::reads_data()
         << "" << any << litre
         << QStringList{"error: Line 3 of the file is longer than 1 MB, which no logbook writes; "
                        "nothing was imported."};
+    QTest::newRow("a quote never closed takes in the rows after it")
+        << QByteArray("Date,Odometer,FuelConsumed,Cost\n2023-01-01,100,10,\"15\n"
+                      "2023-02-01,200,10,15\n")
+        << "" << any << litre
+        << QStringList{"error: A quoted field of the row that starts on line 2 is never closed, "
+                       "so the lines after it cannot be read as rows; nothing was imported."};
+    QTest::newRow("a sign before the year, a three-digit day, a year before 100")
+        << QByteArray("Date,Odometer,FuelConsumed,Cost\n-001-01-01,100,10,15\n"
+                      "-020-03-04T10:00:00,150,10,15\n0099-01-01,200,10,15\n")
+        << "" << any << litre
+        << QStringList{"F lubelogger",
+                       "V ||",
+                       broken(2, ll, "\"-001-01-01\" in Date is not a date"),
+                       broken(3, ll, "\"-020-03-04T10:00:00\" in Date is not a date"),
+                       broken(4, ll,
+                              "\"0099-01-01\" in Date is a date before the year 100, which the "
+                              "log cannot hold"),
+                       "N : " + noUnits.arg("litres")};
+    QTest::newRow("NUL and U+FEFF inside a text read away")
+        << QByteArrayLiteral("Date,Odometer,Description,Notes,Cost\n2023-01-01,100,Oil\0 change,"
+                             "\xEF\xBB\xBFSynthetic\0,15\n")
+        << "" << any << litre
+        << QStringList{"F lubelogger", "V ||",
+                       cost(2, ll, "2023-01-01", 15, "Oil change - Synthetic"),
+                       "N control characters (such as NUL) read away from the file's texts"};
 
     const QString mx5 = QStringLiteral("Mazda MX-5");
     QTest::newRow("fuelio, miles and litres, 18-column log")

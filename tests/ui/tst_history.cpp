@@ -211,6 +211,9 @@ void TestHistory::editRefusedAsRecordMileageWouldWithBothNeighbours_data()
                                                  << "The entry for 'Date' cannot be in the future";
     QTest::newRow("reading not numeric") << QStringList{"10/03/2026", "ten", "x", "x"}
                                          << "The entry for 'Current Mileage' must be numeric";
+    QTest::newRow("reading below 0, before the neighbours")
+        << QStringList{"10/03/2026", "-5", "40", "0.8"}
+        << "The entry for 'Current Mileage' must be a positive value";
     QTest::newRow("below the earlier reading, before the amount")
         << QStringList{"10/03/2026", "9000", "x", "x"} << between;
     QTest::newRow("above the later reading")

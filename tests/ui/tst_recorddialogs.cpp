@@ -508,8 +508,14 @@ void TestRecordDialogs::mileageVehicleWithoutReadings()
 {
     env->state->CurrentRegistration = Other; // no Mileage row at all
     MileageForm f(openMileage());
-    f.fill(QStringLiteral("01/01/2000"), QStringLiteral("5"), QStringLiteral("10"),
+    // No latest reading to be below: the reading is still never below 0.
+    f.fill(QStringLiteral("01/01/2000"), QStringLiteral("-5"), QStringLiteral("10"),
            QStringLiteral("1"));
+    f.ok->click();
+    verifyRefused(QStringLiteral("The entry for 'Current Mileage' must be a positive value"));
+    QCOMPARE(mileageRows(Other), 0);
+    env->messages.shown.clear();
+    f.mileage->setText(QStringLiteral("5"));
     f.ok->click();
     QVERIFY(env->messages.shown.isEmpty());
     QCOMPARE(mileageRows(Other), 1);

@@ -130,7 +130,7 @@ void read(FileBuilder& b)
                     const FileDistance distance = DistanceWord(row.text(Distance, false));
                     const QString volumeWord = row.text(VolumeUnit, false).trimmed();
                     if (!row.ok()) {
-                        b.broken(rec.line, key, row.problem());
+                        b.broken(rec.line, key, row.problem(), RowKind::Reading);
                         return;
                     }
                     b.vehicle(key);
@@ -140,7 +140,7 @@ void read(FileBuilder& b)
                         volumeWord.compare(QLatin1String("gal"), Qt::CaseInsensitive) == 0)
                         litres = litresOf.value(key, litres.value_or(1));
                     if (!litres) {
-                        b.broken(rec.line, key, UnstorableFuelReason(volumeWord));
+                        b.broken(rec.line, key, UnstorableFuelReason(volumeWord), RowKind::Reading);
                         return;
                     }
                     b.fillUp(rec.line, key, *date, *odo, distance, *volume, *litres, total, unit);
@@ -150,7 +150,7 @@ void read(FileBuilder& b)
                     const QString sub = row.text(SubTypes, false);
                     const QString notes = row.text(Notes, false);
                     if (!row.ok()) {
-                        b.broken(rec.line, key, row.problem());
+                        b.broken(rec.line, key, row.problem(), RowKind::Maintenance);
                         return;
                     }
                     b.vehicle(key);

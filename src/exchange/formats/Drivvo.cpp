@@ -55,19 +55,24 @@ void read(FileBuilder& b)
                     distance = DistanceWord(rec.fields[Odometer].section(QLatin1Char('('), 1));
                 return;
             }
+            const RowKind kind = section == QLatin1String(Refuelling.heading) ? RowKind::Reading
+                                 : section == QLatin1String(Vehicle.heading)  ? RowKind::Other
+                                                                             : RowKind::Maintenance;
             if (headerColumns != columns) {
                 b.broken(rec.line, key,
                          QStringLiteral("the %1 section has %2 columns, not the %3 Kelmot reads")
                              .arg(section)
                              .arg(headerColumns)
-                             .arg(columns));
+                             .arg(columns),
+                         kind);
                 return;
             }
             if (rec.fields.size() != columns && !rec.cutOff) {
                 b.broken(rec.line, key,
                          QStringLiteral("the row has %1 fields where its section has %2")
                              .arg(rec.fields.size())
-                             .arg(columns));
+                             .arg(columns),
+                         kind);
                 return;
             }
             Row row(b, rec);
@@ -105,7 +110,7 @@ void read(FileBuilder& b)
                 if (row.ok() && fuels.isEmpty())
                     row.fail(QStringLiteral("there is no Volume"));
                 if (!row.ok()) {
-                    b.broken(rec.line, key, row.problem());
+                    b.broken(rec.line, key, row.problem(), RowKind::Reading);
                     return;
                 }
                 b.vehicle(key).distance = distance;
@@ -117,7 +122,7 @@ void read(FileBuilder& b)
             const QString type = field(Type, "Type");
             const QString notes = field(columns - 1, "Notes");
             if (!row.ok()) {
-                b.broken(rec.line, key, row.problem());
+                b.broken(rec.line, key, row.problem(), RowKind::Maintenance);
                 return;
             }
             b.vehicle(key);

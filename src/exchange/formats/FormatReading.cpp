@@ -1,6 +1,7 @@
 #include "FormatReading.h"
 
 #include "FileFormats.h"
+#include "StoredValues.h"
 
 #include <algorithm>
 
@@ -29,6 +30,41 @@ QString orderWords(DateOrder order)
 {
     return order == DateOrder::DayFirst ? QStringLiteral("day first (day/month/year)")
                                         : QStringLiteral("month first (month/day/year)");
+}
+
+// Takes out what no logbook's text holds and what would let one text pass for another: U+FEFF,
+// NUL and the other control characters but tab and line ends. True when a control character
+// was taken out.
+bool dropInvisible(QString& text)
+{
+    bool controls = false;
+    qsizetype kept = 0;
+    QChar* chars = text.data();
+    for (qsizetype i = 0, size = text.size(); i < size; ++i) {
+        const char16_t c = chars[i].unicode();
+        if (c == 0xFEFF)
+            continue;
+        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') {
+            controls = true;
+            continue;
+        }
+        chars[kept++] = chars[i];
+    }
+    text.truncate(kept);
+    return controls;
+}
+
+// True when a field holds a line break followed by more than blanks.
+bool swallowsLines(const QString& field)
+{
+    bool broken = false;
+    for (const QChar c : field) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            broken = true;
+        else if (broken && !c.isSpace())
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -79,12 +115,12 @@ TextSource::TextSource(QIODevice& device) : device_(&device)
                 : QStringDecoder::Utf8);
         head_ = headDecoder(first);
     }
-    head_.remove(QChar(0xFEFF));
+    dropInvisible(head_);
 }
 
 TextSource::TextSource(const QString& text) : buffer_(text)
 {
-    buffer_.remove(QChar(0xFEFF));
+    controlsDropped_ = dropInvisible(buffer_);
 }
 
 QString TextSource::decode(const QByteArray& bytes)
@@ -112,7 +148,7 @@ bool TextSource::fill()
         if (bytes.isEmpty())
             return false;
         buffer_ = decode(bytes);
-        buffer_.remove(QChar(0xFEFF));
+        controlsDropped_ = dropInvisible(buffer_) || controlsDropped_;
     }
     return true;
 }
@@ -329,19 +365,29 @@ std::optional<RowDate> Row::date(const QString& text, const QString& name)
     qsizetype digits = 0;
     while (digits < t.size() && t[digits].isDigit())
         ++digits;
-    if (digits == 4) {
-        if (const auto value = FileDate(t, DayOrder::YearFirst))
-            return RowDate{-1, *value};
-    } else {
-        const auto dayFirst = FileDate(t, DayOrder::DayFirst);
-        const auto monthFirst = FileDate(t, DayOrder::MonthFirst);
-        if (dayFirst && monthFirst && *dayFirst == *monthFirst)
-            return RowDate{-1, *dayFirst};
-        if (dayFirst || monthFirst)
-            return RowDate{builder_.addPending(t, line(), dayFirst, monthFirst), {}};
+    const bool yearFirst = digits == 4;
+    const auto dayFirst = FileDate(t, yearFirst ? DayOrder::YearFirst : DayOrder::DayFirst);
+    const auto monthFirst = yearFirst ? dayFirst : FileDate(t, DayOrder::MonthFirst);
+    // Both readings of a day/month date share its year.
+    if (const QString problem = DateProblem(dayFirst ? dayFirst : monthFirst, t, name);
+        !problem.isEmpty()) {
+        fail(problem);
+        return std::nullopt;
     }
-    fail(QStringLiteral("\"%1\" in %2 is not a date").arg(t, name));
-    return std::nullopt;
+    if (dayFirst && monthFirst && *dayFirst == *monthFirst)
+        return RowDate{-1, *dayFirst};
+    return RowDate{builder_.addPending(t, line(), dayFirst, monthFirst), {}};
+}
+
+QString DateProblem(const std::optional<QDateTime>& value, const QString& text, const QString& name)
+{
+    if (!value)
+        return QStringLiteral("\"%1\" in %2 is not a date").arg(text.trimmed(), name);
+    if (!StoredValues::IsStorableDate(*value))
+        return QStringLiteral("\"%1\" in %2 is a date before the year 100, which the log "
+                              "cannot hold")
+            .arg(text.trimmed(), name);
+    return {};
 }
 
 FileBuilder::FileBuilder(const char* format, TextSource& source, const ImportReadOptions& options,
@@ -355,6 +401,13 @@ bool FileBuilder::next(RecordStream& records, CsvRecord& record)
 {
     if (!records.next(record))
         return false;
+    // A quote never closed runs to the end of the file: when it takes in later lines, those
+    // rows cannot be told apart, and storing the rows before them alone would hide them.
+    if (record.cutOff && swallowsLines(record.fields.last()))
+        throw ImportError(QStringLiteral("A quoted field of the row that starts on line %1 is "
+                                         "never closed, so the lines after it cannot be read "
+                                         "as rows; nothing was imported.")
+                              .arg(record.line));
     if (progress_ && (++records_ & 255) == 0 &&
         !progress_(source_.bytesDone(), source_.bytesTotal()))
         throw ExchangeCancelled();
@@ -373,9 +426,9 @@ ImportedVehicle& FileBuilder::vehicle(const QString& key)
     return file_.vehicles.last();
 }
 
-void FileBuilder::broken(int line, const QString& key, const QString& reason)
+void FileBuilder::broken(int line, const QString& key, const QString& reason, RowKind kind)
 {
-    file_.broken.append({line, key, reason});
+    file_.broken.append({line, key, reason, kind});
 }
 
 void FileBuilder::note(const QString& text)
@@ -506,7 +559,7 @@ DateOrder FileBuilder::decideOrder()
 ImportFile FileBuilder::finish()
 {
     const DateOrder order = decideOrder();
-    const auto resolve = [&](QDateTime& date, qsizetype index, const QString& key) {
+    const auto resolve = [&](QDateTime& date, qsizetype index, const QString& key, RowKind kind) {
         if (index < 0)
             return true;
         const Pending& p = pending_[index];
@@ -520,19 +573,21 @@ ImportFile FileBuilder::finish()
         file_.undecidedDateLines.append(p.line);
         broken(p.line, key,
                QStringLiteral("the day/month order is undecided: %1 reads as %2 or %3")
-                   .arg(p.text, StoredDateText(*p.dayFirst), StoredDateText(*p.monthFirst)));
+                   .arg(p.text, StoredDateText(*p.dayFirst), StoredDateText(*p.monthFirst)),
+               kind);
         return false;
     };
     // Resolved in place; rows whose date cannot be told are dropped (now broken rows).
     qsizetype kept = 0;
     for (qsizetype i = 0; i < file_.readings.size(); ++i)
-        if (resolve(file_.readings[i].date, readingDates_[i], file_.readings[i].vehicleKey))
+        if (resolve(file_.readings[i].date, readingDates_[i], file_.readings[i].vehicleKey,
+                    RowKind::Reading))
             file_.readings[kept++] = std::move(file_.readings[i]);
     file_.readings.resize(kept);
     kept = 0;
     for (qsizetype i = 0; i < file_.maintenance.size(); ++i)
         if (resolve(file_.maintenance[i].date, maintenanceDates_[i],
-                    file_.maintenance[i].vehicleKey))
+                    file_.maintenance[i].vehicleKey, RowKind::Maintenance))
             file_.maintenance[kept++] = std::move(file_.maintenance[i]);
     file_.maintenance.resize(kept);
     std::sort(file_.undecidedDateLines.begin(), file_.undecidedDateLines.end());
@@ -544,6 +599,8 @@ ImportFile FileBuilder::finish()
         file_.notes.prepend(QStringLiteral("the file is not UTF-8: read as Windows-1252"));
     else if (file_.encoding == QLatin1String("UTF-16"))
         file_.notes.prepend(QStringLiteral("the file is UTF-16: read as such"));
+    if (source_.controlsDropped())
+        note(QStringLiteral("control characters (such as NUL) read away from the file's texts"));
     if (marks_.currency)
         note(QStringLiteral("currency signs read away from money figures"));
     if (marks_.thousands)

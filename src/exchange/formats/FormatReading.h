@@ -18,7 +18,9 @@
 inline constexpr qsizetype MaxLineLength = 1 << 20;
 
 // The characters of a device, decoded as its bytes show: UTF-16 with a byte order mark,
-// UTF-8, or Windows-1252 when the bytes are not valid UTF-8. U+FEFF is dropped wherever it is.
+// UTF-8, or Windows-1252 when the bytes are not valid UTF-8. U+FEFF, NUL and the other control
+// characters but tab and line ends are dropped wherever they are: invisible, they would let one
+// registration pass for another.
 class TextSource
 {
 public:
@@ -33,6 +35,7 @@ public:
     QString head() const { return head_; } // the first few KB, for detection
     qint64 bytesDone() const { return device_ ? device_->pos() : 0; }
     qint64 bytesTotal() const { return device_ && !device_->isSequential() ? device_->size() : 0; }
+    bool controlsDropped() const { return controlsDropped_; }
 
 private:
     bool fill();
@@ -45,6 +48,7 @@ private:
     QStringDecoder decoder_;
     bool windows1252_ = false;
     bool checkAsRead_ = false; // sequential devices: validity is learnt chunk by chunk
+    bool controlsDropped_ = false;
     QString head_;
 };
 
@@ -161,7 +165,7 @@ public:
     bool next(RecordStream& records, CsvRecord& record);
 
     ImportedVehicle& vehicle(const QString& key);
-    void broken(int line, const QString& key, const QString& reason);
+    void broken(int line, const QString& key, const QString& reason, RowKind kind = RowKind::Other);
     void note(const QString& text);
     void vehicleNote(const QString& key, const QString& text);
     // The file's own statement of its date order ("M/d/yyyy"), used when no row decides.
@@ -209,6 +213,10 @@ private:
     QString declaredWhere_;
 };
 
+// Why a date read from text cannot be stored ("not a date", a year before 100); empty when it
+// can. name is the column's.
+QString DateProblem(const std::optional<QDateTime>& value, const QString& text,
+                    const QString& name);
 // Fuel that Kelmot cannot keep as litres: the reason a row of it is refused.
 QString UnstorableFuelReason(const QString& unit);
 // The reason for an entry without a cost that only reminds.

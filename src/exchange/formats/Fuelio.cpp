@@ -161,7 +161,7 @@ void read(FileBuilder& b)
                 const auto total = row.number(Total, dot, false);
                 const auto unit = row.number(UnitPrice, dot, false);
                 if (!row.ok()) {
-                    b.broken(rec.line, key, row.problem());
+                    b.broken(rec.line, key, row.problem(), RowKind::Reading);
                     return;
                 }
                 const bool second = row.text(Tank, false).trimmed() == QLatin1String("2");
@@ -169,7 +169,7 @@ void read(FileBuilder& b)
                 if (!second)
                     measure = measureOfHeader(cols.header(Volume)).value_or(current.tank1);
                 if (!measure.litresPerUnit) {
-                    b.broken(rec.line, key, UnstorableFuelReason(measure.unit));
+                    b.broken(rec.line, key, UnstorableFuelReason(measure.unit), RowKind::Reading);
                     return;
                 }
                 const FileDistance distance = DistanceWord(cols.header(Odometer).section('(', 1));
@@ -184,12 +184,12 @@ void read(FileBuilder& b)
                 const QString notes = row.text(Notes, false);
                 if (row.ok() && (costText.isEmpty() || FileNumber(costText) == 0.0) &&
                     isReminder(row)) {
-                    b.broken(rec.line, key, ReminderReason());
+                    b.broken(rec.line, key, ReminderReason(), RowKind::Maintenance);
                     return;
                 }
                 const auto cost = row.number(Cost, dot);
                 if (!row.ok()) {
-                    b.broken(rec.line, key, row.problem());
+                    b.broken(rec.line, key, row.problem(), RowKind::Maintenance);
                     return;
                 }
                 b.cost(rec.line, key, *date, *cost, {title, notes});

@@ -68,7 +68,7 @@ void readFuelUps(FileBuilder& b, RecordStream& records, const Columns& cols)
         const auto amount = row.number(volume, dot);
         const auto price = row.number(Price, dot);
         if (!row.ok()) {
-            b.broken(rec.line, key, row.problem());
+            b.broken(rec.line, key, row.problem(), RowKind::Reading);
             continue;
         }
         ImportedVehicle& v = b.vehicle(key);
@@ -93,14 +93,14 @@ void readServices(FileBuilder& b, RecordStream& records, const Columns& cols)
         const bool priced = !row.text(Price).trimmed().isEmpty();
         const auto cost = priced ? row.number(Price, dot) : std::optional<double>(0);
         if (!row.ok()) {
-            b.broken(rec.line, key, row.problem());
+            b.broken(rec.line, key, row.problem(), RowKind::Maintenance);
             continue;
         }
         ImportedVehicle& v = b.vehicle(key);
         if (v.model.isEmpty())
             v.model = row.text(Model, false).trimmed();
         if (!priced) {
-            b.broken(rec.line, key, ReminderReason());
+            b.broken(rec.line, key, ReminderReason(), RowKind::Maintenance);
             continue;
         }
         QStringList subTypes;

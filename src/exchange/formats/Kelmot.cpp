@@ -86,9 +86,12 @@ void read(FileBuilder& b)
                 if (t.isEmpty())
                     return std::optional<QDateTime>(QDateTime());
                 const auto value = FileDate(t, DayOrder::YearFirst);
-                if (!value)
-                    row.fail(QStringLiteral("\"%1\" in %2 is not a date")
-                                 .arg(t.trimmed(), QString::fromUtf8(Header[column].name)));
+                const QString problem =
+                    DateProblem(value, t, QString::fromUtf8(Header[column].name));
+                if (!problem.isEmpty()) {
+                    row.fail(problem);
+                    return std::optional<QDateTime>();
+                }
                 return value;
             };
             const auto regDate = detailDate(RegistrationDate);
@@ -112,9 +115,10 @@ void read(FileBuilder& b)
             const auto amount = row.number(Amount, dot);
             const auto price = row.number(Price, dot);
             if (row.ok() && unitOf(unit) == FileDistance::Unknown)
-                b.broken(rec.line, reg, QStringLiteral("\"%1\" is not a distance unit").arg(unit));
+                b.broken(rec.line, reg, QStringLiteral("\"%1\" is not a distance unit").arg(unit),
+                         RowKind::Reading);
             else if (!row.ok())
-                b.broken(rec.line, reg, row.problem());
+                b.broken(rec.line, reg, row.problem(), RowKind::Reading);
             else {
                 b.vehicle(reg).plate = reg;
                 b.addReading({rec.line, reg, {}, *mileage, unitOf(unit), *amount, *price}, *date);
@@ -124,7 +128,7 @@ void read(FileBuilder& b)
             const auto cost = row.number(Cost, dot);
             const QString description = unguarded(row.text(Description));
             if (!row.ok()) {
-                b.broken(rec.line, reg, row.problem());
+                b.broken(rec.line, reg, row.problem(), RowKind::Maintenance);
                 continue;
             }
             b.vehicle(reg).plate = reg;

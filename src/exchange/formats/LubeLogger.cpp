@@ -96,7 +96,7 @@ void read(FileBuilder& b)
             const auto volume = row.number(FuelConsumed, decimal);
             const auto total = row.number(Cost, decimal);
             if (!row.ok()) {
-                b.broken(r.line, key, row.problem());
+                b.broken(r.line, key, row.problem(), RowKind::Reading);
                 continue;
             }
             b.fillUp(r.line, key, *date, *odo, FileDistance::Unknown, *volume, litresPer(unit),
@@ -105,7 +105,7 @@ void read(FileBuilder& b)
             const QString description = row.text(Description);
             const auto cost = row.number(Cost, decimal);
             if (!row.ok()) {
-                b.broken(r.line, key, row.problem());
+                b.broken(r.line, key, row.problem(), RowKind::Maintenance);
                 continue;
             }
             b.cost(r.line, key, *date, *cost, {description, row.text(Notes, false)});

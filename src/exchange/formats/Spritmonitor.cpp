@@ -66,7 +66,7 @@ void read(FileBuilder& b)
             const QString type = row.text(CostType, false);
             const QString note = row.text(Note, false);
             if (!row.ok()) {
-                b.broken(rec.line, key, row.problem());
+                b.broken(rec.line, key, row.problem(), RowKind::Maintenance);
                 continue;
             }
             b.cost(rec.line, key, *date, *cost, {type, note});
@@ -76,7 +76,7 @@ void read(FileBuilder& b)
             const auto total = row.number(Total, comma);
             const QString fuel = row.text(Fuel, false).trimmed();
             if (!row.ok()) {
-                b.broken(rec.line, key, row.problem());
+                b.broken(rec.line, key, row.problem(), RowKind::Reading);
                 continue;
             }
             // The German export writes a fuel's number, not its name.

@@ -1,5 +1,6 @@
 #include "AddVehicleForm.h"
 
+#include "LogRuleWords.h"
 #include "LogRules.h"
 #include "SharedState.h"
 #include "StoreError.h"
@@ -92,7 +93,7 @@ bool AddVehicleForm::checksPass()
         return false;
     }
     if (LogRules::IsBelowZero(TextToNumber(c_.txtCurrentMileage->text()))) {
-        entryError(QStringLiteral("The entry for 'Current Mileage' must be a positive value"));
+        entryError(LogRuleWords::BelowZeroMessage());
         return false;
     }
     if (!checkDate(c_.txtRegistrationDate, QStringLiteral("Registration Date")) ||

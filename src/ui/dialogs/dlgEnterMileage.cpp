@@ -1,5 +1,6 @@
 #include "dlgEnterMileage.h"
 
+#include "LogRuleWords.h"
 #include "LogRules.h"
 #include "SharedState.h"
 #include "TextConversions.h"
@@ -81,6 +82,10 @@ void dlgEnterMileage::saveEntry()
     const double mileage = TextToNumber(mileageText);
     if (latest && LogRules::IsBelowLatest(mileage, latest->CurrentMileage))
         return refuse(QStringLiteral("The entry for 'Mileage' is less than the most recent entry"));
+    // After the comparison, so its message stays the one for a reading below the latest; this
+    // catches a vehicle whose readings are all below 0 or that has none.
+    if (LogRules::IsBelowZero(mileage))
+        return refuse(LogRuleWords::BelowZeroMessage());
     if (!IsNumericText(amountText))
         return refuse(QStringLiteral("The entry for 'Amount' must be numeric"));
     const double amount = TextToNumber(amountText);

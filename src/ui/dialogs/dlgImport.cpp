@@ -18,19 +18,13 @@ namespace {
 constexpr int LeftTwips = 1800;
 constexpr int TopTwips = 1200;
 
-// "1 reading", "3 readings".
-QString Count(qsizetype n, const QString& one, const QString& many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
-}
-
 QString Counts(qsizetype vehicles, qsizetype readings, qsizetype maintenance)
 {
     return QStringLiteral("%1, %2 and %3")
-        .arg(Count(vehicles, QStringLiteral("new vehicle"), QStringLiteral("new vehicles")),
-             Count(readings, QStringLiteral("reading"), QStringLiteral("readings")),
-             Count(maintenance, QStringLiteral("maintenance entry"),
-                   QStringLiteral("maintenance entries")));
+        .arg(CountText(vehicles, QStringLiteral("new vehicle"), QStringLiteral("new vehicles")),
+             CountText(readings, QStringLiteral("reading"), QStringLiteral("readings")),
+             CountText(maintenance, QStringLiteral("maintenance entry"),
+                       QStringLiteral("maintenance entries")));
 }
 
 QString rowLine(const RefusedRow& row)

@@ -73,6 +73,8 @@ void dlgEditReading::saveEntry()
     if (!IsNumericText(mileageText))
         return refuse(QStringLiteral("The entry for 'Current Mileage' must be numeric"));
     const double mileage = TextToNumber(mileageText);
+    if (LogRules::IsBelowZero(mileage))
+        return refuse(LogRuleWords::BelowZeroMessage());
 
     const LogRules::ReadingBounds bounds = LogRules::BoundsFor(
         state_.LogDatabase->MileageEntries(registration_), date, editing_ ? editing_->id : -1);

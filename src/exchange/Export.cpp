@@ -106,18 +106,34 @@ QStringList maintenanceRow(const char* kind, const MaintenanceRow& m)
     return f;
 }
 
-// Removed entries follow the vehicle's live rows, readings first, each with the time it was
-// removed and why.
+QStringList detailsRow(const char* kind, const VehicleRow& v)
+{
+    QStringList f = blankRow(kind, v.Registration);
+    f[Make] = GuardFormula(v.Make);
+    f[Model] = GuardFormula(v.Model);
+    f[Fuel] = GuardFormula(v.Fuel);
+    f[EngineCapacity] = ExactNumber(v.EngineCapacity);
+    f[RegistrationDate] = detailDate(v.RegistrationDate);
+    f[PurchaseDate] = detailDate(v.PurchaseDate);
+    return f;
+}
+
+// Removed entries follow the vehicle's live rows, readings first, then maintenance, then the
+// details of the vehicles merged into it (under the registration each had), each with the time
+// it was removed and why.
 void writeRemoved(VehicleLog& log, const QString& registration, const QString& unit, CsvOut& out)
 {
     const QVector<RemovedEntry> removed = log.RemovedEntries(registration);
-    for (const auto kind : {RemovedEntry::Kind::Reading, RemovedEntry::Kind::Maintenance})
+    for (const auto kind : {RemovedEntry::Kind::Reading, RemovedEntry::Kind::Maintenance,
+                            RemovedEntry::Kind::Details})
         for (const RemovedEntry& r : removed) {
             if (r.kind != kind)
                 continue;
             QStringList f = kind == RemovedEntry::Kind::Reading
                                 ? mileageRow("Removed Mileage", r.reading, unit)
-                                : maintenanceRow("Removed Maintenance", r.maintenance);
+                            : kind == RemovedEntry::Kind::Maintenance
+                                ? maintenanceRow("Removed Maintenance", r.maintenance)
+                                : detailsRow("Removed Vehicle Details", r.details);
             f[RemovedAt] = StoredDateText(r.RemovedAt);
             f[Reason] = r.Reason;
             out.row(f);
@@ -149,14 +165,7 @@ QByteArray ExportCsv(VehicleLog& log, const ExportOptions& options,
         const auto v = log.FindVehicle(registration);
         if (!v)
             continue;
-        QStringList f = blankRow("Vehicle", v->Registration);
-        f[Make] = GuardFormula(v->Make);
-        f[Model] = GuardFormula(v->Model);
-        f[Fuel] = GuardFormula(v->Fuel);
-        f[EngineCapacity] = ExactNumber(v->EngineCapacity);
-        f[RegistrationDate] = detailDate(v->RegistrationDate);
-        f[PurchaseDate] = detailDate(v->PurchaseDate);
-        out.row(f);
+        out.row(detailsRow("Vehicle", *v));
         for (const MileageRow& m : log.MileageChronological(registration))
             out.row(mileageRow("Mileage", m, unit));
         for (const MaintenanceRow& m : log.MaintenanceByDate(registration))

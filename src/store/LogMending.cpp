@@ -1,10 +1,14 @@
 #include "LogRuleWords.h"
 #include "LogRules.h"
 #include "RowForms.h"
+#include "Schema.h"
 #include "SqliteDatabase.h"
 #include "StoredValues.h"
 #include "TextConversions.h"
 #include "VehicleLog.h"
+
+#include <algorithm>
+#include <tuple>
 
 // Mending the log: entries with their ids, edits, late additions, removals, putting back, and
 // renaming or merging vehicles. Each write is one transaction that checks the log's rules again.
@@ -116,14 +120,89 @@ void moveRows(SqliteDatabase& db, const QString& from, const QString& to, bool w
         R"(UPDATE "Maintenance" SET "Registration" = ? WHERE "Registration" = ?)",
         R"(UPDATE "Removed Mileage" SET "Registration" = ? WHERE "Registration" = ?)",
         R"(UPDATE "Removed Maintenance" SET "Registration" = ? WHERE "Registration" = ?)",
+        R"(UPDATE "Removed Vehicle Details" SET "Registration" = ? WHERE "Registration" = ?)",
         R"(UPDATE "Vehicle Details" SET "Registration" = ? WHERE "Registration" = ?)"};
-    const int count = withDetails ? 5 : 4;
+    const int count = withDetails ? 6 : 5;
     for (int i = 0; i < count; ++i) {
         SqliteQuery q = db.query(updates[i]);
         q->bind(1, to);
         q->bind(2, from);
         q->run();
     }
+}
+
+bool given(const QString& value)
+{
+    return !value.isEmpty();
+}
+bool given(double capacity)
+{
+    return capacity != 0;
+}
+bool given(const QDateTime& date)
+{
+    return date.isValid() && !IsNoDate(date);
+}
+
+// Merging `from` into `into`: `from`'s details fill the ones `into` has not given; where both
+// have one and they differ, `into` keeps its own and `from`'s is kept aside (named here).
+struct DetailsMerge
+{
+    VehicleRow merged;
+    QStringList keptAside;
+};
+
+DetailsMerge mergeDetails(const VehicleRow& from, const VehicleRow& into)
+{
+    DetailsMerge result{into, {}};
+    const auto take = [&result](auto& mine, const auto& theirs, const char* column) {
+        if (!given(theirs))
+            return;
+        if (!given(mine))
+            mine = theirs;
+        else if (!(mine == theirs))
+            result.keptAside << QLatin1String(column);
+    };
+    VehicleRow& m = result.merged;
+    take(m.Make, from.Make, "Make");
+    take(m.Model, from.Model, "Model");
+    take(m.Fuel, from.Fuel, "Fuel");
+    take(m.EngineCapacity, from.EngineCapacity, "Engine Capacity");
+    take(m.RegistrationDate, from.RegistrationDate, "Registration Date");
+    take(m.PurchaseDate, from.PurchaseDate, "Purchase Date");
+    return result;
+}
+
+qint64 countOf(SqliteDatabase& db, const char* sql, const QString& registration)
+{
+    SqliteQuery q = db.query(sql);
+    q->bind(1, registration);
+    return q->step() ? q->integer(0) : 0;
+}
+
+// The dates of a vehicle's first and last reading: two ends of the index.
+std::pair<QDateTime, QDateTime> readingSpan(SqliteDatabase& db, const QString& registration)
+{
+    SqliteQuery q = db.query(R"(SELECT min("Date"), max("Date") FROM "Mileage"
+        WHERE "Registration" = ?)");
+    q->bind(1, registration);
+    if (!q->step() || q->utf8(0).isEmpty())
+        return {};
+    return {StoredValues::ParseDate(q->utf8(0)), StoredValues::ParseDate(q->utf8(1))};
+}
+
+// Both vehicles of a merge, or StoreError::NotFound naming the missing one.
+std::pair<VehicleRow, VehicleRow> mergedPair(SqliteDatabase& db, const QString& from,
+                                             const QString& into)
+{
+    const auto source = RowForms::findVehicle(db, from);
+    const auto target = RowForms::findVehicle(db, into);
+    for (const auto* found : {&source, &target})
+        if (!*found)
+            throw StoreError(StoreError::NotFound, QStringLiteral("No vehicle is stored under %1.")
+                                                           .arg(found == &source ? from : into) +
+                                                       NothingChanged);
+    return {*source, *target};
 }
 
 } // namespace
@@ -175,6 +254,33 @@ QVector<RemovedEntry> VehicleLog::RemovedEntries(const QString& registration)
         e.Reason = q->text(10);
         rows.append(e);
     }
+    // A store of an older version, read as it is, keeps no merged details.
+    if (!Schema::HasMergedDetails(database()))
+        return rows;
+    const qsizetype entries = rows.size();
+    SqliteQuery d = database().query(R"(SELECT "Former Registration", "Make", "Model", "Fuel",
+        "Engine Capacity", "Registration Date", "Purchase Date", rowid, "Removed At", "Reason"
+        FROM "Removed Vehicle Details" WHERE "Registration" = ? ORDER BY "Removed At", rowid)");
+    d->bind(1, registration);
+    while (d->step()) {
+        RemovedEntry e;
+        e.kind = RemovedEntry::Kind::Details;
+        e.details = VehicleRow{d->text(0),
+                               d->text(1),
+                               d->text(2),
+                               d->text(3),
+                               d->real(4),
+                               StoredValues::ParseDate(d->utf8(5)),
+                               StoredValues::ParseDate(d->utf8(6))};
+        e.id = d->integer(7);
+        e.RemovedAt = StoredValues::ParseDate(d->utf8(8));
+        e.Reason = d->text(9);
+        rows.append(e);
+    }
+    // Both runs are in removal order: one linear merge keeps it.
+    std::inplace_merge(
+        rows.begin(), rows.begin() + entries, rows.end(),
+        [](const RemovedEntry& a, const RemovedEntry& b) { return a.RemovedAt < b.RemovedAt; });
     return rows;
 }
 
@@ -285,64 +391,134 @@ void VehicleLog::RemoveMaintenance(qint64 id, const QDateTime& removedAt)
     transaction.commit();
 }
 
-qint64 VehicleLog::PutBackMileage(qint64 removedId)
+namespace {
+
+// A removed entry as Put Back needs it: its row's columns 0-4, why it left, and the rowid of
+// the entry that replaced it, when that is known (0 otherwise).
+struct RemovedRow
+{
+    QString reason;
+    qint64 replacedBy = 0;
+};
+
+StoreError replacementUnknown(const char* what)
+{
+    return StoreError(StoreError::ReplacementUnknown,
+                      QStringLiteral("That %1 was replaced by an edit, and the entry that "
+                                     "replaced it is not known.")
+                              .arg(QLatin1String(what)) +
+                          NothingChanged);
+}
+
+// The rowid of the live entry that replaced `removed`, if it is known and still in the log.
+qint64 liveReplacement(SqliteDatabase& db, const char* byId, const RemovedRow& removed,
+                       const QString& registration)
+{
+    if (removed.reason != RemovalReason::ReplacedByEdit || removed.replacedBy <= 0)
+        return 0;
+    SqliteQuery q = db.query(byId);
+    q->bind(1, removed.replacedBy);
+    return q->step() && StoredValues::SameRegistration(q->text(0), registration)
+               ? removed.replacedBy
+               : 0;
+}
+
+void deleteRemoved(SqliteDatabase& db, const char* sql, qint64 removedId)
+{
+    SqliteQuery q = db.query(sql);
+    q->bind(1, removedId);
+    q->run();
+}
+
+} // namespace
+
+qint64 VehicleLog::PutBackMileage(qint64 removedId, const QDateTime& removedAt,
+                                  UnknownReplacement unknown)
 {
     SqliteDatabase& db = database();
+    const QString stamp = StoredValues::MomentText(removedAt, QStringLiteral("Removed At"));
     ++writes_;
     SqliteTransaction transaction(db);
     std::optional<MileageRow> row;
+    RemovedRow removed;
     {
         SqliteQuery q = db.query(R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-            "Price Per" FROM "Removed Mileage" WHERE rowid = ?)");
+            "Price Per", "Reason", ifnull("Replaced By", 0) FROM "Removed Mileage"
+            WHERE rowid = ?)");
         q->bind(1, removedId);
-        if (q->step())
+        if (q->step()) {
             row = readMileage(q);
+            removed = RemovedRow{q->text(5), q->integer(6)};
+        }
     }
     if (!row)
         throw notFound("removed reading");
     const StoredMileage values = stored(*row);
-    requireFit(db, values.registration, values, -1,
+    const qint64 replacement = liveReplacement(db, kMileageById, removed, values.registration);
+    if (!replacement && removed.reason == RemovalReason::ReplacedByEdit &&
+        unknown == UnknownReplacement::Refuse)
+        throw replacementUnknown("reading");
+    // Swapped back, it is checked without the replacement it pushes out.
+    requireFit(db, values.registration, values, replacement ? replacement : -1,
                QStringLiteral("The reading of %1 cannot be put back: it must ")
                    .arg(LogRuleWords::ReadingText(*row)));
-    {
+    qint64 id = replacement;
+    if (replacement) {
+        moveMileageToRemoved(db, replacement, stamp, RemovalReason::ReplacedByEdit);
+        SqliteQuery q = db.query(kInsertMileageAt);
+        bind(q, values);
+        q->bind(6, replacement);
+        q->run();
+    } else {
         SqliteQuery q = db.query(kInsertMileage);
         bind(q, values);
         q->run();
+        id = db.integer("SELECT last_insert_rowid()");
     }
-    const qint64 id = db.integer("SELECT last_insert_rowid()");
-    {
-        SqliteQuery q = db.query(R"(DELETE FROM "Removed Mileage" WHERE rowid = ?)");
-        q->bind(1, removedId);
-        q->run();
-    }
+    deleteRemoved(db, R"(DELETE FROM "Removed Mileage" WHERE rowid = ?)", removedId);
     transaction.commit();
     return id;
 }
 
-qint64 VehicleLog::PutBackMaintenance(qint64 removedId)
+qint64 VehicleLog::PutBackMaintenance(qint64 removedId, const QDateTime& removedAt,
+                                      UnknownReplacement unknown)
 {
     SqliteDatabase& db = database();
+    const QString stamp = StoredValues::MomentText(removedAt, QStringLiteral("Removed At"));
     ++writes_;
     SqliteTransaction transaction(db);
+    std::optional<MaintenanceRow> row;
+    RemovedRow removed;
     {
-        SqliteQuery q = db.query(R"(SELECT 1 FROM "Removed Maintenance" WHERE rowid = ?)");
+        SqliteQuery q = db.query(R"(SELECT "Registration", "Date", "Cost", "Description",
+            "Reason", ifnull("Replaced By", 0) FROM "Removed Maintenance" WHERE rowid = ?)");
         q->bind(1, removedId);
-        if (!q->step())
-            throw notFound("removed maintenance entry");
+        if (q->step()) {
+            row = readMaintenance(q);
+            removed = RemovedRow{q->text(4), q->integer(5)};
+        }
     }
-    {
-        SqliteQuery q = db.query(R"(INSERT INTO "Maintenance" ("Registration", "Date", "Cost",
-            "Description") SELECT "Registration", "Date", "Cost", "Description"
-            FROM "Removed Maintenance" WHERE rowid = ?)");
-        q->bind(1, removedId);
+    if (!row)
+        throw notFound("removed maintenance entry");
+    const StoredMaintenance values = stored(*row);
+    const qint64 replacement = liveReplacement(db, kMaintenanceById, removed, values.registration);
+    if (!replacement && removed.reason == RemovalReason::ReplacedByEdit &&
+        unknown == UnknownReplacement::Refuse)
+        throw replacementUnknown("maintenance entry");
+    qint64 id = replacement;
+    if (replacement) {
+        moveMaintenanceToRemoved(db, replacement, stamp, RemovalReason::ReplacedByEdit);
+        SqliteQuery q = db.query(kInsertMaintenanceAt);
+        bind(q, values);
+        q->bind(5, replacement);
         q->run();
-    }
-    const qint64 id = db.integer("SELECT last_insert_rowid()");
-    {
-        SqliteQuery q = db.query(R"(DELETE FROM "Removed Maintenance" WHERE rowid = ?)");
-        q->bind(1, removedId);
+    } else {
+        SqliteQuery q = db.query(kInsertMaintenance);
+        bind(q, values);
         q->run();
+        id = db.integer("SELECT last_insert_rowid()");
     }
+    deleteRemoved(db, R"(DELETE FROM "Removed Maintenance" WHERE rowid = ?)", removedId);
     transaction.commit();
     return id;
 }
@@ -371,53 +547,51 @@ void VehicleLog::RenameVehicle(const QString& from, const QString& to)
     transaction.commit();
 }
 
-void VehicleLog::MergeVehicle(const QString& from, const QString& into)
+MergePreview VehicleLog::PreviewMerge(const QString& from, const QString& into)
 {
     SqliteDatabase& db = database();
+    const auto [source, target] = mergedPair(db, from, into);
+    MergePreview preview;
+    preview.readings = countOf(db, R"(SELECT count(*) FROM "Mileage" WHERE "Registration" = ?)",
+                               source.Registration);
+    preview.maintenance = countOf(
+        db, R"(SELECT count(*) FROM "Maintenance" WHERE "Registration" = ?)", source.Registration);
+    preview.removed =
+        countOf(db, R"(SELECT count(*) FROM "Removed Mileage" WHERE "Registration" = ?)",
+                source.Registration) +
+        countOf(db, R"(SELECT count(*) FROM "Removed Maintenance" WHERE "Registration" = ?)",
+                source.Registration) +
+        countOf(db, R"(SELECT count(*) FROM "Removed Vehicle Details" WHERE "Registration" = ?)",
+                source.Registration);
+    preview.keptAside = mergeDetails(source, target).keptAside;
+    std::tie(preview.fromFirst, preview.fromLast) = readingSpan(db, source.Registration);
+    std::tie(preview.intoFirst, preview.intoLast) = readingSpan(db, target.Registration);
+    return preview;
+}
+
+void VehicleLog::MergeVehicle(const QString& from, const QString& into, const QDateTime& mergedAt)
+{
+    SqliteDatabase& db = database();
+    const QString stamp = StoredValues::MomentText(mergedAt, QStringLiteral("Removed At"));
     ++writes_;
     SqliteTransaction transaction(db);
-    const auto source = RowForms::findVehicle(db, from);
-    const auto target = RowForms::findVehicle(db, into);
-    for (const auto* found : {&source, &target})
-        if (!*found)
-            throw StoreError(StoreError::NotFound, QStringLiteral("No vehicle is stored under %1.")
-                                                           .arg(found == &source ? from : into) +
-                                                       NothingChanged);
-    if (StoredValues::SameRegistration(source->Registration, target->Registration))
+    const auto [source, target] = mergedPair(db, from, into);
+    if (StoredValues::SameRegistration(source.Registration, target.Registration))
         return; // one vehicle: nothing to merge
-    if (const auto conflict = LogRules::FirstMergeConflict(chronological(db, source->Registration),
-                                                           chronological(db, target->Registration)))
+    if (const auto conflict = LogRules::FirstMergeConflict(chronological(db, source.Registration),
+                                                           chronological(db, target.Registration)))
         throw StoreError(StoreError::OutOfOrder,
                          QStringLiteral("The records of %1 cannot be merged into %2: the reading "
                                         "of %3 (%4) is higher than the reading of %5 (%6) dated "
                                         "after it.")
-                                 .arg(source->Registration, target->Registration,
+                                 .arg(source.Registration, target.Registration,
                                       LogRuleWords::ReadingText(conflict->earlier),
                                       conflict->earlier.Registration,
                                       LogRuleWords::ReadingText(conflict->later),
                                       conflict->later.Registration) +
                              NothingChanged);
 
-    // The merged vehicle's details row goes; its details fill the fields that `into` left
-    // empty (no make, model or fuel, no capacity, dates not given). Where both vehicles have a
-    // value, `into` keeps its own.
-    VehicleRow merged = *target;
-    const auto fill = [](QString& mine, const QString& theirs) {
-        if (mine.isEmpty())
-            mine = theirs;
-    };
-    fill(merged.Make, source->Make);
-    fill(merged.Model, source->Model);
-    fill(merged.Fuel, source->Fuel);
-    if (merged.EngineCapacity == 0)
-        merged.EngineCapacity = source->EngineCapacity;
-    const auto fillDate = [](QDateTime& mine, const QDateTime& theirs) {
-        if (!mine.isValid() || IsNoDate(mine))
-            mine = theirs;
-    };
-    fillDate(merged.RegistrationDate, source->RegistrationDate);
-    fillDate(merged.PurchaseDate, source->PurchaseDate);
-    const StoredVehicle values = stored(merged);
+    const StoredVehicle values = stored(mergeDetails(source, target).merged);
     {
         SqliteQuery q = db.query(R"(UPDATE "Vehicle Details" SET "Make" = ?, "Model" = ?,
             "Fuel" = ?, "Engine Capacity" = ?, "Registration Date" = ?, "Purchase Date" = ?
@@ -428,13 +602,27 @@ void VehicleLog::MergeVehicle(const QString& from, const QString& into)
         q->bind(4, values.capacity);
         q->bind(5, values.registrationDate);
         q->bind(6, values.purchaseDate);
-        q->bind(7, target->Registration);
+        q->bind(7, target.Registration);
         q->run();
     }
-    moveRows(db, source->Registration, target->Registration, false);
+    moveRows(db, source.Registration, target.Registration, false);
+    // The merged vehicle's details row, whole, with the registration it had: nothing is lost.
+    {
+        SqliteQuery q = db.query(R"(INSERT INTO "Removed Vehicle Details" ("Registration",
+            "Former Registration", "Make", "Model", "Fuel", "Engine Capacity",
+            "Registration Date", "Purchase Date", "Removed At", "Reason")
+            SELECT ?, "Registration", "Make", "Model", "Fuel", "Engine Capacity",
+                "Registration Date", "Purchase Date", ?, ?
+            FROM "Vehicle Details" WHERE "Registration" = ?)");
+        q->bind(1, target.Registration);
+        q->bind(2, stamp);
+        q->bind(3, RemovalReason::Merged);
+        q->bind(4, source.Registration);
+        q->run();
+    }
     {
         SqliteQuery q = db.query(R"(DELETE FROM "Vehicle Details" WHERE "Registration" = ?)");
-        q->bind(1, source->Registration);
+        q->bind(1, source.Registration);
         q->run();
     }
     transaction.commit();

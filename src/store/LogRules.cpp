@@ -1,5 +1,7 @@
 #include "LogRules.h"
 
+#include <algorithm>
+
 namespace LogRules {
 
 bool IsFuture(const QDateTime& date, const QDate& today)
@@ -100,6 +102,17 @@ std::optional<Conflict> FirstMergeConflict(const QVector<MileageRow>& a,
             return Conflict{*previous, next};
         previous = &next;
     }
+    return std::nullopt;
+}
+
+std::optional<Overlap> LongMergeOverlap(const QDateTime& aFirst, const QDateTime& aLast,
+                                        const QDateTime& bFirst, const QDateTime& bLast)
+{
+    if (!aFirst.isValid() || !aLast.isValid() || !bFirst.isValid() || !bLast.isValid())
+        return std::nullopt;
+    const Overlap shared{std::max(aFirst, bFirst), std::min(aLast, bLast)};
+    if (shared.from.addYears(1) < shared.to)
+        return shared;
     return std::nullopt;
 }
 

@@ -60,4 +60,14 @@ struct Conflict
 std::optional<Conflict> FirstMergeConflict(const QVector<MileageRow>& a,
                                            const QVector<MileageRow>& b);
 
+// The time both vehicles of a merge have readings in, from the later first reading to the
+// earlier last one, when it is longer than a year: then they are more likely two vehicles than
+// one filed under two registrations, and the merge warns.
+struct Overlap
+{
+    QDateTime from, to;
+};
+std::optional<Overlap> LongMergeOverlap(const QDateTime& aFirst, const QDateTime& aLast,
+                                        const QDateTime& bFirst, const QDateTime& bLast);
+
 } // namespace LogRules

@@ -69,19 +69,45 @@ MaintenanceRow readMaintenance(const SqliteQuery& q)
     return MaintenanceRow{q->text(0), StoredValues::ParseDate(q->utf8(1)), q->real(2), q->text(3)};
 }
 
+namespace {
+
+// An edit keeps the entry's rowid, so the replaced row names its replacement by that rowid;
+// bound into NULLIF(?, 0), as rowids start at 1.
+void bindReplacement(SqliteQuery& q, int index, qint64 rowid, const QString& reason)
+{
+    q->bind(index, reason == RemovalReason::ReplacedByEdit ? rowid : qint64(0));
+}
+
+// An entry that leaves the log for good replaces nothing any more: its rowid may be given to
+// another entry later.
+void forgetReplacement(SqliteDatabase& db, const char* sql, qint64 rowid, const QString& reason)
+{
+    if (reason == RemovalReason::ReplacedByEdit)
+        return;
+    SqliteQuery q = db.query(sql);
+    q->bind(1, rowid);
+    q->run();
+}
+
+} // namespace
+
 void moveMileageToRemoved(SqliteDatabase& db, qint64 rowid, const QString& removedAt,
                           const QString& reason)
 {
     {
         SqliteQuery q = db.query(R"(INSERT INTO "Removed Mileage" ("Registration", "Date",
-            "Current Mileage", "Amount", "Price Per", "Removed At", "Reason")
-            SELECT "Registration", "Date", "Current Mileage", "Amount", "Price Per", ?, ?
-            FROM "Mileage" WHERE rowid = ?)");
+            "Current Mileage", "Amount", "Price Per", "Removed At", "Reason", "Replaced By")
+            SELECT "Registration", "Date", "Current Mileage", "Amount", "Price Per", ?, ?,
+            NULLIF(?, 0) FROM "Mileage" WHERE rowid = ?)");
         q->bind(1, removedAt);
         q->bind(2, reason);
-        q->bind(3, rowid);
+        bindReplacement(q, 3, rowid, reason);
+        q->bind(4, rowid);
         q->run();
     }
+    forgetReplacement(
+        db, R"(UPDATE "Removed Mileage" SET "Replaced By" = NULL WHERE "Replaced By" = ?)", rowid,
+        reason);
     SqliteQuery q = db.query(R"(DELETE FROM "Mileage" WHERE rowid = ?)");
     q->bind(1, rowid);
     q->run();
@@ -92,14 +118,18 @@ void moveMaintenanceToRemoved(SqliteDatabase& db, qint64 rowid, const QString& r
 {
     {
         SqliteQuery q = db.query(R"(INSERT INTO "Removed Maintenance" ("Registration", "Date",
-            "Cost", "Description", "Removed At", "Reason")
-            SELECT "Registration", "Date", "Cost", "Description", ?, ?
+            "Cost", "Description", "Removed At", "Reason", "Replaced By")
+            SELECT "Registration", "Date", "Cost", "Description", ?, ?, NULLIF(?, 0)
             FROM "Maintenance" WHERE rowid = ?)");
         q->bind(1, removedAt);
         q->bind(2, reason);
-        q->bind(3, rowid);
+        bindReplacement(q, 3, rowid, reason);
+        q->bind(4, rowid);
         q->run();
     }
+    forgetReplacement(
+        db, R"(UPDATE "Removed Maintenance" SET "Replaced By" = NULL WHERE "Replaced By" = ?)",
+        rowid, reason);
     SqliteQuery q = db.query(R"(DELETE FROM "Maintenance" WHERE rowid = ?)");
     q->bind(1, rowid);
     q->run();

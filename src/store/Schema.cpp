@@ -55,7 +55,22 @@ const char* const kFillFromVersion2 = R"(
     DROP TABLE "Removed Maintenance 2";
 )";
 
-const char* const kSetVersion = "PRAGMA user_version = 3";
+// Version 3 to 4: a replaced entry names the row that replaced it (the entry keeps its rowid
+// through an edit), so that Put Back can swap the two; a merged vehicle's details are kept.
+const char* const kVersion4 = R"(
+    ALTER TABLE "Removed Mileage" ADD COLUMN "Replaced By" INTEGER;
+    CREATE INDEX "Removed Mileage by Replacement" ON "Removed Mileage" ("Replaced By");
+    ALTER TABLE "Removed Maintenance" ADD COLUMN "Replaced By" INTEGER;
+    CREATE INDEX "Removed Maintenance by Replacement" ON "Removed Maintenance" ("Replaced By");
+    CREATE TABLE "Removed Vehicle Details" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+        "Former Registration" TEXT NOT NULL, "Make" TEXT, "Model" TEXT, "Fuel" TEXT,
+        "Engine Capacity" REAL, "Registration Date" TEXT, "Purchase Date" TEXT,
+        "Removed At" TEXT NOT NULL, "Reason" TEXT NOT NULL CHECK ("Reason" IN ('Merged'))) STRICT;
+    CREATE INDEX "Removed Vehicle Details by Registration" ON "Removed Vehicle Details"
+        ("Registration");
+)";
+
+const char* const kSetVersion = "PRAGMA user_version = 4";
 
 int tableCount(SqliteDatabase& db, const QStringList& names, QStringList* missing = nullptr)
 {
@@ -93,6 +108,7 @@ void Create(SqliteDatabase& db)
 {
     db.execute(kSchema1);
     db.execute(kRemovedTables);
+    db.execute(kVersion4);
     db.execute(kSetVersion);
 }
 
@@ -122,10 +138,12 @@ void PrepareForWriting(SqliteDatabase& db, const QString& path)
     SqliteTransaction transaction(db);
     if (version >= 2 && version < 3)
         db.execute(kKeepVersion2Removed);
-    if (version < Version)
+    if (version < 3)
         db.execute(kRemovedTables);
     if (version >= 2 && version < 3)
         db.execute(kFillFromVersion2);
+    if (version < 4)
+        db.execute(kVersion4);
     db.execute(kSetVersion);
     if (version < Version)
         transaction.commit();
@@ -137,21 +155,33 @@ QStringList MissingTables(SqliteDatabase& db, qint64 version)
     tableCount(db, mainTables(), &missing);
     if (version >= 2)
         tableCount(db, removedTables(), &missing);
+    if (version >= 4)
+        tableCount(db, {QStringLiteral("Removed Vehicle Details")}, &missing);
     return missing;
 }
 
-QStringList MissingColumns(SqliteDatabase& db, qint64 version)
+QVector<std::pair<QString, QString>> MissingColumns(SqliteDatabase& db, qint64 version)
 {
-    QStringList missing;
-    if (version < 3)
-        return missing;
-    for (const QString& table : removedTables()) {
-        SqliteQuery q = db.query("SELECT 1 FROM pragma_table_info(?) WHERE name = 'Reason'");
-        q->bind(1, table);
-        if (tableCount(db, {table}) == 1 && !q->step())
-            missing << table;
-    }
+    QVector<std::pair<QString, QString>> missing;
+    QStringList columns;
+    if (version >= 3)
+        columns << QStringLiteral("Reason");
+    if (version >= 4)
+        columns << QStringLiteral("Replaced By");
+    for (const QString& table : removedTables())
+        for (const QString& column : columns) {
+            SqliteQuery q = db.query("SELECT 1 FROM pragma_table_info(?) WHERE name = ?");
+            q->bind(1, table);
+            q->bind(2, column);
+            if (tableCount(db, {table}) == 1 && !q->step())
+                missing.append({table, column});
+        }
     return missing;
+}
+
+bool HasMergedDetails(SqliteDatabase& db)
+{
+    return tableCount(db, {QStringLiteral("Removed Vehicle Details")}) == 1;
 }
 
 bool HasLogTables(SqliteDatabase& db)

@@ -2,13 +2,15 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
+#include <utility>
 
 class SqliteDatabase;
 
 // The store's tables and their versions (PRAGMA user_version), and the upgrades between them.
 namespace Schema {
 
-constexpr int Version = 3;
+constexpr int Version = 4;
 
 // Creates every table of the current version in an empty database.
 void Create(SqliteDatabase& db);
@@ -22,8 +24,12 @@ qint64 RequireReadable(SqliteDatabase& db, const QString& path);
 void PrepareForWriting(SqliteDatabase& db, const QString& path);
 // The tables a store of the given version should hold and does not.
 QStringList MissingTables(SqliteDatabase& db, qint64 version);
-// The Removed tables present in a store of the given version that lack their "Reason" column.
-QStringList MissingColumns(SqliteDatabase& db, qint64 version);
+// The columns (table, column) that the Removed tables present in a store of the given version
+// should have and lack.
+QVector<std::pair<QString, QString>> MissingColumns(SqliteDatabase& db, qint64 version);
+// Whether the store keeps merged vehicles' details (version 4 on; an older store read as it is
+// has no such table).
+bool HasMergedDetails(SqliteDatabase& db);
 bool HasLogTables(SqliteDatabase& db);
 
 } // namespace Schema

@@ -18,6 +18,8 @@ public:
     static constexpr int OutOfOrder = 3424;    // readings would go down in date order
     static constexpr int AlreadyExists = 3425; // a vehicle of that registration is stored
     static constexpr int Blank = 3426;         // a registration of blanks only
+    // Put Back of an entry replaced by an edit whose replacement is not known
+    static constexpr int ReplacementUnknown = 3427;
     // A write a stopped program left half done, which a read-only open cannot roll back.
     static constexpr int UnfinishedWrite = 3430;
 

@@ -57,8 +57,8 @@ QStringList problemsOf(SqliteDatabase& db)
         problems << QStringLiteral("The file carries no vehicle log version.");
     for (const QString& name : Schema::MissingTables(db, version))
         problems << QStringLiteral("The table \"%1\" is missing.").arg(name);
-    for (const QString& name : Schema::MissingColumns(db, version))
-        problems << QStringLiteral("The table \"%1\" has no column \"Reason\".").arg(name);
+    for (const auto& [table, column] : Schema::MissingColumns(db, version))
+        problems << QStringLiteral("The table \"%1\" has no column \"%2\".").arg(table, column);
     if (!Schema::HasLogTables(db))
         return problems;
 

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 // Plain rows of the three tables. Dates are naive date-times (see TextConversions.h);
@@ -42,7 +43,16 @@ struct MaintenanceRow
 namespace RemovalReason {
 inline const QString Removed = QStringLiteral("Removed");
 inline const QString ReplacedByEdit = QStringLiteral("Replaced by an edit");
+// A merged vehicle's details, kept beside the vehicle it was merged into.
+inline const QString Merged = QStringLiteral("Merged");
 } // namespace RemovalReason
+
+// What Put Back does with an entry replaced by an edit whose replacement is not known.
+enum class UnknownReplacement
+{
+    Refuse,
+    PutBeside
+};
 
 struct RemovedMileageRow
 {
@@ -71,21 +81,37 @@ struct MaintenanceEntry
     MaintenanceRow row;
 };
 
-// A removed entry of either kind; id is its rowid in "Removed Mileage" or "Removed Maintenance"
-// as kind says, and only the row of that kind is filled.
+// A removed entry of any kind; id is its rowid in "Removed Mileage", "Removed Maintenance" or
+// "Removed Vehicle Details" as kind says, and only the row of that kind is filled. The details
+// of a vehicle merged into this one carry the registration it had.
 struct RemovedEntry
 {
     enum class Kind
     {
         Reading,
-        Maintenance
+        Maintenance,
+        Details
     };
     qint64 id = 0;
     Kind kind = Kind::Reading;
     MileageRow reading;
     MaintenanceRow maintenance;
+    VehicleRow details;
     QDateTime RemovedAt;
     QString Reason;
+};
+
+// What merging one vehicle into another would do, told before the user is asked.
+struct MergePreview
+{
+    // The merged vehicle's rows that move: readings, maintenance entries, removed entries.
+    qint64 readings = 0;
+    qint64 maintenance = 0;
+    qint64 removed = 0;
+    // Its details that differ from the other vehicle's, by column name: kept aside, in Removed.
+    QStringList keptAside;
+    // The dates of each vehicle's first and last reading.
+    QDateTime fromFirst, fromLast, intoFirst, intoLast;
 };
 
 // Rows written together in one transaction: all stored or none (used by import).

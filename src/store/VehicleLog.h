@@ -102,8 +102,8 @@ public:
     QVector<RemovedMaintenanceRow> RemovedMaintenance();
 
     // One vehicle's entries with their ids: readings in MileageChronological's order,
-    // maintenance by date then entry, removed entries of both kinds by removal time, readings
-    // before maintenance at the same time.
+    // maintenance by date then entry, removed entries of every kind by removal time, readings
+    // before maintenance before merged details at the same time.
     QVector<MileageEntry> MileageEntries(const QString& registration);
     QVector<MaintenanceEntry> MaintenanceEntries(const QString& registration);
     QVector<RemovedEntry> RemovedEntries(const QString& registration);
@@ -124,9 +124,16 @@ public:
     // (StoreError::OnlyReading).
     void RemoveMileage(qint64 id, const QDateTime& removedAt);
     void RemoveMaintenance(qint64 id, const QDateTime& removedAt);
-    // Moves a removed entry back into the log when it still fits; returns its new id.
-    qint64 PutBackMileage(qint64 removedId);
-    qint64 PutBackMaintenance(qint64 removedId);
+    // Moves a removed entry back into the log when it still fits; returns its id. An entry
+    // replaced by an edit takes the place (and id) of the entry that replaced it, which moves to
+    // Removed ("Replaced by an edit", stamped removedAt): the two swap, nothing is doubled.
+    // When that replacement is not known (an edit made before the store linked the two, or
+    // the replacement has left the log since), `unknown` says whether the entry is refused
+    // (StoreError::ReplacementUnknown, nothing changed) or put back beside the others.
+    qint64 PutBackMileage(qint64 removedId, const QDateTime& removedAt,
+                          UnknownReplacement unknown = UnknownReplacement::Refuse);
+    qint64 PutBackMaintenance(qint64 removedId, const QDateTime& removedAt,
+                              UnknownReplacement unknown = UnknownReplacement::Refuse);
     // Every row of the vehicle, removed ones included, follows the new registration (trimmed).
     // A registration of blanks is StoreError::Blank; one another vehicle holds is
     // StoreError::AlreadyExists, so that the caller may offer MergeVehicle. A change of letter
@@ -134,8 +141,12 @@ public:
     void RenameVehicle(const QString& from, const QString& to);
     // Moves every entry of `from` to `into` when the merged readings keep their order, and
     // removes `from`'s details row; otherwise StoreError::OutOfOrder names the first two
-    // readings that conflict, and nothing changes.
-    void MergeVehicle(const QString& from, const QString& into);
+    // readings that conflict, and nothing changes. `from`'s details fill those `into` lacks;
+    // its whole details row is kept in "Removed Vehicle Details" ("Merged", stamped mergedAt),
+    // with those that differ from `into`'s.
+    void MergeVehicle(const QString& from, const QString& into, const QDateTime& mergedAt);
+    // What MergeVehicle would move and keep aside; StoreError::NotFound for a missing vehicle.
+    MergePreview PreviewMerge(const QString& from, const QString& into);
 
     // A consistent copy through SQLite's online backup API, checked on the copy; refuses to
     // overwrite an existing file or to write through a link, and leaves no partial file behind

@@ -162,7 +162,7 @@ void TestStartup::newerStoreIsExplainedAndLeftAlone()
     TestPlatform env(false);
     VehicleLog::Create(env.storePath());
     SqliteDatabase(env.storePath(), SqliteDatabase::Mode::ReadWrite, 0)
-        .execute("PRAGMA user_version = 4");
+        .execute("PRAGMA user_version = 99");
     QFile f(env.storePath());
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray before = f.readAll();

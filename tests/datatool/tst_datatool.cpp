@@ -425,6 +425,18 @@ void TestDataTool::exportRemovedRowsLeftOutOnImport()
     QCOMPARE(run({"--store", other, "import", path}), 0);
     QVERIFY(out_.contains("1 removed row left out\n"));
     QCOMPARE(VehicleLog::Open(other)->MileageChronological("Clio").size(), 1);
+
+    // A merged vehicle's details are written under the registration it had.
+    auto log = VehicleLog::Open(storePath());
+    log->OpenVehicleDetailsTable()->AppendVehicle(
+        VehicleRow{"Old Clio", "Renault", "", "", 0, NoDate(), NoDate()},
+        MileageRow{"Old Clio", AtMidnight(QDate(2000, 1, 1)), 0, 0, 0});
+    log->MergeVehicle("Old Clio", "Clio", QDateTime(QDate(2024, 4, 2), QTime(10, 0), Qt::UTC));
+    log.reset();
+    QCOMPARE(run({"export", "--removed", "-"}), 0);
+    QVERIFY2(out_.contains("\r\nRemoved Vehicle Details,Old Clio,,,,,,,,Renault,,,0,,,"
+                           "2024-04-02T10:00:00,Merged\r\n"),
+             qPrintable(out_));
 }
 
 QString TestDataTool::fullDevice()

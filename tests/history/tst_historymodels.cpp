@@ -191,17 +191,29 @@ void TestHistoryModels::removedListsNewestRemovalFirst()
     entry.RemovedAt = QDateTime(QDate(2026, 6, 2), QTime(8, 0), Qt::UTC);
     entry.Reason = QStringLiteral("Removed");
 
+    RemovedEntry details; // of a vehicle merged in, with the same rowid as the reading
+    details.id = 4;
+    details.kind = RemovedEntry::Kind::Details;
+    details.details = VehicleRow{"AB12CDE", "Ford", "Fiesta", "", 1.25, NoDate(), day(40)};
+    details.RemovedAt = QDateTime(QDate(2026, 5, 1), QTime(7, 0), Qt::UTC);
+    details.Reason = QStringLiteral("Merged");
+
     RemovedModel model;
-    model.load({reading, entry}, QStringLiteral("Mile"));
+    model.load({details, reading, entry}, QStringLiteral("Mile"));
     QStringList top, bottom;
     for (int column = 0; column < model.columnCount(); ++column) {
         top << model.index(0, column).data().toString();
-        bottom << model.index(1, column).data().toString();
+        bottom << model.index(2, column).data().toString();
     }
     QCOMPARE(top, (QStringList{"Maintenance", "06/01/2026", "£35.00, wipers", "02/06/2026 08:00:00",
                                "Removed"}));
-    QCOMPARE(bottom, (QStringList{"Reading", "03/01/2026", "Current Miles 027000, £40.00 at 0.8",
-                                  "01/06/2026 09:30:00", "Replaced by an edit"}));
+    QCOMPARE(model.index(1, RemovedModel::KindColumn).data().toString(), QStringLiteral("Reading"));
+    QCOMPARE(bottom, (QStringList{"Vehicle Details", "",
+                                  "AB12CDE: Ford Fiesta, 1.25, bought "
+                                  "10/02/2026",
+                                  "01/05/2026 07:00:00", "Merged"}));
+    QCOMPARE(model.rowOfKey(model.entryKey(0)), 2);
+    QCOMPARE(model.rowOfKey(model.entryKey(1)), 1);
 }
 
 void TestHistoryModels::tabTextQuotesWhatASpreadsheetWouldSplit()

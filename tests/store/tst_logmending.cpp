@@ -47,6 +47,8 @@ private slots:
     void readingAgainstBothNeighbours();
     void removeAndPutBack();
     void maintenanceEditedRemovedAndPutBack();
+    void putBackOfAnEditSwaps_data();
+    void putBackOfAnEditSwaps();
     void removedEntriesOfOneVehicleInRemovalOrder();
     void renameCarriesEveryRow_data();
     void renameCarriesEveryRow();
@@ -180,7 +182,7 @@ void TestLogMending::removeAndPutBack()
     QCOMPARE(removed[0].Reason, QStringLiteral("Removed"));
 
     // Put back while it still fits; it comes back whole, and leaves the Removed table.
-    const qint64 back = log_->PutBackMileage(removed[0].id);
+    const qint64 back = log_->PutBackMileage(removed[0].id, at(2024, 5, 1, 9, 30));
     QCOMPARE(mileages(log_->MileageChronological(Reg)), QStringList({"10000", "10400", "10800"}));
     QCOMPARE(log_->MileageEntries(Reg)[1].id, back);
     QCOMPARE(log_->MileageEntries(Reg)[1].row.PricePer, 0.8);
@@ -192,7 +194,7 @@ void TestLogMending::removeAndPutBack()
     removed = log_->RemovedEntries(Reg);
     const QStringList before = everything(*log_, Reg);
     try {
-        log_->PutBackMileage(removed[0].id);
+        log_->PutBackMileage(removed[0].id, at(2024, 5, 2, 9, 30));
         QFAIL("a reading that no longer fits should stay removed");
     } catch (const StoreError& e) {
         QCOMPARE(e.code(), StoreError::OutOfOrder);
@@ -241,12 +243,79 @@ void TestLogMending::maintenanceEditedRemovedAndPutBack()
     QCOMPARE(removed[1].maintenance.Description, QStringLiteral("Tyres"));
     QCOMPARE(removed[1].Reason, QStringLiteral("Removed"));
 
-    log_->PutBackMaintenance(removed[1].id);
+    log_->PutBackMaintenance(removed[1].id, at(2024, 5, 1, 12, 0));
     entries = log_->MaintenanceEntries(Reg);
     QCOMPARE(entries.size(), 2);
     QCOMPARE(entries[0].row.Description, QStringLiteral("Tyres"));
     QCOMPARE(log_->RemovedEntries(Reg).size(), 1);
-    QVERIFY_THROWS_EXCEPTION(StoreError, log_->PutBackMaintenance(removed[1].id));
+    QVERIFY_THROWS_EXCEPTION(StoreError,
+                             log_->PutBackMaintenance(removed[1].id, at(2024, 5, 1, 12, 0)));
+
+    // The entry replaced by the edit swaps back with its replacement: no receipt twice.
+    QCOMPARE(log_->PutBackMaintenance(removed[0].id, at(2024, 5, 1, 13, 0)), oil);
+    QCOMPARE(log_->MaintenanceEntries(Reg)[1].row.Cost, 27000.);
+    const auto swapped = log_->RemovedEntries(Reg);
+    QCOMPARE(swapped.size(), 1);
+    QCOMPARE(swapped[0].maintenance.Description, QStringLiteral("Oil\nand filter"));
+    QCOMPARE(swapped[0].Reason, RemovalReason::ReplacedByEdit);
+}
+
+void TestLogMending::putBackOfAnEditSwaps_data()
+{
+    QTest::addColumn<int>("edited");            // index of the reading edited
+    QTest::addColumn<QVector<double>>("edits"); // the values it is given, in turn
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<int>("code");            // 0: swapped; else refused, then put back beside
+    QTest::addColumn<QStringList>("live");    // the readings after Put Back of the oldest
+    QTest::addColumn<QStringList>("removed"); // what Removed then holds
+    QTest::newRow("edited once") << 1 << QVector<double>{10500} << "" << 0
+                                 << QStringList{"10000", "10400", "10800"}
+                                 << QStringList{"10500 Replaced by an edit"};
+    QTest::newRow("edited twice: the first swaps with the latest")
+        << 1 << QVector<double>{10500, 10600} << "" << 0 << QStringList{"10000", "10400", "10800"}
+        << QStringList{"10500 Replaced by an edit", "10600 Replaced by an edit"};
+    QTest::newRow("replacement removed, its rowid given to a new reading")
+        << 2 << QVector<double>{10900} << "remove, add" << StoreError::ReplacementUnknown
+        << QStringList{"10000", "10400", "10800", "11000"} << QStringList{"10900 Removed"};
+    QTest::newRow("edited before the store linked the two")
+        << 1 << QVector<double>{10500} << "unlink" << StoreError::ReplacementUnknown
+        << QStringList{"10000", "10400", "10500", "10800"} << QStringList{};
+}
+
+void TestLogMending::putBackOfAnEditSwaps()
+{
+    QFETCH(int, edited);
+    QFETCH(QVector<double>, edits);
+    QFETCH(QString, then);
+    QFETCH(int, code);
+    QFETCH(QStringList, live);
+    QFETCH(QStringList, removed);
+    const qint64 id = ids_[edited];
+    const QDateTime date = log_->MileageEntries(Reg)[edited].row.Date;
+    int minute = 0;
+    for (const double value : edits)
+        log_->ReplaceMileage(id, reading(Reg, date, value, 40, 0.8), at(2024, 5, 1, 9, minute++));
+    if (then == QLatin1String("remove, add")) {
+        log_->RemoveMileage(id, at(2024, 5, 2, 9, 0));
+        QCOMPARE(log_->AddMileage(reading(Reg, day(2024, 4, 1), 11000)), id);
+    } else if (then == QLatin1String("unlink")) {
+        rawExecute(path_, R"(UPDATE "Removed Mileage" SET "Replaced By" = NULL)");
+    }
+    const qint64 oldest = log_->RemovedEntries(Reg).first().id;
+    const QStringList before = everything(*log_, Reg);
+    try {
+        QCOMPARE(log_->PutBackMileage(oldest, at(2024, 6, 1, 9, 0)), id);
+        QCOMPARE(0, code);
+    } catch (const StoreError& e) {
+        QCOMPARE(e.code(), code);
+        QCOMPARE(everything(*log_, Reg), before);
+        log_->PutBackMileage(oldest, at(2024, 6, 1, 9, 0), UnknownReplacement::PutBeside);
+    }
+    QCOMPARE(mileages(log_->MileageChronological(Reg)), live);
+    QStringList held;
+    for (const auto& e : log_->RemovedEntries(Reg))
+        held << PlainNumber(e.reading.CurrentMileage) + u' ' + e.Reason;
+    QCOMPARE(held, removed);
 }
 
 void TestLogMending::removedEntriesOfOneVehicleInRemovalOrder()
@@ -322,13 +391,18 @@ void TestLogMending::renameCarriesEveryRow()
 void TestLogMending::merge_data()
 {
     QTest::addColumn<QVector<MileageRow>>("fromReadings"); // beside its first reading
-    QTest::addColumn<QString>("refusal");                  // empty: merged
-    QTest::newRow("readings interleave in order")
+    QTest::addColumn<QString>("fromModel");                // the other's is "Fiesta"
+    QTest::addColumn<QStringList>("keptAside");
+    QTest::addColumn<QString>("refusal"); // empty: merged
+    QTest::newRow("readings interleave in order, another model kept aside")
         << QVector<MileageRow>{reading("AB12CDE", day(2024, 2, 15), 10600),
                                reading("AB12CDE", day(2024, 3, 1), 10800)}
-        << "";
+        << "Focus" << QStringList{"Model"} << "";
+    QTest::newRow("details alike: nothing kept aside")
+        << QVector<MileageRow>{} << "Fiesta" << QStringList{} << "";
     QTest::newRow("a reading above a later one")
-        << QVector<MileageRow>{reading("AB12CDE", day(2024, 2, 15), 10900)}
+        << QVector<MileageRow>{reading("AB12CDE", day(2024, 2, 15), 10900)} << "Focus"
+        << QStringList{"Model"}
         << "The records of AB12CDE cannot be merged into AB12 CDE: the reading of 10900 on "
            "15/02/2024 (AB12CDE) is higher than the reading of 10800 on 01/03/2024 (AB12 CDE) "
            "dated after it. Nothing was changed.";
@@ -337,9 +411,13 @@ void TestLogMending::merge_data()
 void TestLogMending::merge()
 {
     QFETCH(QVector<MileageRow>, fromReadings);
+    QFETCH(QString, fromModel);
+    QFETCH(QStringList, keptAside);
     QFETCH(QString, refusal);
     const QString from = QStringLiteral("AB12CDE");
-    log_->OpenVehicleDetailsTable()->AppendVehicle(vehicle(from),
+    VehicleRow fromVehicle = vehicle(from);
+    fromVehicle.Model = fromModel;
+    log_->OpenVehicleDetailsTable()->AppendVehicle(fromVehicle,
                                                    reading(from, day(2024, 1, 20), 10200, 0, 0));
     LogBatch batch;
     batch.mileage = fromReadings;
@@ -351,8 +429,12 @@ void TestLogMending::merge()
     bare.Make.clear();
     log_->EditVehicle(Reg, bare);
     const QStringList before = everything(*log_, from) + everything(*log_, Reg);
+    const MergePreview preview = log_->PreviewMerge(from, Reg);
+    QCOMPARE(preview.readings, 1 + fromReadings.size());
+    QCOMPARE(preview.removed, 1);
+    QCOMPARE(preview.keptAside, keptAside);
     try {
-        log_->MergeVehicle(from, Reg);
+        log_->MergeVehicle(from, Reg, at(2024, 5, 2, 8, 0));
         QVERIFY(refusal.isEmpty());
     } catch (const StoreError& e) {
         QCOMPARE(e.code(), StoreError::OutOfOrder);
@@ -362,10 +444,21 @@ void TestLogMending::merge()
     }
     QCOMPARE(log_->ListRegistrations(), QStringList({Reg}));
     QCOMPARE(log_->FindVehicle(Reg)->Make, QStringLiteral("Ford"));
+    QCOMPARE(log_->FindVehicle(Reg)->Model, QStringLiteral("Fiesta"));
     QCOMPARE(log_->MileageEntries(Reg).size(), 4 + fromReadings.size());
-    QCOMPARE(log_->RemovedEntries(Reg).size(), 1);
+    // The merged vehicle's details are kept whole, under the registration it had.
+    const auto removed = log_->RemovedEntries(Reg);
+    QCOMPARE(removed.size(), 2);
+    QCOMPARE(removed[1].kind, RemovedEntry::Kind::Details);
+    QCOMPARE(removed[1].details.Registration, from);
+    QCOMPARE(removed[1].details.Model, fromModel);
+    QCOMPARE(removed[1].RemovedAt, at(2024, 5, 2, 8, 0));
+    QCOMPARE(removed[1].Reason, RemovalReason::Merged);
     QVERIFY(log_->MileageEntries(from).isEmpty());
     QVERIFY(log_->Check().isEmpty());
+    // They follow the vehicle when it is renamed.
+    log_->RenameVehicle(Reg, QStringLiteral("NEW 1"));
+    QCOMPARE(log_->RemovedEntries(QStringLiteral("NEW 1")).size(), 2);
 }
 
 // Another program adds a reading after the dialogs have checked theirs: the store's own check

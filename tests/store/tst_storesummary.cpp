@@ -88,7 +88,7 @@ void TestStoreSummary::countsWhatTheFileHolds_data()
         << 2LL << 3LL << 2LL << QDateTime(QDate(2026, 5, 2), QTime(0, 0), Qt::UTC);
     QTest::newRow("removed entries are not counted")
         << QByteArray("new") << QByteArray(TwoVehicles) + R"(INSERT INTO "Removed Mileage" VALUES
-                ('AB12 CDE', '2027-01-01', 999, 1, 1, '2027-01-02T00:00:00', 'Removed');)"
+                ('AB12 CDE', '2027-01-01', 999, 1, 1, '2027-01-02T00:00:00', 'Removed', NULL);)"
         << 2LL << 3LL << 0LL << QDateTime(QDate(2026, 3, 12), QTime(8, 15), Qt::UTC);
     QTest::newRow("version-1 store, read as it is")
         << QByteArray("v1") << QByteArray(TwoVehicles) << 2LL << 3LL << 0LL

@@ -611,6 +611,7 @@ void TestVehicleLog::olderStoresAreUpgraded_data()
     QTest::addColumn<int>("version");
     QTest::newRow("version 1: no removed entries yet") << 1;
     QTest::newRow("version 2: removed entries without a reason") << 2;
+    QTest::newRow("version 3: replaced entries without their replacement") << 3;
 }
 
 void TestVehicleLog::olderStoresAreUpgraded()
@@ -637,8 +638,19 @@ void TestVehicleLog::olderStoresAreUpgraded()
         INSERT INTO "Removed Maintenance" VALUES ('OLD1', '2020-01-05', 12, 'Oil',
             '2020-01-06T09:00:00');
         PRAGMA user_version = 2;)";
+    if (version == 3)
+        sql += R"(
+        CREATE TABLE "Removed Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+            "Date" TEXT NOT NULL, "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL,
+            "Price Per" REAL NOT NULL, "Removed At" TEXT NOT NULL, "Reason" TEXT NOT NULL) STRICT;
+        CREATE TABLE "Removed Maintenance" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+            "Date" TEXT NOT NULL, "Cost" REAL NOT NULL, "Description" TEXT NOT NULL,
+            "Removed At" TEXT NOT NULL, "Reason" TEXT NOT NULL) STRICT;
+        INSERT INTO "Removed Mileage" VALUES ('OLD1', '2020-03-01', 30, 5, 1,
+            '2020-03-02T08:00:00', 'Removed');
+        PRAGMA user_version = 3;)";
     rawExecute(old, sql.constData(), SqliteDatabase::Mode::Create);
-    const int kept = version == 2 ? 2 : 0;
+    const int kept = version == 2 ? 2 : version == 3 ? 1 : 0;
     {
         // Read as it is: no upgrade, no write.
         auto reader = VehicleLog::OpenReadOnly(old);
@@ -671,7 +683,7 @@ void TestVehicleLog::olderStoresAreUpgraded()
 void TestVehicleLog::newerStoreRefusedByteForByte()
 {
     log_.reset();
-    rawExecute(path_, "PRAGMA user_version = 4");
+    rawExecute(path_, "PRAGMA user_version = 99");
     const QByteArray before = contentOf(path_);
     try {
         VehicleLog::Open(path_);
@@ -706,6 +718,13 @@ void TestVehicleLog::checkFindsBrokenRules_data()
     QTest::newRow("reason column missing")
         << QByteArray(R"(ALTER TABLE "Removed Mileage" DROP COLUMN "Reason")")
         << QStringList({"\"Removed Mileage\" has no column \"Reason\""});
+    QTest::newRow("replacement column missing")
+        << QByteArray(R"(DROP INDEX "Removed Maintenance by Replacement";
+                         ALTER TABLE "Removed Maintenance" DROP COLUMN "Replaced By")")
+        << QStringList({"\"Removed Maintenance\" has no column \"Replaced By\""});
+    QTest::newRow("merged details table missing")
+        << QByteArray(R"(DROP TABLE "Removed Vehicle Details")")
+        << QStringList({"\"Removed Vehicle Details\" is missing"});
 }
 
 void TestVehicleLog::checkFindsBrokenRules()
@@ -796,7 +815,7 @@ void TestVehicleLog::unsoundRestoreChangesNothing_data()
     QTest::addColumn<QByteArray>("breakage"); // SQL run on a good store; "garbage": not SQLite
     QTest::addColumn<int>("code");
     QTest::newRow("not a database") << QByteArray("garbage") << 26;
-    QTest::newRow("newer version") << QByteArray("PRAGMA user_version = 4") << StoreError::TooNew;
+    QTest::newRow("newer version") << QByteArray("PRAGMA user_version = 99") << StoreError::TooNew;
     QTest::newRow("reading goes down")
         << QByteArray(R"(INSERT INTO "Mileage" VALUES ('S', '2029-01-01', 1, 0, 0))") << 11;
     QTest::newRow("tables missing") << QByteArray(R"(DROP TABLE "Maintenance")") << 11;

@@ -1,4 +1,5 @@
 #include "ReadingsModel.h"
+#include "SqliteDatabase.h"
 #include "TestEnvironment.h"
 #include "TrendDrawing.h"
 #include "WindowTesting.h"
@@ -136,6 +137,7 @@ private slots:
     void addAForgottenReading();
     void removeAndPutBack();
     void putBackThatNoLongerFitsSaysWhy();
+    void putBackOfAnEditSwapsOrAsks();
     void onlyReadingStays();
     void renameToANewRegistration();
     void renameRefusals_data();
@@ -349,6 +351,40 @@ void TestHistory::putBackThatNoLongerFitsSaysWhy()
     QCOMPARE(table(history, "grdRemoved")->model()->rowCount(), 1);
 }
 
+void TestHistory::putBackOfAnEditSwapsOrAsks()
+{
+    Env env;
+    frmHistory* history = env.openHistory();
+    const qint64 march = env.state->LogDatabase->MileageEntries(Reg)[2].id;
+    env.state->LogDatabase->ReplaceMileage(march, {Reg, Day(2026, 3, 10), 10850, 40, 0.8},
+                                           env.clock.moment);
+    env.window->ShowVehicleDetails();
+    showTab(history, 2);
+    QTableView* removed = table(history, "grdRemoved");
+    selectRow(removed, 0);
+    Child<QPushButton>(history, "cmdPutBack")->click();
+    QVERIFY(env.messages.shown.isEmpty());
+    QCOMPARE(env.readings(Reg), (QList<double>{10000, 10400, 10800, 11200}));
+    QCOMPARE(column(removed, 2), QStringList{"Current Miles 010850, £40.00 at 0.8"});
+
+    // An edit the store did not link to its replacement asks before it is put back beside.
+    SqliteDatabase(env.storePath(), SqliteDatabase::Mode::ReadWrite, 1000)
+        .execute(R"(UPDATE "Removed Mileage" SET "Replaced By" = NULL)");
+    env.messages.answers = {false, true};
+    for (int answer = 0; answer < 2; ++answer) {
+        selectRow(removed, 0);
+        Child<QPushButton>(history, "cmdPutBack")->click();
+    }
+    QCOMPARE(env.messages.asked.size(), 2);
+    QCOMPARE(env.messages.asked[0],
+             QStringLiteral("This reading was replaced by an edit on 15/06/2026 09:30:00, and "
+                            "which entry replaced it is not known. If that entry is still in the "
+                            "log, putting this one back shows the same fill-up twice.\n\n"
+                            "10/03/2026\nCurrent Miles 010850, £40.00 at 0.8\n\nPut it back "
+                            "beside the other entries?"));
+    QCOMPARE(env.readings(Reg), (QList<double>{10000, 10400, 10800, 10850, 11200}));
+}
+
 void TestHistory::onlyReadingStays()
 {
     Env env;
@@ -384,15 +420,33 @@ void TestHistory::renameRefusals_data()
 {
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("before"); // SQL run on the store first
     QTest::addColumn<QList<bool>>("answers");
     QTest::addColumn<QString>("message");
-    QTest::newRow("blanks only") << Reg << "   " << QList<bool>{}
+    QTest::newRow("blanks only") << Reg << "   " << QByteArray() << QList<bool>{}
                                  << "Entry is required in the highlighted fields";
     QTest::newRow("merge declined")
-        << "AB12CDE" << Reg << QList<bool>{false}
-        << "AB12 CDE already exists. Merge the records of AB12CDE into it?";
+        << "AB12CDE" << Reg << QByteArray() << QList<bool>{false}
+        << "AB12 CDE already exists.\n\nMerging moves 2 readings, 0 maintenance entries and 0 "
+           "removed entries of AB12CDE to AB12 CDE.\nNo detail of AB12CDE differs from those of "
+           "AB12 CDE.\n\nMerge the records of AB12CDE into AB12 CDE?";
+    QTest::newRow("merge of other details and years in common declined")
+        << "AB12CDE" << Reg
+        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('AB12 CDE', '2024-01-01', 4000, 0, 0);
+            INSERT INTO "Mileage" VALUES ('AB12CDE', '2024-06-01', 5000, 0, 0);
+            UPDATE "Vehicle Details" SET "Make" = 'Ford', "Fuel" = 'Petrol'
+                WHERE "Registration" = 'AB12 CDE';
+            UPDATE "Vehicle Details" SET "Make" = 'Vauxhall', "Model" = 'Astra', "Fuel" = 'Diesel'
+                WHERE "Registration" = 'AB12CDE')")
+        << QList<bool>{false}
+        << "AB12 CDE already exists.\n\nMerging moves 3 readings, 0 maintenance entries and 0 "
+           "removed entries of AB12CDE to AB12 CDE.\n2 details of AB12CDE that differ from "
+           "those of AB12 CDE (Make, Fuel) are kept aside in Removed; AB12 CDE keeps its own."
+           "\n\nWarning: both vehicles have readings from 01/06/2024 to 10/04/2026, more than "
+           "a year. They may be two different vehicles.\n\nMerge the records of AB12CDE into "
+           "AB12 CDE?";
     QTest::newRow("merge that breaks the order")
-        << "ZZ99 ONE" << Reg << QList<bool>{true}
+        << "ZZ99 ONE" << Reg << QByteArray() << QList<bool>{true}
         << "The records of ZZ99 ONE cannot be merged into AB12 CDE: the reading of 11200 on "
            "10/04/2026 (AB12 CDE) is higher than the reading of 500 on 01/05/2026 (ZZ99 ONE) "
            "dated after it. Nothing was changed.";
@@ -402,9 +456,14 @@ void TestHistory::renameRefusals()
 {
     QFETCH(QString, shown);
     QFETCH(QString, typed);
+    QFETCH(QByteArray, before);
     QFETCH(QList<bool>, answers);
     QFETCH(QString, message);
     Env env;
+    if (!before.isEmpty())
+        SqliteDatabase(env.storePath(), SqliteDatabase::Mode::ReadWrite, 1000)
+            .execute(before.constData());
+    const qsizetype held = env.readings(shown).size();
     env.showVehicle(shown);
     env.messages.answers = answers;
     Child<QAction>(env.window.get(), "Rename_Vehicle")->trigger();
@@ -414,7 +473,7 @@ void TestHistory::renameRefusals()
     QCOMPARE(env.messages.lastText(), message);
     QCOMPARE(env.state->LogDatabase->ListRegistrations(),
              (QStringList{"AB12 CDE", "AB12CDE", "ZZ99 ONE"}));
-    QCOMPARE(env.readings(shown).size(), shown == Reg ? 4 : shown == "AB12CDE" ? 2 : 1);
+    QCOMPARE(env.readings(shown).size(), held);
 }
 
 void TestHistory::renameIntoAnExistingVehicleMerges()
@@ -426,8 +485,8 @@ void TestHistory::renameIntoAnExistingVehicleMerges()
     auto* rename = env.window->findChild<dlgRenameVehicle*>();
     Child<QLineEdit>(rename, "txtNewRegistration")->setText(Reg);
     rename->OKButton_Click();
-    QCOMPARE(env.messages.asked,
-             QStringList{"AB12 CDE already exists. Merge the records of AB12CDE into it?"});
+    QCOMPARE(env.messages.asked.size(), 1);
+    QVERIFY(env.messages.asked[0].endsWith("Merge the records of AB12CDE into AB12 CDE?"));
     QCOMPARE(env.state->LogDatabase->ListRegistrations(), (QStringList{"AB12 CDE", "ZZ99 ONE"}));
     auto* list = Child<QComboBox>(env.window.get(), "cmbVehicleReg");
     QCOMPARE(list->count(), 2);
@@ -436,6 +495,15 @@ void TestHistory::renameIntoAnExistingVehicleMerges()
     QCOMPARE(column(table(history, "grdReadings"), ReadingsModel::CurrentColumn),
              (QStringList{"011900", "011500", "011200", "010800", "010400", "010000"}));
     QCOMPARE(env.label("lblCurrentMileage"), QStringLiteral("011900"));
+    // The merged vehicle's details are kept for the record, not put back.
+    showTab(history, 2);
+    QTableView* removed = table(history, "grdRemoved");
+    QCOMPARE(column(removed, 0), QStringList{"Vehicle Details"});
+    QCOMPARE(column(removed, 4), QStringList{"Merged"});
+    selectRow(removed, 0);
+    Child<QPushButton>(history, "cmdPutBack")->click();
+    QVERIFY(env.messages.lastText().contains("cannot be put back"));
+    QCOMPARE(removed->model()->rowCount(), 1);
 }
 
 void TestHistory::keysEscapeAndCopy()

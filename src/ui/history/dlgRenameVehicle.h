@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+struct MergePreview;
 struct SharedState;
 
 namespace Ui {
@@ -11,8 +12,9 @@ class dlgRenameVehicle;
 }
 
 // "Rename Vehicle": files every entry of a vehicle under a new registration. A registration that
-// already exists asks whether to merge the two vehicles' records. renamed gets the registration
-// the records are now filed under.
+// already exists asks whether to merge the two vehicles' records, telling first what the merge
+// moves and keeps aside, and warning when both have readings over more than a year. renamed
+// gets the registration the records are now filed under.
 class dlgRenameVehicle final : public QDialog
 {
     Q_OBJECT
@@ -28,6 +30,7 @@ public:
 
 private:
     void rename();
+    QString mergeQuestion(const QString& into, const MergePreview& preview) const;
 
     SharedState& state_;
     QString registration_;

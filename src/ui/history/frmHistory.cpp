@@ -29,6 +29,22 @@ enum Tab
     RemovedTab
 };
 
+// Which entry replaced this one is not known (an edit by an older Kelmot, or the replacement
+// has left the log since): putting it back beside the others may show it twice.
+QString putBesideQuestion(const RemovedEntry& shown, const QString& unit)
+{
+    const bool reading = shown.kind == RemovedEntry::Kind::Reading;
+    return QStringLiteral("This %1 was replaced by an edit on %2, and which entry replaced it is "
+                          "not known. If that entry is still in the log, putting this one back "
+                          "shows the same %3 twice.\n\n%4\n%5\n\nPut it back beside the "
+                          "other entries?")
+        .arg(reading ? QStringLiteral("reading") : QStringLiteral("maintenance entry"),
+             DateToText(shown.RemovedAt),
+             reading ? QStringLiteral("fill-up") : QStringLiteral("entry"),
+             DateToText(RemovedModel::DateOf(shown)),
+             reading ? ReadingDetails(shown.reading, unit) : MaintenanceDetails(shown.maintenance));
+}
+
 } // namespace
 
 frmHistory::frmHistory(SharedState& state, Changed changed, QWidget* parent)
@@ -268,11 +284,32 @@ void frmHistory::cmdPutBack_Click()
     if (entry < 0)
         return;
     const RemovedEntry shown = removed_->entries()[entry];
-    try {
+    if (shown.kind == RemovedEntry::Kind::Details) {
+        state_.platform.messages.show(
+            QStringLiteral("These are the details %1 had when it was merged into %2. They are "
+                           "kept here for the record and cannot be put back.")
+                .arg(shown.details.Registration, registration_),
+            QStringLiteral("Put Back"), Messages::Icon::Information);
+        return;
+    }
+    const auto putBack = [this, &shown](UnknownReplacement unknown) {
+        const QDateTime now = state_.platform.clock.now();
         if (shown.kind == RemovedEntry::Kind::Reading)
-            state_.LogDatabase->PutBackMileage(shown.id);
+            state_.LogDatabase->PutBackMileage(shown.id, now, unknown);
         else
-            state_.LogDatabase->PutBackMaintenance(shown.id);
+            state_.LogDatabase->PutBackMaintenance(shown.id, now, unknown);
+    };
+    try {
+        try {
+            putBack(UnknownReplacement::Refuse);
+        } catch (const StoreError& e) {
+            if (e.code() != StoreError::ReplacementUnknown)
+                throw;
+            if (!state_.platform.messages.ask(putBesideQuestion(shown, state_.DistanceUnit),
+                                              QStringLiteral("Put Back")))
+                return;
+            putBack(UnknownReplacement::PutBeside);
+        }
     } catch (const StoreError& e) {
         if (e.code() != StoreError::OutOfOrder)
             throw;

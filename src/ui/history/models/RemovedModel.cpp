@@ -11,13 +11,26 @@ RemovedModel::RemovedModel(QObject* parent) : HistoryTableModel(parent)
 
 QString RemovedModel::KindText(RemovedEntry::Kind kind)
 {
-    return kind == RemovedEntry::Kind::Reading ? QStringLiteral("Reading")
-                                               : QStringLiteral("Maintenance");
+    switch (kind) {
+    case RemovedEntry::Kind::Reading:
+        return QStringLiteral("Reading");
+    case RemovedEntry::Kind::Maintenance:
+        return QStringLiteral("Maintenance");
+    default:
+        return QStringLiteral("Vehicle Details");
+    }
 }
 
 QDateTime RemovedModel::DateOf(const RemovedEntry& entry)
 {
-    return entry.kind == RemovedEntry::Kind::Reading ? entry.reading.Date : entry.maintenance.Date;
+    switch (entry.kind) {
+    case RemovedEntry::Kind::Reading:
+        return entry.reading.Date;
+    case RemovedEntry::Kind::Maintenance:
+        return entry.maintenance.Date;
+    default:
+        return {}; // a vehicle's details are of no one date
+    }
 }
 
 void RemovedModel::load(QVector<RemovedEntry> entries, const QString& unit)
@@ -30,7 +43,8 @@ void RemovedModel::load(QVector<RemovedEntry> entries, const QString& unit)
     const size_t count = size_t(entries_.size());
     std::vector<double> dates(count), removed(count);
     for (size_t i = 0; i < count; ++i) {
-        dates[i] = DateKey(DateOf(entries_[qsizetype(i)]));
+        const QDateTime date = DateOf(entries_[qsizetype(i)]);
+        dates[i] = date.isValid() ? DateKey(date) : emptyKey();
         removed[i] = DateKey(entries_[qsizetype(i)].RemovedAt);
     }
     setNumericKeys(DateColumn, std::move(dates));
@@ -47,8 +61,14 @@ QString RemovedModel::cellText(qsizetype entry, int column) const
     case DateColumn:
         return DateToText(DateOf(e));
     case DetailsColumn:
-        return e.kind == RemovedEntry::Kind::Reading ? ReadingDetails(e.reading, unit_)
-                                                     : MaintenanceDetails(e.maintenance);
+        switch (e.kind) {
+        case RemovedEntry::Kind::Reading:
+            return ReadingDetails(e.reading, unit_);
+        case RemovedEntry::Kind::Maintenance:
+            return MaintenanceDetails(e.maintenance);
+        default:
+            return VehicleDetails(e.details);
+        }
     case RemovedAtColumn:
         return DateToText(e.RemovedAt);
     case ReasonColumn:

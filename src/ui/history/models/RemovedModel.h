@@ -5,7 +5,8 @@
 
 #include <QVector>
 
-// The "Removed" tab: every entry of the vehicle that was removed or replaced by an edit.
+// The "Removed" tab: every entry of the vehicle that was removed or replaced by an edit, and the
+// details of each vehicle merged into it.
 class RemovedModel final : public HistoryTableModel
 {
     Q_OBJECT
@@ -31,10 +32,10 @@ public:
     // The date of the entry that was removed.
     static QDateTime DateOf(const RemovedEntry& entry);
 
-    // The two Removed tables number their rows apart.
+    // The three Removed tables number their rows apart.
     qint64 entryKey(qsizetype entry) const override
     {
-        return entries_[entry].id * 2 + (entries_[entry].kind == RemovedEntry::Kind::Maintenance);
+        return entries_[entry].id * 3 + qint64(entries_[entry].kind);
     }
 
 protected:

@@ -27,6 +27,25 @@ QString MaintenanceDetails(const MaintenanceRow& row)
     return QStringLiteral("%1, %2").arg(CurrencyForm(row.Cost), WithLineBreaks(row.Description));
 }
 
+QString VehicleDetails(const VehicleRow& row)
+{
+    QStringList given;
+    const QString name = QStringList({row.Make, row.Model}).join(u' ').trimmed();
+    for (const QString& text : {name, row.Fuel})
+        if (!text.isEmpty())
+            given << text;
+    if (row.EngineCapacity != 0)
+        given << PlainNumber(row.EngineCapacity);
+    const auto date = [&given](const char* what, const QDateTime& value) {
+        if (value.isValid() && !IsNoDate(value))
+            given << QLatin1String(what) + DateToText(value);
+    };
+    date("registered ", row.RegistrationDate);
+    date("bought ", row.PurchaseDate);
+    return given.isEmpty() ? row.Registration
+                           : row.Registration + QStringLiteral(": ") + given.join(", ");
+}
+
 namespace {
 
 QString cell(const QString& text)

@@ -425,6 +425,11 @@ void TestFormats::reads_data()
         << "" << any << litre
         << QStringList{"error: Line 3 of the file is longer than 1 MB, which no logbook writes; "
                        "nothing was imported."};
+    QTest::newRow("a field across the reader's 32 KB chunks")
+        << "Date,Odometer,Description,Notes,Cost\n2023-01-01,1," + QByteArray(70000, 'y') + ",,10\n"
+        << "" << any << litre
+        << QStringList{"F lubelogger", "V ||",
+                       cost(2, ll, "2023-01-01", 10, QString(70000, QLatin1Char('y')))};
 
     const QString mx5 = QStringLiteral("Mazda MX-5");
     QTest::newRow("fuelio, miles and litres, 18-column log")

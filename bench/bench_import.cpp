@@ -248,10 +248,10 @@ void BM_BareImport100kFillUps(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_ImportKelmotCsv)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_BareImportKelmotCsv)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_Import100kFillUps)->Arg(FillUps)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_BareImport100kFillUps)->Arg(FillUps)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImportKelmotCsv)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareImportKelmotCsv)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Import100kFillUps)->Arg(FillUps)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareImport100kFillUps)->Arg(FillUps)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

@@ -122,6 +122,9 @@ public:
     {
         logUnit_ = options.logUnit == QLatin1String("Kilometre") ? FileDistance::Kilometres
                                                                  : FileDistance::Miles;
+        // One moment for the whole plan, not a reading of the clock per row.
+        today_ = clock.today();
+        now_ = clock.now();
     }
 
     ImportPlan run()
@@ -251,7 +254,7 @@ private:
     // of this morning's fill-ups imports this afternoon.
     bool future(const QDateTime& date) const
     {
-        return LogRules::IsFuture(date, clock_.today()) && date > clock_.now();
+        return LogRules::IsFuture(date, today_) && date > now_;
     }
 
     static QString futureReason(const QDateTime& date)
@@ -280,9 +283,10 @@ private:
         std::set<std::tuple<const Slot*, qint64, double, double>> seen;
         for (const ImportedReading& r : file_.readings) {
             tick();
-            if (!summaryOf_.contains(r.vehicleKey))
+            const auto summary = summaryOf_.constFind(r.vehicleKey);
+            if (summary == summaryOf_.cend())
                 continue;
-            const qsizetype index = summaryOf_[r.vehicleKey];
+            const qsizetype index = *summary;
             VehicleImportSummary& s = plan_.vehicles[index];
             if (s.registration.isEmpty()) {
                 refuse(s, r.line, "reading", noRegistration());
@@ -326,11 +330,15 @@ private:
     void keepInOrder(Slot& slot)
     {
         auto& all = slot.candidates;
-        std::stable_sort(all.begin(), all.end(), [](const Candidate& a, const Candidate& b) {
+        const auto before = [](const Candidate& a, const Candidate& b) {
             return std::tie(a.at, a.value) < std::tie(b.at, b.value);
-        });
+        };
+        // A log's own export is in this order already.
+        if (!std::is_sorted(all.begin(), all.end(), before))
+            std::stable_sort(all.begin(), all.end(), before);
         // A new vehicle's first reading may have no amount or price: it is where the log starts.
-        std::vector<Candidate> candidates;
+        // Each step keeps the candidates that pass it at the front of the slot's own list.
+        size_t passed = 0;
         for (size_t i = 0; i < all.size(); ++i) {
             tick();
             const Candidate& c = all[i];
@@ -342,8 +350,9 @@ private:
                 refuse(s, c.row->line, "reading",
                        QStringLiteral("the price per litre is 0 or less"));
             else
-                candidates.push_back(c);
+                all[passed++] = c;
         }
+        all.resize(passed);
 
         // The stored readings stay: a candidate must lie between the highest stored reading of
         // an earlier date and the lowest stored reading of a later one.
@@ -354,9 +363,9 @@ private:
         for (size_t i = stored.size(); i-- > 0;)
             lowestFrom[i] = std::min(i + 1 < stored.size() ? lowestFrom[i + 1] : stored[i].second,
                                      stored[i].second);
-        std::vector<Candidate> fitting;
-        std::vector<const Candidate*> outOfLine;
-        for (const Candidate& c : candidates) {
+        std::vector<Candidate> outOfLine;
+        passed = 0;
+        for (const Candidate& c : all) {
             const auto earlier =
                 std::lower_bound(stored.begin(), stored.end(), c.at,
                                  [](const auto& p, qint64 at) { return p.first < at; });
@@ -370,32 +379,37 @@ private:
                 later == stored.end() ||
                 !LogRules::GoesDown(c.value, lowestFrom[size_t(later - stored.begin())]);
             if (aboveEarlier && belowLater)
-                fitting.push_back(c);
+                all[passed++] = c;
             else
-                outOfLine.push_back(&c);
+                outOfLine.push_back(c);
         }
+        all.resize(passed);
         std::vector<double> values;
-        values.reserve(fitting.size());
-        for (const Candidate& c : fitting)
+        values.reserve(all.size());
+        for (const Candidate& c : all)
             values.push_back(c.value);
         const std::vector<size_t> run = longestNonDecreasing(values);
 
-        Bounds kept;
-        for (const auto& [at, value] : stored)
-            addBound(kept, at, value);
         size_t next = 0;
-        for (size_t i = 0; i < fitting.size(); ++i) {
-            const Candidate& c = fitting[i];
+        for (size_t i = 0; i < all.size(); ++i) {
             if (next < run.size() && run[next] == i) {
                 ++next;
-                keep(slot, c);
-                addBound(kept, c.at, c.value);
+                keep(slot, all[i]);
             } else {
-                outOfLine.push_back(&c);
+                outOfLine.push_back(all[i]);
             }
         }
-        for (const Candidate* c : outOfLine)
-            refuse(plan_.vehicles[c->summary], c->row->line, "reading", outOfLineReason(kept, *c));
+        if (!outOfLine.empty()) {
+            // The readings the log will hold, only to word the refusals.
+            Bounds kept;
+            for (const auto& [at, value] : stored)
+                addBound(kept, at, value);
+            for (const size_t i : run)
+                addBound(kept, all[i].at, all[i].value);
+            for (const Candidate& c : outOfLine)
+                refuse(plan_.vehicles[c.summary], c.row->line, "reading", outOfLineReason(kept, c));
+        }
+        std::vector<Candidate>().swap(all); // planned: the memory goes back before the next slot
     }
 
     static QString outOfLineReason(const Bounds& kept, const Candidate& c)
@@ -497,6 +511,8 @@ private:
     const ExchangeProgress& progress_;
     const bool otherProgram_;
     FileDistance logUnit_;
+    QDate today_;
+    QDateTime now_;
     ImportPlan plan_;
     QHash<QString, qsizetype> summaryOf_;
     QHash<QString, const ImportedVehicle*> vehicleOf_;

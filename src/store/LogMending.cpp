@@ -212,8 +212,9 @@ QVector<MileageEntry> VehicleLog::MileageEntries(const QString& registration)
     SqliteQuery q = database().query(kMileageEntries);
     q->bind(1, registration);
     QVector<MileageEntry> rows;
+    MileageListReader reader;
     while (q->step())
-        rows.append(MileageEntry{q->integer(5), readMileage(q)});
+        rows.append(MileageEntry{q->integer(5), reader.read(q)});
     return rows;
 }
 

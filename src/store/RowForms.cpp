@@ -13,6 +13,14 @@ StoredMileage stored(const MileageRow& row)
             StoredValues::FiniteNumber(row.PricePer, QStringLiteral("Price Per"))};
 }
 
+void check(const MileageRow& row)
+{
+    StoredValues::CheckDate(row.Date, QStringLiteral("Date"));
+    StoredValues::FiniteNumber(row.CurrentMileage, QStringLiteral("Current Mileage"));
+    StoredValues::FiniteNumber(row.Amount, QStringLiteral("Amount"));
+    StoredValues::FiniteNumber(row.PricePer, QStringLiteral("Price Per"));
+}
+
 StoredMaintenance stored(const MaintenanceRow& row)
 {
     return {StoredValues::DateText(row.Date, QStringLiteral("Date")), row.Registration,
@@ -62,6 +70,21 @@ MileageRow readMileage(const SqliteQuery& q)
 {
     return MileageRow{q->text(0), StoredValues::ParseDate(q->utf8(1)), q->real(2), q->real(3),
                       q->real(4)};
+}
+
+MileageRow MileageListReader::read(const SqliteQuery& q)
+{
+    const QByteArrayView registration = q->utf8(0);
+    if (registration_.isNull() || registration != registrationBytes_) {
+        registrationBytes_ = registration.toByteArray();
+        registration_ = QString::fromUtf8(registrationBytes_);
+    }
+    const QByteArrayView date = q->utf8(1);
+    if (dateBytes_.isNull() || date != dateBytes_) {
+        dateBytes_ = date.toByteArray();
+        date_ = StoredValues::ParseDate(date);
+    }
+    return MileageRow{registration_, date_, q->real(2), q->real(3), q->real(4)};
 }
 
 MaintenanceRow readMaintenance(const SqliteQuery& q)

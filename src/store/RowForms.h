@@ -2,6 +2,8 @@
 
 #include "StoreRows.h"
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
@@ -34,6 +36,8 @@ struct StoredVehicle
 };
 
 StoredMileage stored(const MileageRow& row);
+// Throws exactly as stored(row) would, without converting anything.
+void check(const MileageRow& row);
 StoredMaintenance stored(const MaintenanceRow& row);
 StoredVehicle stored(const VehicleRow& row);
 
@@ -43,6 +47,20 @@ void bind(SqliteQuery& q, const StoredVehicle& row);
 
 // Columns 0-4 as the queries below select them.
 MileageRow readMileage(const SqliteQuery& q);
+
+// readMileage for the rows of a long list: the rows that spell their registration alike share
+// one string, and readings of one day, which come together, share one parse of their date.
+class MileageListReader
+{
+public:
+    MileageRow read(const SqliteQuery& q);
+
+private:
+    QString registration_;
+    QByteArray registrationBytes_;
+    QByteArray dateBytes_;
+    QDateTime date_;
+};
 MaintenanceRow readMaintenance(const SqliteQuery& q);
 // The vehicle's details row, if there is one.
 std::optional<VehicleRow> findVehicle(SqliteDatabase& db, const QString& registration);

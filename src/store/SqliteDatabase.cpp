@@ -131,6 +131,21 @@ SqliteStatement::~SqliteStatement()
 
 void SqliteStatement::bind(int index, const QString& value)
 {
+    // Most texts stored are short and ASCII (dates, registrations): converted on the stack.
+    char ascii[64];
+    if (value.size() <= qsizetype(sizeof ascii)) {
+        qsizetype size = 0;
+        for (const QChar c : value) {
+            if (c.unicode() >= 0x80)
+                break;
+            ascii[size++] = char(c.unicode());
+        }
+        if (size == value.size()) {
+            sqlite3_bind_text64(statement_, index, ascii, sqlite3_uint64(size), SQLITE_TRANSIENT,
+                                SQLITE_UTF8);
+            return;
+        }
+    }
     const QByteArray utf8 = value.toUtf8();
     // An empty text is still text, never NULL.
     sqlite3_bind_text64(statement_, index, utf8.isNull() ? "" : utf8.constData(),
@@ -170,6 +185,11 @@ void SqliteStatement::reset()
 {
     sqlite3_reset(statement_);
     sqlite3_clear_bindings(statement_);
+}
+
+void SqliteStatement::rewind()
+{
+    sqlite3_reset(statement_);
 }
 
 QString SqliteStatement::text(int column) const

@@ -42,6 +42,8 @@ public:
     // Runs a statement that yields no row.
     void run(StoreAction action = StoreAction::Write);
     void reset();
+    // Ready to run again with every parameter bound anew: what they held is reused, not freed.
+    void rewind();
 
     QString text(int column) const;
     QByteArrayView utf8(int column) const;

@@ -27,6 +27,13 @@ int digitsAt(const char* s, int at, int count)
     return value;
 }
 
+// value, 0 <= value < 10^width, as width digits with leading zeros.
+void putDigits(char16_t* out, int value, int width)
+{
+    for (int i = width; i-- > 0; value /= 10)
+        out[i] = char16_t(u'0' + value % 10);
+}
+
 char folded(char c)
 {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
@@ -41,22 +48,33 @@ bool IsStorableDate(const QDateTime& value)
     return value.isValid() && value.date().year() >= 100 && value.date().year() <= 9999;
 }
 
-QString DateText(const QDateTime& value, const QString& field)
+void CheckDate(const QDateTime& value, const QString& field)
 {
     if (!IsStorableDate(value))
         conversionFailure(field);
+}
+
+QString DateText(const QDateTime& value, const QString& field)
+{
+    CheckDate(value, field);
+    // Written digit by digit: an import writes one per reading.
     const QDate d = value.date();
-    QString text = QStringLiteral("%1-%2-%3")
-                       .arg(d.year(), 4, 10, QLatin1Char('0'))
-                       .arg(d.month(), 2, 10, QLatin1Char('0'))
-                       .arg(d.day(), 2, 10, QLatin1Char('0'));
     const QTime t = value.time();
-    if (t != QTime(0, 0))
-        text += QStringLiteral("T%1:%2:%3")
-                    .arg(t.hour(), 2, 10, QLatin1Char('0'))
-                    .arg(t.minute(), 2, 10, QLatin1Char('0'))
-                    .arg(t.second(), 2, 10, QLatin1Char('0'));
-    return text;
+    char16_t text[19];
+    putDigits(text, d.year(), 4);
+    text[4] = u'-';
+    putDigits(text + 5, d.month(), 2);
+    text[7] = u'-';
+    putDigits(text + 8, d.day(), 2);
+    if (t == QTime(0, 0))
+        return QString(reinterpret_cast<const QChar*>(text), 10);
+    text[10] = u'T';
+    putDigits(text + 11, t.hour(), 2);
+    text[13] = u':';
+    putDigits(text + 14, t.minute(), 2);
+    text[16] = u':';
+    putDigits(text + 17, t.second(), 2);
+    return QString(reinterpret_cast<const QChar*>(text), 19);
 }
 
 QString MomentText(const QDateTime& value, const QString& field)

@@ -170,23 +170,9 @@ QVector<MileageRow> VehicleLog::MileageChronological(const QString& registration
     SqliteQuery q = database().query(kChronological);
     q->bind(1, registration);
     QVector<MileageRow> rows;
-    QString storedRegistration; // shared by every row that spells it alike
-    QByteArray storedBytes;
-    QByteArray dateBytes; // readings of one day come together: their date is read once
-    QDateTime date;
-    while (q->step()) {
-        const QByteArrayView text = q->utf8(0);
-        if (storedRegistration.isNull() || text != storedBytes) {
-            storedBytes = text.toByteArray();
-            storedRegistration = QString::fromUtf8(storedBytes);
-        }
-        const QByteArrayView dateText = q->utf8(1);
-        if (dateBytes.isNull() || dateText != dateBytes) {
-            dateBytes = dateText.toByteArray();
-            date = StoredValues::ParseDate(dateText);
-        }
-        rows.append(MileageRow{storedRegistration, date, q->real(2), q->real(3), q->real(4)});
-    }
+    MileageListReader reader;
+    while (q->step())
+        rows.append(reader.read(q));
     chronologicalCache_ = ReadingsCache{registration, stamp, rows};
     return rows;
 }
@@ -282,32 +268,43 @@ void VehicleLog::insertVehicle(const VehicleRow& vehicle, const MileageRow& firs
 void VehicleLog::AppendBatch(const LogBatch& batch)
 {
     SqliteDatabase& db = database();
-    // Convert every value before the transaction starts, so a bad value writes nothing.
+    // Check every value before the transaction starts, so a bad value writes nothing. The
+    // readings, an import's bulk, are converted one at a time as they are written, so that a
+    // large batch is never held twice over.
     QVector<StoredVehicle> vehicles;
-    QVector<StoredMileage> mileage;
     QVector<StoredMaintenance> maintenance;
     for (const auto& row : batch.vehicles)
         vehicles << stored(row);
     for (const auto& row : batch.mileage)
-        mileage << stored(row);
+        RowForms::check(row);
     for (const auto& row : batch.maintenance)
         maintenance << stored(row);
     ++writes_;
     SqliteTransaction transaction(db);
-    for (const auto& row : vehicles) {
+    // One use of each statement for the whole batch; each row binds every parameter anew.
+    {
         SqliteQuery q = db.query(kInsertVehicle);
-        bind(q, row);
-        q->run();
+        for (const auto& row : vehicles) {
+            bind(q, row);
+            q->run();
+            q->rewind();
+        }
     }
-    for (const auto& row : mileage) {
+    {
         SqliteQuery q = db.query(kInsertMileage);
-        bind(q, row);
-        q->run();
+        for (const auto& row : batch.mileage) {
+            bind(q, stored(row));
+            q->run();
+            q->rewind();
+        }
     }
-    for (const auto& row : maintenance) {
+    {
         SqliteQuery q = db.query(kInsertMaintenance);
-        bind(q, row);
-        q->run();
+        for (const auto& row : maintenance) {
+            bind(q, row);
+            q->run();
+            q->rewind();
+        }
     }
     transaction.commit();
 }

@@ -450,6 +450,11 @@ void TestFormats::reads_data()
         << QStringList{"F lubelogger", "V ||",
                        cost(2, ll, "2023-01-01", 15, "Oil change - Synthetic"),
                        "N control characters (such as NUL) read away from the file's texts"};
+    QTest::newRow("a field across the reader's 32 KB chunks")
+        << "Date,Odometer,Description,Notes,Cost\n2023-01-01,1," + QByteArray(70000, 'y') + ",,10\n"
+        << "" << any << litre
+        << QStringList{"F lubelogger", "V ||",
+                       cost(2, ll, "2023-01-01", 10, QString(70000, QLatin1Char('y')))};
 
     const QString mx5 = QStringLiteral("Mazda MX-5");
     QTest::newRow("fuelio, miles and litres, 18-column log")

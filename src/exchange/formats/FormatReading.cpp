@@ -179,11 +179,25 @@ void RecordStream::count(qsizetype& lineLength, qsizetype& rowLength)
                               .arg(line_));
 }
 
+void RecordStream::count(qsizetype n, qsizetype& lineLength, qsizetype& rowLength)
+{
+    if (lineLength + n <= MaxLineLength && rowLength + n <= MaxLineLength) {
+        lineLength += n;
+        rowLength += n;
+        return;
+    }
+    for (qsizetype i = 0; i < n; ++i) // the same refusal as character by character
+        count(lineLength, rowLength);
+}
+
 bool RecordStream::next(CsvRecord& record)
 {
     if (source_.atEnd())
         return false;
+    QStringList fields = std::move(record.fields);
+    fields.clear(); // its room is kept for this record's fields
     record = CsvRecord();
+    record.fields = std::move(fields);
     record.line = line_;
     qsizetype lineLength = 0, rowLength = 0;
     const auto ends = [this](QChar c) {
@@ -223,12 +237,20 @@ bool RecordStream::next(CsvRecord& record)
                 field += source_.get();
             }
         } else {
-            while (!source_.atEnd() && !ends(source_.peek())) {
-                count(lineLength, rowLength);
-                field += source_.get();
+            // A field without quotes is taken a run of characters at a time.
+            while (!source_.atEnd()) {
+                const QStringView rest = source_.rest();
+                qsizetype n = 0;
+                while (n < rest.size() && !ends(rest[n]))
+                    ++n;
+                count(n, lineLength, rowLength);
+                field += rest.first(n);
+                source_.skip(n);
+                if (n < rest.size())
+                    break;
             }
         }
-        record.fields.append(field);
+        record.fields.append(std::move(field));
         if (!source_.atEnd() && source_.peek() == separator_) {
             source_.get();
             continue;
@@ -248,13 +270,18 @@ Columns::Columns(const QStringList& header, std::span<const ColumnName> table)
     QStringList names;
     for (const QString& h : header)
         names << h.trimmed().toLower();
+    int meanings = 0;
+    for (const ColumnName& c : table)
+        meanings = std::max(meanings, c.meaning + 1);
+    found_.resize(size_t(meanings));
     for (const ColumnName& c : table) {
-        if (found_.contains(c.meaning))
+        Found& found = found_[size_t(c.meaning)];
+        if (found.column >= 0)
             continue;
         const QString want = QString::fromUtf8(c.name).toLower();
         for (int i = 0; i < names.size(); ++i)
             if (names[i] == want || names[i].startsWith(want + QLatin1String(" ("))) {
-                found_.insert(c.meaning, {i, QString::fromUtf8(c.name)});
+                found = {i, QString::fromUtf8(c.name)};
                 break;
             }
     }
@@ -262,13 +289,13 @@ Columns::Columns(const QStringList& header, std::span<const ColumnName> table)
 
 int Columns::at(int meaning) const
 {
-    return found_.contains(meaning) ? found_.value(meaning).first : -1;
+    return meaning >= 0 && size_t(meaning) < found_.size() ? found_[size_t(meaning)].column : -1;
 }
 
 QString Columns::name(int meaning) const
 {
-    if (found_.contains(meaning))
-        return found_.value(meaning).second;
+    if (at(meaning) >= 0)
+        return found_[size_t(meaning)].name;
     for (const ColumnName& c : table_)
         if (c.meaning == meaning)
             return QString::fromUtf8(c.name);

@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <optional>
 #include <span>
+#include <vector>
 
 // The small toolkit every format reader shares: decoded text read from a device chunk by
 // chunk, delimited records with physical line numbers, header tables, fields read in a
@@ -29,7 +30,10 @@ public:
 
     bool atEnd() { return pos_ == buffer_.size() && !fill(); }
     QChar peek() const { return buffer_[pos_]; } // only after atEnd() said false
-    QChar get() { return buffer_[pos_++]; }
+    QChar get() { return buffer_.at(pos_++); }
+    // The characters decoded and not yet taken (empty at the end), and taking n of them.
+    QStringView rest() const { return QStringView(buffer_).sliced(pos_); }
+    void skip(qsizetype n) { pos_ += n; }
 
     QString encoding() const { return encoding_; }
     QString head() const { return head_; } // the first few KB, for detection
@@ -68,6 +72,7 @@ public:
 
 private:
     void count(qsizetype& lineLength, qsizetype& rowLength);
+    void count(qsizetype n, qsizetype& lineLength, qsizetype& rowLength); // n characters
     bool lineEnd(QChar c); // consumes a line end starting with c, counting it
 
     TextSource& source_;
@@ -98,9 +103,15 @@ public:
     int size() const { return int(header_.size()); }
 
 private:
+    struct Found
+    {
+        int column = -1;
+        QString name;
+    };
     QStringList header_;
     std::span<const ColumnName> table_;
-    QMap<int, std::pair<int, QString>> found_;
+    // By meaning: asked for every field of every row, so a plain array rather than a map.
+    std::vector<Found> found_;
 };
 
 // The header names of a line, trimmed, for detection.

@@ -99,6 +99,16 @@ void HistoryTableModel::setNumericKeys(int column, std::vector<double> keys)
     keys_[size_t(column)] = std::move(keys);
 }
 
+bool HistoryTableModel::hasNumericKeys(int column) const
+{
+    return !keys_[size_t(column)].empty();
+}
+
+double HistoryTableModel::numericKey(qsizetype entry, int column) const
+{
+    return keys_[size_t(column)][size_t(entry)];
+}
+
 void HistoryTableModel::finishLoad(qsizetype count)
 {
     order_.resize(size_t(count));
@@ -138,10 +148,18 @@ void HistoryTableModel::orderEntries()
     // descending, and every order is the same each time.
     std::iota(order_.begin(), order_.end(), qsizetype(0));
     const bool descending = sortOrder_ == Qt::DescendingOrder;
-    const std::vector<double>& keys = keys_[size_t(sortColumn_)];
-    if (!keys.empty()) {
+    const int column = sortColumn_;
+    if (hasNumericKeys(column)) {
         // Entries usually arrive in date order already: then the order is read off, not sorted.
-        if (std::is_sorted(keys.begin(), keys.end())) {
+        const qsizetype count = qsizetype(order_.size());
+        qsizetype inOrder = 1;
+        for (double previous = count > 0 ? numericKey(0, column) : 0; inOrder < count; ++inOrder) {
+            const double key = numericKey(inOrder, column);
+            if (key < previous)
+                break;
+            previous = key;
+        }
+        if (inOrder >= count) {
             if (descending)
                 std::reverse(order_.begin(), order_.end());
             return;
@@ -149,7 +167,7 @@ void HistoryTableModel::orderEntries()
         // Keys beside their positions, so that the sort walks one contiguous array.
         std::vector<std::pair<double, qsizetype>> keyed(order_.size());
         for (size_t i = 0; i < keyed.size(); ++i)
-            keyed[i] = {keys[i], qsizetype(i)};
+            keyed[i] = {numericKey(qsizetype(i), column), qsizetype(i)};
         if (descending)
             std::sort(keyed.begin(), keyed.end(), std::greater<>());
         else

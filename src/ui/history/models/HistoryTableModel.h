@@ -6,8 +6,8 @@
 #include <vector>
 
 // A table of entries shown newest first and sortable by any column. Sorting reorders a list of
-// entry positions by keys made once per load: numbers (dates as milliseconds, empty figures
-// lowest) or the stored text itself, so no cell is formatted while sorting.
+// entry positions by keys: numbers (dates as milliseconds, empty figures lowest) made once per
+// load or read off the entries, or the stored text itself, so no cell is formatted while sorting.
 class HistoryTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -37,6 +37,10 @@ protected:
     void setHeaders(const QStringList& headers);
     // A numeric key per entry for the column; columns without one sort by sortText.
     void setNumericKeys(int column, std::vector<double> keys);
+    // Whether the column sorts by numbers, and an entry's number: by default the keys given
+    // above. A model may instead work them out from its entries when a sort asks.
+    virtual bool hasNumericKeys(int column) const;
+    virtual double numericKey(qsizetype entry, int column) const;
     // Ends a load of count entries, in the order the current sort gives them.
     void finishLoad(qsizetype count);
     // The order before the user picks one; a later load keeps whatever the user picked.

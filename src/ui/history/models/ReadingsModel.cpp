@@ -31,28 +31,47 @@ void ReadingsModel::load(QVector<MileageEntry> readings, const QString& unit)
                 PluralUnit(unit) + QStringLiteral(" per Gallon"),
                 QStringLiteral("Cost per ") + unit});
     entries_ = std::move(readings);
-    const size_t count = size_t(entries_.size());
     figures_.resize(entries_.size());
-    std::vector<std::vector<double>> keys(ColumnCount, std::vector<double>(count));
     const MileageRow* previous = nullptr;
-    for (size_t i = 0; i < count; ++i) {
-        const MileageRow& row = entries_[qsizetype(i)].row;
-        const FillFigures f = FiguresOfFill(previous, row);
-        figures_[qsizetype(i)] = f;
-        keys[DateColumn][i] = DateKey(row.Date);
-        keys[CurrentColumn][i] = row.CurrentMileage;
-        keys[DistanceColumn][i] = key(f.Distance);
-        keys[AmountColumn][i] = row.Amount;
-        keys[PricePerColumn][i] = row.PricePer;
-        keys[LitresColumn][i] = key(f.Litres);
-        keys[PerLitreColumn][i] = key(f.DistancePerLitre);
-        keys[PerGallonColumn][i] = key(f.DistancePerGallon);
-        keys[CostPerColumn][i] = key(f.CostPer);
+    for (qsizetype i = 0; i < entries_.size(); ++i) {
+        const MileageRow& row = std::as_const(entries_)[i].row;
+        figures_[i] = FiguresOfFill(previous, row);
         previous = &row;
     }
-    for (int column = 0; column < ColumnCount; ++column)
-        setNumericKeys(column, std::move(keys[size_t(column)]));
     finishLoad(entries_.size());
+}
+
+bool ReadingsModel::hasNumericKeys(int column) const
+{
+    return column >= 0 && column < ColumnCount;
+}
+
+double ReadingsModel::numericKey(qsizetype entry, int column) const
+{
+    const MileageRow& row = entries_[entry].row;
+    const FillFigures& f = figures_[entry];
+    switch (column) {
+    case DateColumn:
+        return DateKey(row.Date);
+    case CurrentColumn:
+        return row.CurrentMileage;
+    case DistanceColumn:
+        return key(f.Distance);
+    case AmountColumn:
+        return row.Amount;
+    case PricePerColumn:
+        return row.PricePer;
+    case LitresColumn:
+        return key(f.Litres);
+    case PerLitreColumn:
+        return key(f.DistancePerLitre);
+    case PerGallonColumn:
+        return key(f.DistancePerGallon);
+    case CostPerColumn:
+        return key(f.CostPer);
+    default:
+        return emptyKey();
+    }
 }
 
 QString ReadingsModel::cellText(qsizetype entry, int column) const

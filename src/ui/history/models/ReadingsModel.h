@@ -7,7 +7,7 @@
 #include <QVector>
 
 // The "Readings" tab: every reading of a vehicle with the figures of its fill-up, worked out once
-// per load in one pass over the readings in date order.
+// per load in one pass over the readings in date order; the sort keys are read off those.
 class ReadingsModel final : public HistoryTableModel
 {
     Q_OBJECT
@@ -41,6 +41,9 @@ public:
 
 protected:
     QString cellText(qsizetype entry, int column) const override;
+    // Every column sorts by number; the keys are read off the entries and their figures.
+    bool hasNumericKeys(int column) const override;
+    double numericKey(qsizetype entry, int column) const override;
     Qt::Alignment alignment(int column) const override;
 
 private:

@@ -1,5 +1,6 @@
 #include "TestEnvironment.h"
 #include "TextConversions.h"
+#include "WindowTesting.h"
 #include "dlgAddVehicle.h"
 #include "dlgAddVehicleFIRST.h"
 
@@ -18,22 +19,9 @@ const char* const Boxes[] = {
     "txtVehicleReg", "txtCurrentMileage", "txtRegistrationDate", "txtPurchaseDate",
     "txtMake",       "txtModel",          "txtEngineCapacity",   "txtFuel"};
 
-template <typename T> T* child(QObject* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
-
 QRect twips(int left, int top, int width, int height)
 {
     return QRect((left + 7) / 15, (top + 7) / 15, (width + 7) / 15, (height + 7) / 15);
-}
-
-QDateTime day(int y, int m, int d)
-{
-    return AtMidnight(QDate(y, m, d));
 }
 
 // One dialog of either variant on a temporary store, with a count of the main window refreshes.
@@ -49,14 +37,14 @@ struct Fixture
         dialog->show();
     }
 
-    QLineEdit* box(const char* name) { return child<QLineEdit>(dialog.get(), name); }
+    QLineEdit* box(const char* name) { return Child<QLineEdit>(dialog.get(), name); }
     void type(const char* name, const QString& text)
     {
         box(name)->selectAll();
         QTest::keyClick(box(name), Qt::Key_Delete);
         QTest::keyClicks(box(name), text);
     }
-    void ok() { QTest::mouseClick(child<QPushButton>(dialog.get(), "OKButton"), Qt::LeftButton); }
+    void ok() { QTest::mouseClick(Child<QPushButton>(dialog.get(), "OKButton"), Qt::LeftButton); }
     int vehicles() { return int(env.state->LogDatabase->ListRegistrations().size()); }
 
     TestPlatform env;
@@ -124,7 +112,7 @@ void TestAddVehicle::opensWithItsInitialTexts()
         QCOMPARE(f.box(name)->text(), QLatin1String(name) == QLatin1String("txtCurrentMileage")
                                           ? QStringLiteral("00000")
                                           : QString());
-    QCOMPARE(child<QLabel>(f.dialog.get(), "lblCurrentMileage")->text(),
+    QCOMPARE(Child<QLabel>(f.dialog.get(), "lblCurrentMileage")->text(),
              QStringLiteral("Current Miles"));
     QVERIFY(QTest::qWaitForWindowActive(f.dialog.get()));
     QCOMPARE(QApplication::focusWidget(), f.box("txtVehicleReg"));
@@ -139,7 +127,7 @@ void TestAddVehicle::currentMileageCaptionFollowsTheUnit()
         variant == QLatin1String("dlgAddVehicle")
             ? std::unique_ptr<QDialog>(new dlgAddVehicle(*env.state, {}, nullptr))
             : std::unique_ptr<QDialog>(new dlgAddVehicleFIRST(*env.state, {}, nullptr));
-    QCOMPARE(child<QLabel>(dialog.get(), "lblCurrentMileage")->text(),
+    QCOMPARE(Child<QLabel>(dialog.get(), "lblCurrentMileage")->text(),
              QStringLiteral("Current Kilometres"));
 }
 
@@ -167,7 +155,7 @@ void TestAddVehicle::entryAreaLayout()
     QStringList order;
     for (int i = 0; i < 8; ++i) {
         const int top = 240 + 480 * i;
-        auto* label = child<QLabel>(f.dialog.get(), rows[i].label);
+        auto* label = Child<QLabel>(f.dialog.get(), rows[i].label);
         QLineEdit* box = f.box(Boxes[i]);
         QCOMPARE(label->text(), QString::fromLatin1(rows[i].text));
         QCOMPARE(label->pos(), twips(labelLeft, top, 0, 0).topLeft());
@@ -191,8 +179,8 @@ void TestAddVehicle::entryAreaLayout()
     QCOMPARE(order, QStringList({"txtVehicleReg", "txtCurrentMileage", "txtRegistrationDate",
                                  "txtPurchaseDate", "txtMake", "txtModel", "txtEngineCapacity",
                                  "txtFuel", "OKButton", "CancelButton"}));
-    auto* ok = child<QPushButton>(f.dialog.get(), "OKButton");
-    auto* cancel = child<QPushButton>(f.dialog.get(), "CancelButton");
+    auto* ok = Child<QPushButton>(f.dialog.get(), "OKButton");
+    auto* cancel = Child<QPushButton>(f.dialog.get(), "CancelButton");
     QCOMPARE(ok->text(), QStringLiteral("OK"));
     QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
     QCOMPARE(ok->geometry(), twips(first ? 4320 : 600, 4200, 1215, 375));
@@ -218,18 +206,18 @@ void TestAddVehicle::dialogFrame()
 void TestAddVehicle::firstRunExtras()
 {
     Fixture f(QStringLiteral("dlgAddVehicleFIRST"));
-    auto* logo = child<QLabel>(f.dialog.get(), "imgLogo");
+    auto* logo = Child<QLabel>(f.dialog.get(), "imgLogo");
     QCOMPARE(logo->geometry(), twips(240, 240, 1815, 2025));
     QVERIFY(logo->hasScaledContents());
     QCOMPARE(logo->pixmap().size(), QSize(484, 487));
-    auto* name = child<QLabel>(f.dialog.get(), "lblProductName");
+    auto* name = Child<QLabel>(f.dialog.get(), "lblProductName");
     QCOMPARE(name->text(), QStringLiteral("Kelmot"));
     QCOMPARE(name->pos(), twips(2160, 480, 0, 0).topLeft());
     QCOMPARE(name->font().family(), QStringLiteral("Arial"));
     QCOMPARE(name->font().pointSizeF(), 27.75);
     QCOMPARE(name->font().weight(), QFont::Bold);
     QCOMPARE(name->size(), name->sizeHint());
-    auto* welcome = child<QLabel>(f.dialog.get(), "Label1");
+    auto* welcome = Child<QLabel>(f.dialog.get(), "Label1");
     QCOMPARE(
         welcome->text(),
         QStringLiteral("Thank you for installing Kelmot.  There are currently no vehicles in the "
@@ -248,8 +236,8 @@ void TestAddVehicle::noDefaultButtonAndEscapeDoesNotCancel()
     QFETCH(QString, variant);
     Fixture f(variant);
     for (const char* name : {"OKButton", "CancelButton"}) {
-        QVERIFY(!child<QPushButton>(f.dialog.get(), name)->autoDefault());
-        QVERIFY(!child<QPushButton>(f.dialog.get(), name)->isDefault());
+        QVERIFY(!Child<QPushButton>(f.dialog.get(), name)->autoDefault());
+        QVERIFY(!Child<QPushButton>(f.dialog.get(), name)->isDefault());
     }
     f.type("txtVehicleReg", QStringLiteral("AB12 CDE"));
     QTest::keyClick(f.box("txtVehicleReg"), Qt::Key_Return);
@@ -267,7 +255,7 @@ void TestAddVehicle::cancelAndCloseBoxWriteNothing()
     {
         Fixture f(variant);
         f.type("txtVehicleReg", QStringLiteral("AB12 CDE"));
-        QTest::mouseClick(child<QPushButton>(f.dialog.get(), "CancelButton"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(f.dialog.get(), "CancelButton"), Qt::LeftButton);
         QVERIFY(!f.dialog->isVisible());
         QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
         QCOMPARE(f.vehicles(), 0);
@@ -382,7 +370,7 @@ void TestAddVehicle::checksInOrder()
     existing.RegistrationDate = NoDate();
     existing.PurchaseDate = NoDate();
     f.env.state->VehicleDetailsTable->AppendVehicle(
-        existing, MileageRow{existing.Registration, day(2026, 1, 1), 5, 0, 0});
+        existing, MileageRow{existing.Registration, Day(2026, 1, 1), 5, 0, 0});
 
     for (const QString& entry : entries) {
         const qsizetype at = entry.indexOf(u'=');
@@ -415,8 +403,8 @@ void TestAddVehicle::datesOfTodayPass()
     f.ok();
     QVERIFY(f.env.messages.shown.isEmpty());
     const VehicleRow stored = *f.env.state->LogDatabase->FindVehicle(QStringLiteral("NEW 1"));
-    QCOMPARE(stored.RegistrationDate, day(2026, 6, 15));
-    QCOMPARE(stored.PurchaseDate, day(2026, 6, 15));
+    QCOMPARE(stored.RegistrationDate, Day(2026, 6, 15));
+    QCOMPARE(stored.PurchaseDate, Day(2026, 6, 15));
 }
 
 void TestAddVehicle::addsTheVehicleWithItsFirstReading()
@@ -442,7 +430,7 @@ void TestAddVehicle::addsTheVehicleWithItsFirstReading()
     const VehicleRow stored =
         *f.env.state->LogDatabase->FindVehicle(QStringLiteral("Mixed Case 7"));
     QCOMPARE(stored.Registration, QStringLiteral("Mixed Case 7"));
-    QCOMPARE(stored.RegistrationDate, day(2019, 3, 1));
+    QCOMPARE(stored.RegistrationDate, Day(2019, 3, 1));
     QCOMPARE(stored.PurchaseDate, QDateTime(QDate(2020, 4, 2), QTime(14, 30), Qt::UTC));
     QCOMPARE(stored.Make, QStringLiteral("Ford"));
     QCOMPARE(stored.Model, QStringLiteral("Focus"));
@@ -452,7 +440,7 @@ void TestAddVehicle::addsTheVehicleWithItsFirstReading()
         f.env.state->LogDatabase->MileageChronological(QStringLiteral("Mixed Case 7"));
     QCOMPARE(readings.size(), 1);
     QCOMPARE(readings[0].CurrentMileage, 12345.5);
-    QCOMPARE(readings[0].Date, day(2026, 6, 15));
+    QCOMPARE(readings[0].Date, Day(2026, 6, 15));
 }
 
 // "0,500" reads as 500 with the grouping comma skipped, though its leading plain number is 0:
@@ -493,7 +481,7 @@ void TestAddVehicle::emptyOptionalBoxesStoreNotGiven()
     QCOMPARE(readings[0].CurrentMileage, 0.0);
     QCOMPARE(readings[0].Amount, 0.0);
     QCOMPARE(readings[0].PricePer, 0.0);
-    QCOMPARE(readings[0].Date, day(2026, 6, 15));
+    QCOMPARE(readings[0].Date, Day(2026, 6, 15));
 }
 
 void TestAddVehicle::datesStayAsTypedAfterAFailedCheck()
@@ -522,7 +510,7 @@ void TestAddVehicle::datesStayAsTypedAfterAFailedCheck()
     QCOMPARE(f.env.messages.shown.size(), 2);
     const VehicleRow stored = *f.env.state->LogDatabase->FindVehicle(QStringLiteral("NEW 1"));
     QVERIFY(IsNoDate(stored.RegistrationDate));
-    QCOMPARE(stored.PurchaseDate, day(2002, 2, 2));
+    QCOMPARE(stored.PurchaseDate, Day(2002, 2, 2));
     QCOMPARE(stored.EngineCapacity, 998.0);
 }
 

@@ -3,6 +3,7 @@
 #include "StoreError.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
+#include "WindowTesting.h"
 #include "dlgExport.h"
 #include "dlgImport.h"
 #include "dlgRemoveLatest.h"
@@ -26,11 +27,6 @@
 
 namespace {
 
-QDateTime day(int y, int m, int d)
-{
-    return AtMidnight(QDate(y, m, d));
-}
-
 VehicleRow vehicle(const QString& registration)
 {
     VehicleRow v;
@@ -44,22 +40,9 @@ VehicleRow vehicle(const QString& registration)
     return v;
 }
 
-template <typename T> T* child(QObject* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
-}
-
 QString labelText(QObject* parent, const char* name)
 {
-    return child<QLabel>(parent, name)->text();
-}
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return Child<QLabel>(parent, name)->text();
 }
 
 // The rows of a removed table as "registration|date|figure|removed at" lines, read with SQLite
@@ -107,28 +90,28 @@ struct Env : TestPlatform
         clock.moment = QDateTime(QDate(2026, 6, 15), QTime(9, 30), Qt::UTC);
         state->VehicleDetailsTable->AppendVehicle(
             vehicle(QStringLiteral("AB12 CDE")),
-            MileageRow{QStringLiteral("AB12 CDE"), day(2026, 1, 10), 10000, 0, 0});
+            MileageRow{QStringLiteral("AB12 CDE"), Day(2026, 1, 10), 10000, 0, 0});
         state->MileageTable->AppendMileage(
-            {QStringLiteral("AB12 CDE"), day(2026, 2, 10), 10450, 40.5, 1.459});
+            {QStringLiteral("AB12 CDE"), Day(2026, 2, 10), 10450, 40.5, 1.459});
         state->MileageTable->AppendMileage(
-            {QStringLiteral("AB12 CDE"), day(2026, 3, 12), 100800, 38.25, 1.479});
+            {QStringLiteral("AB12 CDE"), Day(2026, 3, 12), 100800, 38.25, 1.479});
         state->MaintenanceTable->AppendMaintenance(
-            {QStringLiteral("AB12 CDE"), day(2026, 2, 1), 120, QStringLiteral("Oil change")});
-        state->MaintenanceTable->AppendMaintenance({QStringLiteral("AB12 CDE"), day(2026, 4, 2),
+            {QStringLiteral("AB12 CDE"), Day(2026, 2, 1), 120, QStringLiteral("Oil change")});
+        state->MaintenanceTable->AppendMaintenance({QStringLiteral("AB12 CDE"), Day(2026, 4, 2),
                                                     89.99, QStringLiteral("Wipers, \"front\"")});
         state->VehicleDetailsTable->AppendVehicle(
             vehicle(QStringLiteral("ZZ99 ONE")),
-            MileageRow{QStringLiteral("ZZ99 ONE"), day(2026, 5, 1), 500, 0, 0});
+            MileageRow{QStringLiteral("ZZ99 ONE"), Day(2026, 5, 1), 500, 0, 0});
         window = std::make_unique<frmMain>(*state);
         window->Form_Load();
         window->show();
     }
     ~Env() { window.reset(); }
 
-    void trigger(const char* item) { child<QAction>(window.get(), item)->trigger(); }
+    void trigger(const char* item) { Child<QAction>(window.get(), item)->trigger(); }
     void showVehicle(const QString& registration)
     {
-        auto* list = child<QComboBox>(window.get(), "cmbVehicleReg");
+        auto* list = Child<QComboBox>(window.get(), "cmbVehicleReg");
         list->setCurrentIndex(list->findText(registration));
         window->ShowVehicleDetails();
     }
@@ -141,7 +124,7 @@ struct Env : TestPlatform
 // The preview's table, one "vehicle=column/column..." line per vehicle, sorted.
 QStringList previewRows(dlgImport* dialog, std::initializer_list<int> columns)
 {
-    QAbstractItemModel* model = child<QTableView>(dialog, "tblVehicles")->model();
+    QAbstractItemModel* model = Child<QTableView>(dialog, "tblVehicles")->model();
     QStringList rows;
     for (int r = 0; r < model->rowCount(); ++r) {
         QStringList cells;
@@ -221,9 +204,9 @@ void TestDataCommands::removeReadingConfirmationShowsTheLatest()
     QCOMPARE(labelText(confirm, "lblFigure"), QStringLiteral("100800"));
     QCOMPARE(labelText(confirm, "lblAmount"), QStringLiteral("£38.25"));
     QCOMPARE(labelText(confirm, "lblPricePer"), QStringLiteral("1.479"));
-    QVERIFY(!child<QLabel>(confirm, "lblDescription")->isVisible());
-    QCOMPARE(child<QPushButton>(confirm, "RemoveButton")->text(), QStringLiteral("Remove"));
-    QCOMPARE(child<QPushButton>(confirm, "CancelButton")->text(), QStringLiteral("Cancel"));
+    QVERIFY(!Child<QLabel>(confirm, "lblDescription")->isVisible());
+    QCOMPARE(Child<QPushButton>(confirm, "RemoveButton")->text(), QStringLiteral("Remove"));
+    QCOMPARE(Child<QPushButton>(confirm, "CancelButton")->text(), QStringLiteral("Cancel"));
     QVERIFY(env.messages.shown.isEmpty());
 }
 
@@ -232,9 +215,9 @@ void TestDataCommands::removeReadingMovesTheRowAndRefreshes()
     Env env;
     QCOMPARE(labelText(env.window.get(), "lblCurrentMileage"), QStringLiteral("100800"));
     env.trigger("Remove_Latest_Reading");
-    QTest::mouseClick(child<QPushButton>(env.dialog<dlgRemoveLatest>(), "RemoveButton"),
+    QTest::mouseClick(Child<QPushButton>(env.dialog<dlgRemoveLatest>(), "RemoveButton"),
                       Qt::LeftButton);
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!env.dialog<dlgRemoveLatest>());
 
     const QVector<MileageRow> left =
@@ -252,9 +235,9 @@ void TestDataCommands::removeReadingCancelKeepsIt()
 {
     Env env;
     env.trigger("Remove_Latest_Reading");
-    QTest::mouseClick(child<QPushButton>(env.dialog<dlgRemoveLatest>(), "CancelButton"),
+    QTest::mouseClick(Child<QPushButton>(env.dialog<dlgRemoveLatest>(), "CancelButton"),
                       Qt::LeftButton);
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!env.dialog<dlgRemoveLatest>());
     QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 3);
     QVERIFY(removedMileage(env.storePath()).isEmpty());
@@ -284,10 +267,10 @@ void TestDataCommands::removeMaintenanceMovesTheRowAndRefreshes()
     QCOMPARE(labelText(confirm, "lblFigureCaption"), QStringLiteral("Cost"));
     QCOMPARE(labelText(confirm, "lblFigure"), QStringLiteral("£89.99"));
     QCOMPARE(labelText(confirm, "lblDescription"), QStringLiteral("Wipers, \"front\""));
-    QVERIFY(!child<QLabel>(confirm, "lblAmount")->isVisible());
+    QVERIFY(!Child<QLabel>(confirm, "lblAmount")->isVisible());
     const QString totalBefore = labelText(env.window.get(), "lblCostinc");
 
-    QTest::mouseClick(child<QPushButton>(confirm, "RemoveButton"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(confirm, "RemoveButton"), Qt::LeftButton);
     const QVector<MaintenanceRow> left =
         env.state->LogDatabase->MaintenanceNewestFirst(QStringLiteral("AB12 CDE"));
     QCOMPARE(left.size(), 1);
@@ -318,8 +301,8 @@ void TestDataCommands::confirmationOutdatedByANewReadingRemovesNothing()
     QVERIFY(confirm);
     // Recorded while the confirmation is open: Remove must not take the newer reading instead.
     env.state->MileageTable->AppendMileage(
-        {QStringLiteral("AB12 CDE"), day(2026, 6, 1), 100900, 30, 1.5});
-    QTest::mouseClick(child<QPushButton>(confirm, "RemoveButton"), Qt::LeftButton);
+        {QStringLiteral("AB12 CDE"), Day(2026, 6, 1), 100900, 30, 1.5});
+    QTest::mouseClick(Child<QPushButton>(confirm, "RemoveButton"), Qt::LeftButton);
     QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 4);
     QVERIFY(removedMileage(env.storePath()).isEmpty());
     QVERIFY(env.messages.lastText().contains(QStringLiteral("nothing was removed")));
@@ -390,13 +373,13 @@ void TestDataCommands::exportWritesTheChosenVehicles()
     env.trigger("Export");
     auto* choice = env.dialog<dlgExport>();
     QVERIFY(choice);
-    QVERIFY(child<QRadioButton>(choice, "optAllVehicles")->isChecked());
-    QCOMPARE(child<QRadioButton>(choice, "optShownVehicle")->text(),
+    QVERIFY(Child<QRadioButton>(choice, "optAllVehicles")->isChecked());
+    QCOMPARE(Child<QRadioButton>(choice, "optShownVehicle")->text(),
              QStringLiteral("Only AB12 CDE"));
     if (!allVehicles)
-        child<QRadioButton>(choice, "optShownVehicle")->setChecked(true);
-    QTest::mouseClick(child<QPushButton>(choice, "ExportButton"), Qt::LeftButton);
-    flushDeletes();
+        Child<QRadioButton>(choice, "optShownVehicle")->setChecked(true);
+    QTest::mouseClick(Child<QPushButton>(choice, "ExportButton"), Qt::LeftButton);
+    FlushDeletes();
     QVERIFY(!env.dialog<dlgExport>());
     QCOMPARE(env.fileChooser.suggested, QStringList{suggested});
 
@@ -421,8 +404,8 @@ void TestDataCommands::exportNeverOverTheLog()
     env.trigger("Export");
     auto* choice = env.dialog<dlgExport>();
     QVERIFY(choice);
-    QTest::mouseClick(child<QPushButton>(choice, "ExportButton"), Qt::LeftButton);
-    flushDeletes();
+    QTest::mouseClick(Child<QPushButton>(choice, "ExportButton"), Qt::LeftButton);
+    FlushDeletes();
     QCOMPARE(env.messages.shown.size(), 1);
     QVERIFY2(env.messages.shown[0].text.contains(QStringLiteral("is the store itself")),
              qPrintable(env.messages.shown[0].text));
@@ -470,7 +453,7 @@ void TestDataCommands::importPreviewsThenStores()
     QCOMPARE(env.state->LogDatabase->ListRegistrations().size(), 2);
     QCOMPARE(previewRows(preview, {1, 2, 5}),
              (QStringList{QStringLiteral("AB12 CDE=1/0/1"), QStringLiteral("Van (new)=2/0/1")}));
-    auto* refused = child<QListWidget>(preview, "lstRefused");
+    auto* refused = Child<QListWidget>(preview, "lstRefused");
     QCOMPARE(refused->count(), 2);
     QStringList refusedLines;
     for (int i = 0; i < refused->count(); ++i)
@@ -479,11 +462,11 @@ void TestDataCommands::importPreviewsThenStores()
              qPrintable(refusedLines.join(u'\n')));
     QVERIFY2(refusedLines.filter(QStringLiteral("Line 6 ")).size() == 1,
              qPrintable(refusedLines.join(u'\n')));
-    QVERIFY(child<QPushButton>(preview, "ImportButton")->isEnabled());
+    QVERIFY(Child<QPushButton>(preview, "ImportButton")->isEnabled());
 
-    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
     QVERIFY(reaches(preview, dlgImport::Stage::Done));
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!env.dialog<dlgImport>());
     QCOMPARE(env.state->LogDatabase->ListRegistrations(),
              (QStringList{QStringLiteral("AB12 CDE"), QStringLiteral("Van"),
@@ -496,7 +479,7 @@ void TestDataCommands::importPreviewsThenStores()
     QCOMPARE(ab.first().Date, QDateTime(QDate(2026, 4, 20), QTime(8, 15), Qt::UTC));
     QCOMPARE(ab.first().Amount, 45.0);
     // The window was refilled and shows its first vehicle again.
-    auto* list = child<QComboBox>(env.window.get(), "cmbVehicleReg");
+    auto* list = Child<QComboBox>(env.window.get(), "cmbVehicleReg");
     QCOMPARE(list->count(), 3);
     QCOMPARE(list->itemText(1), QStringLiteral("Van"));
     QCOMPARE(labelText(env.window.get(), "lblCurrentMileage"), QStringLiteral("101200"));
@@ -511,7 +494,7 @@ void TestDataCommands::importPreviewsThenStores()
     QVERIFY(reaches(again, dlgImport::Stage::Preview));
     QCOMPARE(previewRows(again, {1, 2}),
              (QStringList{QStringLiteral("AB12 CDE=0/1"), QStringLiteral("Van=0/2")}));
-    QVERIFY(!child<QPushButton>(again, "ImportButton")->isEnabled());
+    QVERIFY(!Child<QPushButton>(again, "ImportButton")->isEnabled());
 }
 
 void TestDataCommands::importCancelStoresNothing()
@@ -522,8 +505,8 @@ void TestDataCommands::importCancelStoresNothing()
     env.trigger("Import");
     auto* preview = env.dialog<dlgImport>();
     QVERIFY(reaches(preview, dlgImport::Stage::Preview));
-    QTest::mouseClick(child<QPushButton>(preview, "CancelButton"), Qt::LeftButton);
-    flushDeletes();
+    QTest::mouseClick(Child<QPushButton>(preview, "CancelButton"), Qt::LeftButton);
+    FlushDeletes();
     QVERIFY(!env.dialog<dlgImport>());
     QCOMPARE(env.state->LogDatabase->ListRegistrations().size(), 2);
     QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 3);
@@ -540,11 +523,11 @@ void TestDataCommands::importOfAFileWithoutRegistrationAsksForOne()
     env.trigger("Import");
     auto* preview = env.dialog<dlgImport>();
     QVERIFY(reaches(preview, dlgImport::Stage::Preview));
-    auto* importButton = child<QPushButton>(preview, "ImportButton");
+    auto* importButton = Child<QPushButton>(preview, "ImportButton");
     QVERIFY(!importButton->isEnabled());
-    QVERIFY(child<QLineEdit>(preview, "txtRegistration")->isVisible());
+    QVERIFY(Child<QLineEdit>(preview, "txtRegistration")->isVisible());
     // LubeLogger names no unit of volume: litres unless the user chooses otherwise.
-    auto* volume = child<QComboBox>(preview, "cmbVolumeUnit");
+    auto* volume = Child<QComboBox>(preview, "cmbVolumeUnit");
     QVERIFY(volume->isVisible());
     QCOMPARE(volume->currentText(), QStringLiteral("Litres"));
     volume->setCurrentIndex(1);
@@ -554,10 +537,10 @@ void TestDataCommands::importOfAFileWithoutRegistrationAsksForOne()
     volume->setCurrentIndex(0);
     emit volume->activated(0);
     QVERIFY(reaches(preview, dlgImport::Stage::Preview));
-    QVERIFY(!child<QComboBox>(preview, "cmbDateOrder")->isVisible());
+    QVERIFY(!Child<QComboBox>(preview, "cmbDateOrder")->isVisible());
 
-    child<QLineEdit>(preview, "txtRegistration")->setText(QStringLiteral("zz99 one"));
-    QTest::mouseClick(child<QPushButton>(preview, "cmdUseRegistration"), Qt::LeftButton);
+    Child<QLineEdit>(preview, "txtRegistration")->setText(QStringLiteral("zz99 one"));
+    QTest::mouseClick(Child<QPushButton>(preview, "cmdUseRegistration"), Qt::LeftButton);
     QVERIFY(reaches(preview, dlgImport::Stage::Preview));
     QVERIFY(importButton->isEnabled());
     QTest::mouseClick(importButton, Qt::LeftButton);
@@ -592,12 +575,12 @@ void TestDataCommands::importAsksTheDateOrderAFileDoesNotTell()
     env.trigger("Import");
     auto* preview = env.dialog<dlgImport>();
     QVERIFY(reaches(preview, dlgImport::Stage::Preview));
-    auto* order = child<QComboBox>(preview, "cmbDateOrder");
+    auto* order = Child<QComboBox>(preview, "cmbDateOrder");
     QVERIFY(order->isVisible());
-    child<QLineEdit>(preview, "txtRegistration")->setText(QStringLiteral("NEW1 ABC"));
-    QTest::mouseClick(child<QPushButton>(preview, "cmdUseRegistration"), Qt::LeftButton);
+    Child<QLineEdit>(preview, "txtRegistration")->setText(QStringLiteral("NEW1 ABC"));
+    QTest::mouseClick(Child<QPushButton>(preview, "cmdUseRegistration"), Qt::LeftButton);
     QVERIFY(reaches(preview, dlgImport::Stage::Preview));
-    auto* importButton = child<QPushButton>(preview, "ImportButton");
+    auto* importButton = Child<QPushButton>(preview, "ImportButton");
     QVERIFY(!importButton->isEnabled()); // unanswered: nothing can be stored
 
     order->setCurrentIndex(choice);
@@ -636,11 +619,11 @@ QString makeBackup(const QString& path)
     auto log = VehicleLog::Open(path);
     log->OpenVehicleDetailsTable()->AppendVehicle(
         vehicle(QStringLiteral("NEW1 ABC")),
-        MileageRow{QStringLiteral("NEW1 ABC"), day(2025, 11, 3), 2000, 0, 0});
+        MileageRow{QStringLiteral("NEW1 ABC"), Day(2025, 11, 3), 2000, 0, 0});
     log->OpenMileageTable()->AppendMileage(
-        {QStringLiteral("NEW1 ABC"), day(2025, 12, 20), 2600, 30, 1.5});
+        {QStringLiteral("NEW1 ABC"), Day(2025, 12, 20), 2600, 30, 1.5});
     log->OpenMaintenanceTable()->AppendMaintenance(
-        {QStringLiteral("NEW1 ABC"), day(2025, 12, 1), 60, QStringLiteral("Tyres")});
+        {QStringLiteral("NEW1 ABC"), Day(2025, 12, 1), 60, QStringLiteral("Tyres")});
     return path;
 }
 
@@ -689,21 +672,21 @@ void TestDataCommands::restoreShowsBothLogsThenPutsTheBackupInPlace()
             figures << labelText(confirm, qPrintable(QStringLiteral("lbl%1%2").arg(
                                               QLatin1String(side), QLatin1String(row))));
     QCOMPARE(figures, (QStringList{"1", "2", "1", "20/12/2025", "2", "4", "2", "01/05/2026"}));
-    QVERIFY(child<QPushButton>(confirm, "RestoreButton")->isEnabled());
+    QVERIFY(Child<QPushButton>(confirm, "RestoreButton")->isEnabled());
     QVERIFY(env.messages.shown.isEmpty());
 
-    QTest::mouseClick(child<QPushButton>(confirm, "RestoreButton"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(confirm, "RestoreButton"), Qt::LeftButton);
     QVERIFY(reaches(confirm, dlgRestore::Stage::Done));
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!env.dialog<dlgRestore>());
     QVERIFY(!env.window->findChild<QDialog*>(QStringLiteral("dlgEnterMileage")));
 
     // Shown as at start-up: exactly the backup's vehicles, the first of them in full.
-    auto* list = child<QComboBox>(env.window.get(), "cmbVehicleReg");
+    auto* list = Child<QComboBox>(env.window.get(), "cmbVehicleReg");
     QCOMPARE(listItems(list), QStringList{QStringLiteral("NEW1 ABC")});
     QCOMPARE(env.state->CurrentRegistration, QStringLiteral("NEW1 ABC"));
     QCOMPARE(labelText(env.window.get(), "lblCurrentMileage"), QStringLiteral("002600"));
-    QCOMPARE(child<QLineEdit>(env.window.get(), "txtMake")->text(), QStringLiteral("Ford"));
+    QCOMPARE(Child<QLineEdit>(env.window.get(), "txtMake")->text(), QStringLiteral("Ford"));
     QVERIFY(env.window->centralWidget()->isEnabled());
     // The log it replaced is kept under a name of its own, dated by the clock.
     const QStringList kept =
@@ -718,7 +701,7 @@ void TestDataCommands::restoreShowsBothLogsThenPutsTheBackupInPlace()
 
     // The cursors write to the restored log, and the log it replaced is whole beside it.
     env.state->MileageTable->AppendMileage(
-        {QStringLiteral("NEW1 ABC"), day(2026, 6, 1), 2900, 20, 1.4});
+        {QStringLiteral("NEW1 ABC"), Day(2026, 6, 1), 2900, 20, 1.4});
     QCOMPARE(VehicleLog::Open(env.storePath())->MileageNewestFirst("NEW1 ABC").size(), 3);
     QCOMPARE(VehicleLog::Open(safetyCopy)->ListRegistrations(),
              (QStringList{QStringLiteral("AB12 CDE"), QStringLiteral("ZZ99 ONE")}));
@@ -765,10 +748,10 @@ void TestDataCommands::unsoundBackupChangesNothing()
     QVERIFY(confirm);
     if (confirmed) {
         QVERIFY(reaches(confirm, dlgRestore::Stage::Confirm));
-        QTest::mouseClick(child<QPushButton>(confirm, "RestoreButton"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(confirm, "RestoreButton"), Qt::LeftButton);
     }
     QVERIFY(reaches(confirm, dlgRestore::Stage::Done));
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!env.dialog<dlgRestore>());
 
     QCOMPARE(env.messages.shown.size(), 1);
@@ -780,10 +763,10 @@ void TestDataCommands::unsoundBackupChangesNothing()
     QCOMPARE(QDir(env.folder.path()).entryList(QDir::Files), files);
     // The log is open again and shown as before.
     QVERIFY(env.state->StoreOpen());
-    QCOMPARE(listItems(child<QComboBox>(env.window.get(), "cmbVehicleReg")),
+    QCOMPARE(listItems(Child<QComboBox>(env.window.get(), "cmbVehicleReg")),
              (QStringList{QStringLiteral("AB12 CDE"), QStringLiteral("ZZ99 ONE")}));
     env.state->MileageTable->AppendMileage(
-        {QStringLiteral("ZZ99 ONE"), day(2026, 6, 1), 900, 20, 1.4});
+        {QStringLiteral("ZZ99 ONE"), Day(2026, 6, 1), 900, 20, 1.4});
 }
 
 void TestDataCommands::restoreCancelledChangesNothing_data()
@@ -818,9 +801,9 @@ void TestDataCommands::restoreCancelledChangesNothing()
         else if (step == QLatin1String("escape"))
             QTest::keyClick(confirm, Qt::Key_Escape);
         else
-            QTest::mouseClick(child<QPushButton>(confirm, "CancelButton"), Qt::LeftButton);
+            QTest::mouseClick(Child<QPushButton>(confirm, "CancelButton"), Qt::LeftButton);
         QTest::qWait(0); // a summary finishing after a cancel must not bring the dialog back
-        flushDeletes();
+        FlushDeletes();
         QVERIFY(!env.dialog<dlgRestore>());
     }
     QCOMPARE(env.messages.shown.size(), step == QLatin1String("itself") ? 1 : 0);
@@ -842,9 +825,9 @@ void TestDataCommands::restoredLogThatCannotBeOpenedLeavesTheProgramRunning()
         if (stage == dlgRestore::Stage::Done)
             writeFile(env.storePath(), QByteArray("not a store\n").repeated(200));
     });
-    QTest::mouseClick(child<QPushButton>(confirm, "RestoreButton"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(confirm, "RestoreButton"), Qt::LeftButton);
     QVERIFY(reaches(confirm, dlgRestore::Stage::Done));
-    flushDeletes();
+    FlushDeletes();
 
     QCOMPARE(env.messages.shown.size(), 1);
     const QString text = env.messages.lastText();
@@ -874,9 +857,9 @@ void TestDataCommands::importProposesTheLogsVehicleAndFilesUnderTheChosenOne()
     auto* preview = env.dialog<dlgImport>();
     QVERIFY(reaches(preview, dlgImport::Stage::Preview));
     QCOMPARE(previewRows(preview, {1, 6}), QStringList{QStringLiteral("AB12 CDE=1/ab12cde")});
-    QVERIFY(child<QLabel>(preview, "lblConversions")->text().contains("filed under AB12 CDE"));
+    QVERIFY(Child<QLabel>(preview, "lblConversions")->text().contains("filed under AB12 CDE"));
 
-    auto* view = child<QTableView>(preview, "tblVehicles");
+    auto* view = Child<QTableView>(preview, "tblVehicles");
     const QModelIndex vehicle = view->model()->index(0, ImportPlanModel::VehicleColumn);
     view->setCurrentIndex(vehicle);
     view->edit(vehicle);
@@ -893,7 +876,7 @@ void TestDataCommands::importProposesTheLogsVehicleAndFilesUnderTheChosenOne()
     QVERIFY(reaches(preview, dlgImport::Stage::Preview));
     QCOMPARE(previewRows(preview, {1, 6}), QStringList{QStringLiteral("ZZ99 ONE=1/ab12cde")});
 
-    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
     QVERIFY(reaches(preview, dlgImport::Stage::Done));
     QCOMPARE(env.state->LogDatabase->LatestMileage(QStringLiteral("ZZ99 ONE"))->CurrentMileage,
              101200.0);
@@ -915,7 +898,7 @@ void TestDataCommands::importAfterTheLogChangedShowsTheNewPlan()
     env.state->MileageTable->AppendMileage({QStringLiteral("AB12 CDE"),
                                             QDateTime(QDate(2026, 4, 20), QTime(8, 15), Qt::UTC),
                                             101200, 45, 4.5 / 3.785411784});
-    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
     QVERIFY(reaches(preview, dlgImport::Stage::Importing));
     QVERIFY(reaches(preview, dlgImport::Stage::Preview));
     QVERIFY(labelText(preview, "lblStatus").startsWith("The log changed since this preview"));
@@ -924,7 +907,7 @@ void TestDataCommands::importAfterTheLogChangedShowsTheNewPlan()
              (QStringList{QStringLiteral("AB12 CDE=0/1"), QStringLiteral("Van (new)=2/0")}));
     QVERIFY(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("Van")).isEmpty());
 
-    QTest::mouseClick(child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(preview, "ImportButton"), Qt::LeftButton);
     QVERIFY(reaches(preview, dlgImport::Stage::Done));
     QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 4);
     QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("Van")).size(), 2);

@@ -29,11 +29,6 @@ namespace {
 
 const QString Reg = QStringLiteral("AB12 CDE");
 
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // AB12 CDE with four readings and two receipts, AB12CDE (the same car, filed apart by an
 // import) with two later readings, and ZZ99 ONE with one reading; the main window on the store.
 struct Env : TestPlatform
@@ -127,7 +122,7 @@ class TestHistory : public QObject
 
 private slots:
     void initTestCase() { PinTestEnvironment(); }
-    void cleanup() { flushDeletes(); }
+    void cleanup() { FlushDeletes(); }
 
     void opensOnceAndFollowsTheVehicleShown();
     void editAnOldTypo();
@@ -183,7 +178,7 @@ void TestHistory::editAnOldTypo()
 
     fillReading(edit, "10/02/2026", "10500", "45", "0.8");
     QTest::mouseClick(Child<QPushButton>(edit, "OKButton"), Qt::LeftButton);
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!history->findChild<dlgEditReading*>());
     QVERIFY(env.messages.shown.isEmpty());
     QCOMPARE(env.readings(Reg), (QList<double>{10000, 10500, 10800, 11200}));

@@ -3,6 +3,7 @@
 #include "Startup.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
+#include "WindowTesting.h"
 #include "frmMain.h"
 
 #include <QAccessible>
@@ -18,13 +19,9 @@
 #include <QToolButton>
 #include <QtTest>
 #include <functional>
+#include <optional>
 
 namespace {
-
-QDateTime day(int y, int m, int d)
-{
-    return AtMidnight(QDate(y, m, d));
-}
 
 VehicleRow vehicle(const QString& registration)
 {
@@ -34,23 +31,15 @@ VehicleRow vehicle(const QString& registration)
     v.Model = QStringLiteral("Focus");
     v.Fuel = QStringLiteral("Petrol");
     v.EngineCapacity = 1596;
-    v.RegistrationDate = day(2019, 3, 1);
-    v.PurchaseDate = day(2020, 4, 15);
+    v.RegistrationDate = Day(2019, 3, 1);
+    v.PurchaseDate = Day(2020, 4, 15);
     return v;
 }
 
 void store(SharedState& state, const VehicleRow& v, double reading = 1000)
 {
     state.VehicleDetailsTable->AppendVehicle(
-        v, MileageRow{v.Registration, day(2026, 1, 10), reading, 0, 0});
-}
-
-template <typename T> T* child(QObject* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no %s", name);
-    return found;
+        v, MileageRow{v.Registration, Day(2026, 1, 10), reading, 0, 0});
 }
 
 QRect twips(int left, int top, int width, int height)
@@ -68,11 +57,6 @@ int openWindows(const QString& name)
     return count;
 }
 
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // Runs action on the modal dialog as soon as the event loop of its exec() runs.
 void whenModal(std::function<void(QWidget*)> action)
 {
@@ -88,6 +72,19 @@ void whenModal(std::function<void(QWidget*)> action)
 struct Env : TestPlatform
 {
     Env() { state->SplashMilliseconds = 0; }
+
+    // The main window, loaded and shown as start-up does, after storing the vehicles.
+    frmMain& loaded(std::initializer_list<VehicleRow> vehicles)
+    {
+        for (const VehicleRow& v : vehicles)
+            store(*state, v);
+        window.emplace(*state);
+        window->Form_Load();
+        window->show();
+        return *window;
+    }
+
+    std::optional<frmMain> window; // closed before the store
 };
 
 const char* const DetailBoxes[] = {"txtRegistrationDate", "txtPurchaseDate", "txtMake", "txtModel",
@@ -198,7 +195,7 @@ void TestMainWindow::toolbarHasThreePictureButtons()
 {
     Env env;
     frmMain window(*env.state);
-    auto* toolbar = child<QToolBar>(&window, "Toolbar1");
+    auto* toolbar = Child<QToolBar>(&window, "Toolbar1");
     QCOMPARE(toolbar->parentWidget(), window.centralWidget());
     QCOMPARE(toolbar->geometry(), QRect(0, 0, 774, 34));
     QCOMPARE(toolbar->iconSize(), QSize(24, 24));
@@ -221,18 +218,18 @@ void TestMainWindow::controlsStandWhereDocumented()
     Env env;
     frmMain window(*env.state);
     QWidget* client = window.centralWidget();
-    auto* list = child<QComboBox>(&window, "cmbVehicleReg");
+    auto* list = Child<QComboBox>(&window, "cmbVehicleReg");
     QCOMPARE(list->parentWidget(), client);
     QVERIFY(!list->isEditable());
     QCOMPARE(list->pos(), QPoint(40, 40));
     QCOMPARE(list->width(), 201);
 
-    auto* label1 = child<QLabel>(&window, "Label1");
+    auto* label1 = Child<QLabel>(&window, "Label1");
     QCOMPARE(label1->geometry(), twips(4200, 600, 1695, 375));
     QCOMPARE(label1->text(), QStringLiteral("Current Mileage"));
     QCOMPARE(label1->font().pointSizeF(), 9.75);
 
-    auto* current = child<QLabel>(&window, "lblCurrentMileage");
+    auto* current = Child<QLabel>(&window, "lblCurrentMileage");
     QCOMPARE(current->parentWidget(), client);
     QCOMPARE(current->geometry(), twips(6000, 480, 1335, 495));
     QCOMPARE(current->text(), QStringLiteral("999999"));
@@ -242,10 +239,10 @@ void TestMainWindow::controlsStandWhereDocumented()
     QVERIFY(current->alignment() & Qt::AlignRight);
     QCOMPARE(current->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 
-    auto* details = child<QGroupBox>(&window, "frameVehicleDetails");
+    auto* details = Child<QGroupBox>(&window, "frameVehicleDetails");
     QCOMPARE(details->title(), QStringLiteral("Vehicle Details"));
     QCOMPARE(details->geometry(), twips(480, 1200, 5175, 2655));
-    auto* stats = child<QGroupBox>(&window, "frmMileageStats");
+    auto* stats = Child<QGroupBox>(&window, "frmMileageStats");
     QCOMPARE(stats->title(), QStringLiteral("Vehicle Statistics"));
     QCOMPARE(stats->geometry(), twips(5880, 1200, 5175, 2655));
 
@@ -264,18 +261,18 @@ void TestMainWindow::controlsStandWhereDocumented()
         {"lblFuel", "Fuel Type", "txtFuel", 2880, 3840, 840},
     };
     for (const auto& row : rows) {
-        auto* caption = child<QLabel>(details, row.caption);
-        auto* box = child<QLineEdit>(details, row.box);
+        auto* caption = Child<QLabel>(details, row.caption);
+        auto* box = Child<QLineEdit>(details, row.box);
         QCOMPARE(caption->text(), QString::fromLatin1(row.text));
         QCOMPARE(caption->pos(), twips(row.captionLeft, row.top, 0, 0).topLeft());
         QCOMPARE(box->geometry(), twips(row.boxLeft, row.top, 1095, 285));
     }
-    auto* confirmLabel = child<QLabel>(details, "lblConfirmChanges");
+    auto* confirmLabel = Child<QLabel>(details, "lblConfirmChanges");
     QCOMPARE(confirmLabel->text(), QStringLiteral("Confirm Changes to Vehicle Details?"));
     QCOMPARE(confirmLabel->pos(), twips(2880, 1320, 0, 0).topLeft());
     QCOMPARE(confirmLabel->width(), 145);
-    auto* confirm = child<QPushButton>(details, "cmdConfirm");
-    auto* cancel = child<QPushButton>(details, "cmdCancel");
+    auto* confirm = Child<QPushButton>(details, "cmdConfirm");
+    auto* cancel = Child<QPushButton>(details, "cmdCancel");
     QCOMPARE(confirm->text(), QStringLiteral("Confirm Changes"));
     QCOMPARE(cancel->text(), QStringLiteral("Cancel Changes"));
     QCOMPARE(confirm->size(), twips(0, 0, 855, 495).size());
@@ -289,11 +286,11 @@ void TestMainWindow::statisticsFrameHoldsItsLabels()
 {
     Env env;
     frmMain window(*env.state);
-    auto* stats = child<QGroupBox>(&window, "frmMileageStats");
-    QCOMPARE(child<QLabel>(stats, "lblToDate")->geometry(), twips(1920, 240, 855, 255));
-    QCOMPARE(child<QLabel>(stats, "lblToDate")->text(), QStringLiteral("To Date"));
-    QCOMPARE(child<QLabel>(stats, "lblCurrentYear")->geometry(), twips(3360, 240, 1095, 255));
-    QCOMPARE(child<QLabel>(stats, "lblCurrentYear")->text(), QStringLiteral("Current Year"));
+    auto* stats = Child<QGroupBox>(&window, "frmMileageStats");
+    QCOMPARE(Child<QLabel>(stats, "lblToDate")->geometry(), twips(1920, 240, 855, 255));
+    QCOMPARE(Child<QLabel>(stats, "lblToDate")->text(), QStringLiteral("To Date"));
+    QCOMPARE(Child<QLabel>(stats, "lblCurrentYear")->geometry(), twips(3360, 240, 1095, 255));
+    QCOMPARE(Child<QLabel>(stats, "lblCurrentYear")->text(), QStringLiteral("Current Year"));
     const struct
     {
         int top;
@@ -308,19 +305,19 @@ void TestMainWindow::statisticsFrameHoldsItsLabels()
         {2280, "lblTotalCostincL", "(inc. Maint.)", "lblCostinc", "lblCostincDate"},
     };
     for (const auto& row : rows) {
-        auto* caption = child<QLabel>(stats, row.caption);
+        auto* caption = Child<QLabel>(stats, row.caption);
         QCOMPARE(caption->text(), QString::fromLatin1(row.text));
         QCOMPARE(caption->pos(), twips(120, row.top, 0, 0).topLeft());
         for (const auto& [name, left] : {std::pair{row.toDate, 1920}, std::pair{row.year, 3600}}) {
-            auto* value = child<QLabel>(stats, name);
+            auto* value = Child<QLabel>(stats, name);
             QCOMPARE(value->geometry(), twips(left, row.top, 855, 255));
             QCOMPARE(value->text(), QStringLiteral("Label2"));
             QVERIFY(value->alignment() & Qt::AlignRight);
         }
     }
     for (const char* inc : {"lblCostPerincL", "lblTotalCostincL"}) {
-        QCOMPARE(child<QLabel>(stats, inc)->width(), twips(0, 0, 1095, 0).width());
-        QVERIFY(child<QLabel>(stats, inc)->alignment() & Qt::AlignRight);
+        QCOMPARE(Child<QLabel>(stats, inc)->width(), twips(0, 0, 1095, 0).width());
+        QVERIFY(Child<QLabel>(stats, inc)->alignment() & Qt::AlignRight);
     }
 }
 
@@ -331,7 +328,7 @@ void TestMainWindow::focusOrder()
     // The confirm buttons are hidden until a box changes: show them for the walk.
     window.ShowConfirmChanges(true);
     QStringList order;
-    QWidget* start = child<QWidget>(&window, "cmbVehicleReg");
+    QWidget* start = Child<QWidget>(&window, "cmbVehicleReg");
     QWidget* w = start;
     do {
         if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&window))
@@ -357,24 +354,21 @@ void TestMainWindow::captionsAreTheBoxesBuddies()
         {"lblEngineCapacity", "txtEngineCapacity"},
         {"lblFuel", "txtFuel"}};
     for (const auto& [label, box] : pairs) {
-        auto* caption = child<QLabel>(&window, label);
-        QCOMPARE(caption->buddy(), child<QWidget>(&window, box));
+        auto* caption = Child<QLabel>(&window, label);
+        QCOMPARE(caption->buddy(), Child<QWidget>(&window, box));
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(caption->buddy());
         QVERIFY(accessible);
         QCOMPARE(accessible->text(QAccessible::Name), caption->text());
     }
     QAccessibleInterface* list =
-        QAccessible::queryAccessibleInterface(child<QWidget>(&window, "cmbVehicleReg"));
+        QAccessible::queryAccessibleInterface(Child<QWidget>(&window, "cmbVehicleReg"));
     QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Vehicle Registration"));
 }
 
 void TestMainWindow::nothingMovesOnResize()
 {
     Env env;
-    store(*env.state, vehicle(QStringLiteral("AB12 CDE")));
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
+    frmMain& window = env.loaded({vehicle(QStringLiteral("AB12 CDE"))});
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QMap<QString, QRect> before;
     for (QWidget* w : window.centralWidget()->findChildren<QWidget*>())
@@ -387,9 +381,9 @@ void TestMainWindow::nothingMovesOnResize()
     for (auto it = before.cbegin(); it != before.cend(); ++it) {
         if (it.key() == QStringLiteral("Toolbar1"))
             continue; // the toolbar spans the client area's width
-        QCOMPARE(child<QWidget>(&window, qPrintable(it.key()))->geometry(), it.value());
+        QCOMPARE(Child<QWidget>(&window, qPrintable(it.key()))->geometry(), it.value());
     }
-    QCOMPARE(child<QWidget>(&window, "Toolbar1")->geometry(), QRect(0, 0, 500, 34));
+    QCOMPARE(Child<QWidget>(&window, "Toolbar1")->geometry(), QRect(0, 0, 500, 34));
     window.close();
 }
 
@@ -405,7 +399,7 @@ void TestMainWindow::loadFillsTheListAscendingAndShowsTheFirst()
     frmMain window(*env.state);
     window.Form_Load();
 
-    auto* list = child<QComboBox>(&window, "cmbVehicleReg");
+    auto* list = Child<QComboBox>(&window, "cmbVehicleReg");
     QCOMPARE(list->count(), 3);
     QCOMPARE(list->itemText(0), QStringLiteral("C1 CCC"));
     QCOMPARE(list->itemText(1), QStringLiteral("M3 MMM"));
@@ -413,18 +407,18 @@ void TestMainWindow::loadFillsTheListAscendingAndShowsTheFirst()
     QCOMPARE(list->currentText(), QStringLiteral("C1 CCC"));
     QCOMPARE(env.state->CurrentRegistration, QStringLiteral("C1 CCC"));
     QVERIFY(!env.state->FirstRunCancelled);
-    QCOMPARE(child<QLineEdit>(&window, "txtMake")->text(), QStringLiteral("Austin"));
-    QCOMPARE(child<QLineEdit>(&window, "txtModel")->text(), QStringLiteral("Focus"));
-    QCOMPARE(child<QLineEdit>(&window, "txtFuel")->text(), QStringLiteral("Petrol"));
-    QCOMPARE(child<QLineEdit>(&window, "txtEngineCapacity")->text(), QStringLiteral("998.5"));
-    QCOMPARE(child<QLineEdit>(&window, "txtRegistrationDate")->text(),
+    QCOMPARE(Child<QLineEdit>(&window, "txtMake")->text(), QStringLiteral("Austin"));
+    QCOMPARE(Child<QLineEdit>(&window, "txtModel")->text(), QStringLiteral("Focus"));
+    QCOMPARE(Child<QLineEdit>(&window, "txtFuel")->text(), QStringLiteral("Petrol"));
+    QCOMPARE(Child<QLineEdit>(&window, "txtEngineCapacity")->text(), QStringLiteral("998.5"));
+    QCOMPARE(Child<QLineEdit>(&window, "txtRegistrationDate")->text(),
              QStringLiteral("01/03/2019"));
-    QCOMPARE(child<QLineEdit>(&window, "txtPurchaseDate")->text(), QStringLiteral("15/04/2020"));
+    QCOMPARE(Child<QLineEdit>(&window, "txtPurchaseDate")->text(), QStringLiteral("15/04/2020"));
     for (const char* name : {"lblConfirmChanges", "cmdConfirm", "cmdCancel"})
-        QVERIFY(child<QWidget>(&window, name)->isHidden());
-    QCOMPARE(child<QLabel>(&window, "lblMilesL")->text(), QStringLiteral("Miles Travelled"));
-    QCOMPARE(child<QLabel>(&window, "lblCostPerL")->text(), QStringLiteral("Cost per Mile"));
-    QCOMPARE(child<QLabel>(&window, "Label1")->text(), QStringLiteral("Current Miles"));
+        QVERIFY(Child<QWidget>(&window, name)->isHidden());
+    QCOMPARE(Child<QLabel>(&window, "lblMilesL")->text(), QStringLiteral("Miles Travelled"));
+    QCOMPARE(Child<QLabel>(&window, "lblCostPerL")->text(), QStringLiteral("Cost per Mile"));
+    QCOMPARE(Child<QLabel>(&window, "Label1")->text(), QStringLiteral("Current Miles"));
     QVERIFY(env.messages.shown.isEmpty());
 }
 
@@ -435,12 +429,12 @@ void TestMainWindow::kilometreRewordsTheThreeCaptions()
     env.state->DistanceUnit = QStringLiteral("Kilometre");
     frmMain window(*env.state);
     window.Form_Load();
-    QCOMPARE(child<QLabel>(&window, "lblMilesL")->text(), QStringLiteral("Kilometres Travelled"));
-    QCOMPARE(child<QLabel>(&window, "lblCostPerL")->text(), QStringLiteral("Cost per Kilometre"));
-    QCOMPARE(child<QLabel>(&window, "Label1")->text(), QStringLiteral("Current Kilometres"));
-    QCOMPARE(child<QLabel>(&window, "lblMilesPeGallon")->text(),
+    QCOMPARE(Child<QLabel>(&window, "lblMilesL")->text(), QStringLiteral("Kilometres Travelled"));
+    QCOMPARE(Child<QLabel>(&window, "lblCostPerL")->text(), QStringLiteral("Cost per Kilometre"));
+    QCOMPARE(Child<QLabel>(&window, "Label1")->text(), QStringLiteral("Current Kilometres"));
+    QCOMPARE(Child<QLabel>(&window, "lblMilesPeGallon")->text(),
              QStringLiteral("Miles Per Gallon"));
-    QCOMPARE(child<QLabel>(&window, "lblMilesPeLitre")->text(), QStringLiteral("Miles Per Litre"));
+    QCOMPARE(Child<QLabel>(&window, "lblMilesPeLitre")->text(), QStringLiteral("Miles Per Litre"));
 }
 
 namespace {
@@ -456,9 +450,9 @@ VehicleRow notGiven()
 
 bool confirmShown(QWidget* window)
 {
-    const bool label = !child<QWidget>(window, "lblConfirmChanges")->isHidden();
-    const bool confirm = !child<QWidget>(window, "cmdConfirm")->isHidden();
-    const bool cancel = !child<QWidget>(window, "cmdCancel")->isHidden();
+    const bool label = !Child<QWidget>(window, "lblConfirmChanges")->isHidden();
+    const bool confirm = !Child<QWidget>(window, "cmdConfirm")->isHidden();
+    const bool cancel = !Child<QWidget>(window, "cmdCancel")->isHidden();
     if (label != confirm || confirm != cancel)
         qFatal("the confirm controls are not shown together");
     return label;
@@ -472,10 +466,10 @@ void TestMainWindow::notGivenValuesShowEmptyBoxes()
     store(*env.state, notGiven());
     frmMain window(*env.state);
     window.Form_Load();
-    QCOMPARE(child<QLineEdit>(&window, "txtRegistrationDate")->text(), QString());
-    QCOMPARE(child<QLineEdit>(&window, "txtPurchaseDate")->text(), QString());
-    QCOMPARE(child<QLineEdit>(&window, "txtEngineCapacity")->text(), QString());
-    QCOMPARE(child<QLineEdit>(&window, "txtMake")->text(), QStringLiteral("Ford"));
+    QCOMPARE(Child<QLineEdit>(&window, "txtRegistrationDate")->text(), QString());
+    QCOMPARE(Child<QLineEdit>(&window, "txtPurchaseDate")->text(), QString());
+    QCOMPARE(Child<QLineEdit>(&window, "txtEngineCapacity")->text(), QString());
+    QCOMPARE(Child<QLineEdit>(&window, "txtMake")->text(), QStringLiteral("Ford"));
     QVERIFY(!confirmShown(&window));
 }
 
@@ -490,12 +484,9 @@ void TestMainWindow::typingInAnyBoxShowsTheConfirmControls()
 {
     QFETCH(QString, box);
     Env env;
-    store(*env.state, notGiven());
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
+    frmMain& window = env.loaded({notGiven()});
     QVERIFY(!confirmShown(&window));
-    QTest::keyClicks(child<QLineEdit>(&window, qPrintable(box)), QStringLiteral("9"));
+    QTest::keyClicks(Child<QLineEdit>(&window, qPrintable(box)), QStringLiteral("9"));
     QVERIFY(confirmShown(&window));
     window.close();
 }
@@ -503,21 +494,18 @@ void TestMainWindow::typingInAnyBoxShowsTheConfirmControls()
 void TestMainWindow::cancelChangesRestoresTheStoredValues()
 {
     Env env;
-    store(*env.state, notGiven());
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
-    auto* make = child<QLineEdit>(&window, "txtMake");
-    auto* capacity = child<QLineEdit>(&window, "txtEngineCapacity");
+    frmMain& window = env.loaded({notGiven()});
+    auto* make = Child<QLineEdit>(&window, "txtMake");
+    auto* capacity = Child<QLineEdit>(&window, "txtEngineCapacity");
     make->selectAll();
     QTest::keyClicks(make, QStringLiteral("Vauxhall"));
     QTest::keyClicks(capacity, QStringLiteral("1200"));
-    QTest::keyClicks(child<QLineEdit>(&window, "txtPurchaseDate"), QStringLiteral("01/01/2020"));
+    QTest::keyClicks(Child<QLineEdit>(&window, "txtPurchaseDate"), QStringLiteral("01/01/2020"));
     QVERIFY(confirmShown(&window));
-    QTest::mouseClick(child<QPushButton>(&window, "cmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(&window, "cmdCancel"), Qt::LeftButton);
     QCOMPARE(make->text(), QStringLiteral("Ford"));
     QCOMPARE(capacity->text(), QString());
-    QCOMPARE(child<QLineEdit>(&window, "txtPurchaseDate")->text(), QString());
+    QCOMPARE(Child<QLineEdit>(&window, "txtPurchaseDate")->text(), QString());
     QVERIFY(!confirmShown(&window));
     QCOMPARE(env.state->LogDatabase->FindVehicle(QStringLiteral("ND01 NOT"))->Make,
              QStringLiteral("Ford"));
@@ -535,11 +523,11 @@ void TestMainWindow::pickingAnotherVehicleDiscardsTheChange()
     frmMain window(*env.state);
     window.Form_Load();
     window.show();
-    auto* make = child<QLineEdit>(&window, "txtMake");
+    auto* make = Child<QLineEdit>(&window, "txtMake");
     make->selectAll();
     QTest::keyClicks(make, QStringLiteral("Changed"));
     QVERIFY(confirmShown(&window));
-    auto* list = child<QComboBox>(&window, "cmbVehicleReg");
+    auto* list = Child<QComboBox>(&window, "cmbVehicleReg");
     QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(list->currentText(), QStringLiteral("B2 BBB"));
     QCOMPARE(env.state->CurrentRegistration, QStringLiteral("B2 BBB"));
@@ -553,12 +541,9 @@ void TestMainWindow::pickingAnotherVehicleDiscardsTheChange()
 void TestMainWindow::confirmStoresTheSixBoxes()
 {
     Env env;
-    store(*env.state, notGiven());
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
+    frmMain& window = env.loaded({notGiven()});
     const auto type = [&](const char* name, const QString& text) {
-        auto* box = child<QLineEdit>(&window, name);
+        auto* box = Child<QLineEdit>(&window, name);
         box->selectAll();
         QTest::keyClicks(box, text);
     };
@@ -566,15 +551,15 @@ void TestMainWindow::confirmStoresTheSixBoxes()
     type("txtPurchaseDate", QStringLiteral("03/04/2021 10:30"));
     type("txtMake", QStringLiteral("Vauxhall"));
     type("txtModel", QString());
-    child<QLineEdit>(&window, "txtModel")->clear();
+    Child<QLineEdit>(&window, "txtModel")->clear();
     type("txtEngineCapacity", QStringLiteral("-1,400.5"));
     type("txtFuel", QStringLiteral("Diesel"));
-    QTest::mouseClick(child<QPushButton>(&window, "cmdConfirm"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(&window, "cmdConfirm"), Qt::LeftButton);
     QVERIFY2(env.messages.shown.isEmpty(), qPrintable(env.messages.lastText()));
     QVERIFY(!confirmShown(&window));
     const VehicleRow stored = *env.state->LogDatabase->FindVehicle(QStringLiteral("ND01 NOT"));
     // A future date and a negative capacity are accepted here, unlike in Add New Vehicle.
-    QCOMPARE(stored.RegistrationDate, day(2031, 3, 2));
+    QCOMPARE(stored.RegistrationDate, Day(2031, 3, 2));
     QCOMPARE(stored.PurchaseDate, QDateTime(QDate(2021, 4, 3), QTime(10, 30), Qt::UTC));
     QCOMPARE(stored.Make, QStringLiteral("Vauxhall"));
     QCOMPARE(stored.Model, QString());
@@ -587,17 +572,14 @@ void TestMainWindow::confirmStoresTheSixBoxes()
 void TestMainWindow::confirmWithEmptiedBoxesStoresNotGiven()
 {
     Env env;
-    store(*env.state, vehicle(QStringLiteral("AB12 CDE")));
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
+    frmMain& window = env.loaded({vehicle(QStringLiteral("AB12 CDE"))});
     for (const char* name : {"txtRegistrationDate", "txtPurchaseDate", "txtEngineCapacity"}) {
-        auto* box = child<QLineEdit>(&window, name);
+        auto* box = Child<QLineEdit>(&window, name);
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Delete);
         QCOMPARE(box->text(), QString());
     }
-    QTest::mouseClick(child<QPushButton>(&window, "cmdConfirm"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(&window, "cmdConfirm"), Qt::LeftButton);
     QVERIFY(env.messages.shown.isEmpty());
     QVERIFY(!confirmShown(&window));
     const VehicleRow stored = *env.state->LogDatabase->FindVehicle(QStringLiteral("AB12 CDE"));
@@ -607,7 +589,7 @@ void TestMainWindow::confirmWithEmptiedBoxesStoresNotGiven()
     // Shown again, the stored values read back as the same empty boxes.
     window.cmdCancel_Click();
     for (const char* name : {"txtRegistrationDate", "txtPurchaseDate", "txtEngineCapacity"})
-        QCOMPARE(child<QLineEdit>(&window, name)->text(), QString());
+        QCOMPARE(Child<QLineEdit>(&window, name)->text(), QString());
     window.close();
 }
 
@@ -635,17 +617,14 @@ void TestMainWindow::confirmRefusesBadEntries()
     QFETCH(QString, text);
     QFETCH(QString, message);
     Env env;
-    store(*env.state, vehicle(QStringLiteral("AB12 CDE")));
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
-    auto* make = child<QLineEdit>(&window, "txtMake");
+    frmMain& window = env.loaded({vehicle(QStringLiteral("AB12 CDE"))});
+    auto* make = Child<QLineEdit>(&window, "txtMake");
     make->selectAll();
     QTest::keyClicks(make, QStringLiteral("Changed"));
-    auto* bad = child<QLineEdit>(&window, qPrintable(box));
+    auto* bad = Child<QLineEdit>(&window, qPrintable(box));
     bad->selectAll();
     QTest::keyClicks(bad, text);
-    QTest::mouseClick(child<QPushButton>(&window, "cmdConfirm"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(&window, "cmdConfirm"), Qt::LeftButton);
     QCOMPARE(env.messages.shown.size(), 1);
     QCOMPARE(env.messages.shown[0].text, message);
     QCOMPARE(env.messages.shown[0].title, QStringLiteral("Entry Error"));
@@ -653,8 +632,8 @@ void TestMainWindow::confirmRefusesBadEntries()
     // Nothing of the change is stored; the typed text stays and the controls stay shown.
     const VehicleRow stored = *env.state->LogDatabase->FindVehicle(QStringLiteral("AB12 CDE"));
     QCOMPARE(stored.Make, QStringLiteral("Ford"));
-    QCOMPARE(stored.RegistrationDate, day(2019, 3, 1));
-    QCOMPARE(stored.PurchaseDate, day(2020, 4, 15));
+    QCOMPARE(stored.RegistrationDate, Day(2019, 3, 1));
+    QCOMPARE(stored.PurchaseDate, Day(2020, 4, 15));
     QCOMPARE(stored.EngineCapacity, 1596.0);
     QCOMPARE(bad->text(), text);
     QCOMPARE(make->text(), QStringLiteral("Changed"));
@@ -669,7 +648,7 @@ void TestMainWindow::emptyStoreCancelledEndsSilently()
     QString shownTitle;
     whenModal([&](QWidget* dialog) {
         shownTitle = dialog->objectName();
-        QTest::mouseClick(child<QPushButton>(dialog, "CancelButton"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(dialog, "CancelButton"), Qt::LeftButton);
     });
     const StartupResult result = Main(*env.state);
     QCOMPARE(shownTitle, QStringLiteral("dlgAddVehicleFIRST"));
@@ -678,7 +657,7 @@ void TestMainWindow::emptyStoreCancelledEndsSilently()
     QVERIFY(env.state->FirstRunCancelled);
     QVERIFY(env.messages.shown.isEmpty());
     QVERIFY(!env.state->StoreOpen());
-    flushDeletes();
+    FlushDeletes();
     QCOMPARE(openWindows(QStringLiteral("frmMain")), 0);
     QCOMPARE(openWindows(QStringLiteral("dlgAddVehicleFIRST")), 0);
 }
@@ -689,19 +668,19 @@ void TestMainWindow::emptyStoreFirstVehicleShowsInTheWindow()
     env.state->CloseStore();
     whenModal([&](QWidget* dialog) {
         QCOMPARE(dialog->objectName(), QStringLiteral("dlgAddVehicleFIRST"));
-        QTest::keyClicks(child<QLineEdit>(dialog, "txtVehicleReg"), QStringLiteral("FR57 RUN"));
-        QTest::keyClicks(child<QLineEdit>(dialog, "txtMake"), QStringLiteral("Skoda"));
-        QTest::mouseClick(child<QPushButton>(dialog, "OKButton"), Qt::LeftButton);
+        QTest::keyClicks(Child<QLineEdit>(dialog, "txtVehicleReg"), QStringLiteral("FR57 RUN"));
+        QTest::keyClicks(Child<QLineEdit>(dialog, "txtMake"), QStringLiteral("Skoda"));
+        QTest::mouseClick(Child<QPushButton>(dialog, "OKButton"), Qt::LeftButton);
     });
     const StartupResult result = Main(*env.state);
     QVERIFY(result.window);
     QVERIFY(result.window->isVisible());
     QVERIFY(!env.state->FirstRunCancelled);
     QVERIFY(env.messages.shown.isEmpty());
-    auto* list = child<QComboBox>(result.window.get(), "cmbVehicleReg");
+    auto* list = Child<QComboBox>(result.window.get(), "cmbVehicleReg");
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->currentText(), QStringLiteral("FR57 RUN"));
-    QCOMPARE(child<QLineEdit>(result.window.get(), "txtMake")->text(), QStringLiteral("Skoda"));
+    QCOMPARE(Child<QLineEdit>(result.window.get(), "txtMake")->text(), QStringLiteral("Skoda"));
     QVERIFY(!confirmShown(result.window.get()));
     result.window->close();
     QVERIFY(!env.state->StoreOpen());
@@ -710,31 +689,28 @@ void TestMainWindow::emptyStoreFirstVehicleShowsInTheWindow()
 void TestMainWindow::addedVehicleJoinsTheListInOrder()
 {
     Env env;
-    store(*env.state, vehicle(QStringLiteral("BB22 BBB")));
-    store(*env.state, vehicle(QStringLiteral("DD44 DDD")));
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
-    auto* list = child<QComboBox>(&window, "cmbVehicleReg");
+    frmMain& window =
+        env.loaded({vehicle(QStringLiteral("BB22 BBB")), vehicle(QStringLiteral("DD44 DDD"))});
+    auto* list = Child<QComboBox>(&window, "cmbVehicleReg");
     list->setCurrentIndex(1);
     window.cmbVehicleReg_Click();
     QCOMPARE(env.state->CurrentRegistration, QStringLiteral("DD44 DDD"));
 
     const auto add = [&](const QString& registration, const QString& make) {
         window.Add_New_Vehicle_Click();
-        QWidget* dialog = child<QWidget>(&window, "dlgAddVehicle");
-        QTest::keyClicks(child<QLineEdit>(dialog, "txtVehicleReg"), registration);
-        QTest::keyClicks(child<QLineEdit>(dialog, "txtMake"), make);
-        QTest::mouseClick(child<QPushButton>(dialog, "OKButton"), Qt::LeftButton);
+        QWidget* dialog = Child<QWidget>(&window, "dlgAddVehicle");
+        QTest::keyClicks(Child<QLineEdit>(dialog, "txtVehicleReg"), registration);
+        QTest::keyClicks(Child<QLineEdit>(dialog, "txtMake"), make);
+        QTest::mouseClick(Child<QPushButton>(dialog, "OKButton"), Qt::LeftButton);
         QVERIFY(!dialog->isVisible());
-        flushDeletes();
+        FlushDeletes();
     };
     add(QStringLiteral("ZZ99 ZZZ"), QStringLiteral("Zastava"));
     QCOMPARE(list->count(), 3);
     QCOMPARE(list->itemText(2), QStringLiteral("ZZ99 ZZZ"));
     QCOMPARE(list->currentText(), QStringLiteral("BB22 BBB"));
     QCOMPARE(env.state->CurrentRegistration, QStringLiteral("BB22 BBB"));
-    QCOMPARE(child<QLineEdit>(&window, "txtMake")->text(), QStringLiteral("Ford"));
+    QCOMPARE(Child<QLineEdit>(&window, "txtMake")->text(), QStringLiteral("Ford"));
 
     add(QStringLiteral("CC33 CCC"), QStringLiteral("Citroen"));
     QStringList items;
@@ -746,7 +722,7 @@ void TestMainWindow::addedVehicleJoinsTheListInOrder()
     add(QStringLiteral("AA11 AAA"), QStringLiteral("Alfa"));
     QCOMPARE(list->count(), 5);
     QCOMPARE(list->currentText(), QStringLiteral("AA11 AAA"));
-    QCOMPARE(child<QLineEdit>(&window, "txtMake")->text(), QStringLiteral("Alfa"));
+    QCOMPARE(Child<QLineEdit>(&window, "txtMake")->text(), QStringLiteral("Alfa"));
     QVERIFY(!confirmShown(&window));
     QVERIFY(env.messages.shown.isEmpty());
     window.close();
@@ -755,31 +731,28 @@ void TestMainWindow::addedVehicleJoinsTheListInOrder()
 void TestMainWindow::eachWindowOpensOnce()
 {
     Env env;
-    store(*env.state, vehicle(QStringLiteral("AB12 CDE")));
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
+    frmMain& window = env.loaded({vehicle(QStringLiteral("AB12 CDE"))});
     for (const auto& [item, name] : {std::pair{"Record_Mileage", "dlgEnterMileage"},
                                      std::pair{"Record_Maintenance", "dlgEnterMaintenance"},
                                      std::pair{"Add_New_Vehicle", "dlgAddVehicle"}}) {
-        QAction* action = child<QAction>(&window, item);
+        QAction* action = Child<QAction>(&window, item);
         action->trigger();
         QCOMPARE(openWindows(QString::fromLatin1(name)), 1);
-        QWidget* first = child<QWidget>(&window, name);
+        QWidget* first = Child<QWidget>(&window, name);
         // A typed field survives the second opening: the open window is raised unchanged.
         auto* box = first->findChild<QLineEdit*>();
         QVERIFY(box);
         box->setText(QStringLiteral("typed"));
         action->trigger();
         QCOMPARE(openWindows(QString::fromLatin1(name)), 1);
-        QCOMPARE(child<QWidget>(&window, name), first);
+        QCOMPARE(Child<QWidget>(&window, name), first);
         QCOMPARE(box->text(), QStringLiteral("typed"));
         // Closed, it loads afresh next time.
         first->close();
-        flushDeletes();
+        FlushDeletes();
         action->trigger();
         QCOMPARE(openWindows(QString::fromLatin1(name)), 1);
-        QVERIFY(child<QWidget>(&window, name)->findChild<QLineEdit*>()->text() !=
+        QVERIFY(Child<QWidget>(&window, name)->findChild<QLineEdit*>()->text() !=
                 QStringLiteral("typed"));
     }
     window.close();
@@ -788,11 +761,8 @@ void TestMainWindow::eachWindowOpensOnce()
 void TestMainWindow::toolbarButtonsOpenTheVehicleMenuWindows()
 {
     Env env;
-    store(*env.state, vehicle(QStringLiteral("AB12 CDE")));
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
-    auto* toolbar = child<QToolBar>(&window, "Toolbar1");
+    frmMain& window = env.loaded({vehicle(QStringLiteral("AB12 CDE"))});
+    auto* toolbar = Child<QToolBar>(&window, "Toolbar1");
     const char* names[] = {"dlgEnterMileage", "dlgEnterMaintenance", "dlgAddVehicle"};
     for (int i = 0; i < 3; ++i) {
         QToolButton* button =
@@ -802,7 +772,7 @@ void TestMainWindow::toolbarButtonsOpenTheVehicleMenuWindows()
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(openWindows(QString::fromLatin1(names[i])), 1);
         // The menu item opens the same window, not a second one.
-        child<QAction>(&window, i == 0   ? "Record_Mileage"
+        Child<QAction>(&window, i == 0   ? "Record_Mileage"
                                 : i == 1 ? "Record_Maintenance"
                                          : "Add_New_Vehicle")
             ->trigger();
@@ -820,20 +790,17 @@ void TestMainWindow::toolbarButtonsOpenTheVehicleMenuWindows()
 void TestMainWindow::closingClosesEveryWindowThenTheStore()
 {
     Env env;
-    store(*env.state, vehicle(QStringLiteral("AB12 CDE")));
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
+    frmMain& window = env.loaded({vehicle(QStringLiteral("AB12 CDE"))});
     for (const char* item : {"Record_Mileage", "Record_Maintenance", "Add_New_Vehicle"})
-        child<QAction>(&window, item)->trigger();
-    QPointer<QWidget> add = child<QWidget>(&window, "dlgAddVehicle");
+        Child<QAction>(&window, item)->trigger();
+    QPointer<QWidget> add = Child<QWidget>(&window, "dlgAddVehicle");
     QVERIFY(add->isVisible());
-    child<QAction>(&window, "Exit")->trigger();
+    Child<QAction>(&window, "Exit")->trigger();
     QVERIFY(!window.isVisible());
     QVERIFY(!env.state->StoreOpen());
     for (const char* name : {"dlgEnterMileage", "dlgEnterMaintenance", "dlgAddVehicle"})
         QCOMPARE(openWindows(QString::fromLatin1(name)), 0);
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!add);
     QVERIFY(env.messages.shown.isEmpty());
 }
@@ -841,18 +808,15 @@ void TestMainWindow::closingClosesEveryWindowThenTheStore()
 void TestMainWindow::unhandledFailureIsShownAndTheWindowGoesOn()
 {
     Env env;
-    store(*env.state, vehicle(QStringLiteral("AB12 CDE")));
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
+    frmMain& window = env.loaded({vehicle(QStringLiteral("AB12 CDE"))});
     env.state->LogDatabase->Close(); // every later store operation fails
-    QTest::keyClicks(child<QLineEdit>(&window, "txtMake"), QStringLiteral("x"));
-    QTest::mouseClick(child<QPushButton>(&window, "cmdCancel"), Qt::LeftButton);
+    QTest::keyClicks(Child<QLineEdit>(&window, "txtMake"), QStringLiteral("x"));
+    QTest::mouseClick(Child<QPushButton>(&window, "cmdCancel"), Qt::LeftButton);
     QCOMPARE(env.messages.shown.size(), 1);
     QCOMPARE(env.messages.shown[0].title, QStringLiteral("Kelmot"));
     QVERIFY(!env.messages.shown[0].text.isEmpty());
     QVERIFY(window.isVisible());
-    QTest::mouseClick(child<QPushButton>(&window, "cmdConfirm"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(&window, "cmdConfirm"), Qt::LeftButton);
     QCOMPARE(env.messages.shown.size(), 2);
     QCOMPARE(env.messages.shown[1].title, QStringLiteral("Kelmot"));
     window.close();
@@ -877,10 +841,7 @@ void renameReadings(const QString& path, const char* from, const char* to)
 void TestMainWindow::activationReportsAFailureOnce()
 {
     Env env;
-    store(*env.state, vehicle(QStringLiteral("AB12 CDE")));
-    frmMain window(*env.state);
-    window.Form_Load();
-    window.show();
+    frmMain& window = env.loaded({vehicle(QStringLiteral("AB12 CDE"))});
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QVERIFY(env.messages.shown.isEmpty());
     const auto activate = [&] {

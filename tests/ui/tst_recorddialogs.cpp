@@ -1,5 +1,6 @@
 #include "TestEnvironment.h"
 #include "TextConversions.h"
+#include "WindowTesting.h"
 #include "dlgEnterMaintenance.h"
 #include "dlgEnterMileage.h"
 #include "frmMain.h"
@@ -16,42 +17,15 @@ namespace {
 const QString Reg = QStringLiteral("AB12 CDE");
 const QString Other = QStringLiteral("XY99 ZZZ");
 
-QDateTime day(int y, int m, int d)
-{
-    return AtMidnight(QDate(y, m, d));
-}
-
-void addVehicle(SharedState& state, const QString& registration, QDateTime date, double reading)
-{
-    VehicleRow v;
-    v.Registration = registration;
-    v.RegistrationDate = NoDate();
-    v.PurchaseDate = NoDate();
-    state.VehicleDetailsTable->AppendVehicle(v, MileageRow{registration, date, reading, 0, 0});
-}
-
-template <typename T> T* child(QWidget* window, const char* name)
-{
-    T* w = window->findChild<T*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // The controls of Record Mileage, found by their names.
 struct MileageForm
 {
     explicit MileageForm(QWidget* d)
-        : dialog(d), date(child<QLineEdit>(d, "txtDate")),
-          mileage(child<QLineEdit>(d, "txtCurrentMileage")),
-          amount(child<QLineEdit>(d, "txtAmount")), pricePer(child<QLineEdit>(d, "txtPricePer")),
-          ok(child<QPushButton>(d, "OKButton")), cancel(child<QPushButton>(d, "CancelButton")),
-          registration(child<QLabel>(d, "lblVehicleRegistration"))
+        : dialog(d), date(Child<QLineEdit>(d, "txtDate")),
+          mileage(Child<QLineEdit>(d, "txtCurrentMileage")),
+          amount(Child<QLineEdit>(d, "txtAmount")), pricePer(Child<QLineEdit>(d, "txtPricePer")),
+          ok(Child<QPushButton>(d, "OKButton")), cancel(Child<QPushButton>(d, "CancelButton")),
+          registration(Child<QLabel>(d, "lblVehicleRegistration"))
     {
     }
     void fill(const QString& d, const QString& m, const QString& a, const QString& p)
@@ -70,10 +44,10 @@ struct MileageForm
 struct MaintenanceForm
 {
     explicit MaintenanceForm(QWidget* d)
-        : dialog(d), date(child<QLineEdit>(d, "txtDate")), amount(child<QLineEdit>(d, "txtAmount")),
-          description(child<QPlainTextEdit>(d, "txtDescription")),
-          ok(child<QPushButton>(d, "OKButton")), cancel(child<QPushButton>(d, "CancelButton")),
-          registration(child<QLabel>(d, "lblVehicleRegistration"))
+        : dialog(d), date(Child<QLineEdit>(d, "txtDate")), amount(Child<QLineEdit>(d, "txtAmount")),
+          description(Child<QPlainTextEdit>(d, "txtDescription")),
+          ok(Child<QPushButton>(d, "OKButton")), cancel(Child<QPushButton>(d, "CancelButton")),
+          registration(Child<QLabel>(d, "lblVehicleRegistration"))
     {
     }
     void fill(const QString& d, const QString& a, const QString& text)
@@ -147,7 +121,7 @@ void TestRecordDialogs::init()
 {
     env = std::make_unique<TestPlatform>();
     env->clock.moment = QDateTime(QDate(2026, 6, 15), QTime(12, 0), Qt::UTC);
-    addVehicle(*env->state, Reg, day(2026, 1, 10), 10000);
+    AddPlainVehicle(*env->state, Reg, Day(2026, 1, 10), 10000);
     env->state->CurrentRegistration = Reg;
     window = std::make_unique<frmMain>(*env->state);
 }
@@ -155,7 +129,7 @@ void TestRecordDialogs::init()
 void TestRecordDialogs::cleanup()
 {
     window.reset();
-    flushDeletes();
+    FlushDeletes();
     env.reset();
 }
 
@@ -206,11 +180,11 @@ void TestRecordDialogs::mileageOpensWithDefaults()
     QCOMPARE(f.mileage->text(), QStringLiteral("00000"));
     QCOMPARE(f.amount->text(), QStringLiteral("0.00"));
     QCOMPARE(f.pricePer->text(), QStringLiteral("0.00"));
-    QCOMPARE(child<QLabel>(d, "lblCurrentMileage")->text(), QStringLiteral("Current Miles"));
-    QCOMPARE(child<QLabel>(d, "lblVehicleReg")->text(), QStringLiteral("Vehicle Registration"));
-    QCOMPARE(child<QLabel>(d, "lblDate")->text(), QStringLiteral("Date"));
-    QCOMPARE(child<QLabel>(d, "lblAmountPaid")->text(), QStringLiteral("Amount Paid"));
-    QCOMPARE(child<QLabel>(d, "lblPricePer")->text(), QStringLiteral("Price Per Litre"));
+    QCOMPARE(Child<QLabel>(d, "lblCurrentMileage")->text(), QStringLiteral("Current Miles"));
+    QCOMPARE(Child<QLabel>(d, "lblVehicleReg")->text(), QStringLiteral("Vehicle Registration"));
+    QCOMPARE(Child<QLabel>(d, "lblDate")->text(), QStringLiteral("Date"));
+    QCOMPARE(Child<QLabel>(d, "lblAmountPaid")->text(), QStringLiteral("Amount Paid"));
+    QCOMPARE(Child<QLabel>(d, "lblPricePer")->text(), QStringLiteral("Price Per Litre"));
     QCOMPARE(f.ok->text(), QStringLiteral("OK"));
     QCOMPARE(f.cancel->text(), QStringLiteral("Cancel"));
     QVERIFY(!f.ok->isDefault() && !f.ok->autoDefault());
@@ -224,10 +198,10 @@ void TestRecordDialogs::mileageOpensWithDefaults()
     QCOMPARE(f.ok->nextInFocusChain(), f.cancel);
     for (QLabel* label : d->findChildren<QLabel*>())
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(child<QLabel>(d, "lblDate")->buddy(), f.date);
-    QCOMPARE(child<QLabel>(d, "lblCurrentMileage")->buddy(), f.mileage);
-    QCOMPARE(child<QLabel>(d, "lblAmountPaid")->buddy(), f.amount);
-    QCOMPARE(child<QLabel>(d, "lblPricePer")->buddy(), f.pricePer);
+    QCOMPARE(Child<QLabel>(d, "lblDate")->buddy(), f.date);
+    QCOMPARE(Child<QLabel>(d, "lblCurrentMileage")->buddy(), f.mileage);
+    QCOMPARE(Child<QLabel>(d, "lblAmountPaid")->buddy(), f.amount);
+    QCOMPARE(Child<QLabel>(d, "lblPricePer")->buddy(), f.pricePer);
     QVERIFY(env->messages.shown.isEmpty());
 }
 
@@ -235,8 +209,8 @@ void TestRecordDialogs::mileageKilometreCaption()
 {
     env->state->DistanceUnit = QStringLiteral("Kilometre");
     QWidget* d = openMileage();
-    QCOMPARE(child<QLabel>(d, "lblCurrentMileage")->text(), QStringLiteral("Current Kilometres"));
-    QCOMPARE(child<QLabel>(d, "lblPricePer")->text(), QStringLiteral("Price Per Litre"));
+    QCOMPARE(Child<QLabel>(d, "lblCurrentMileage")->text(), QStringLiteral("Current Kilometres"));
+    QCOMPARE(Child<QLabel>(d, "lblPricePer")->text(), QStringLiteral("Price Per Litre"));
 }
 
 void TestRecordDialogs::mileageLayout()
@@ -271,7 +245,7 @@ void TestRecordDialogs::mileageDefaultsAgainstReadingAboveZero()
 
 void TestRecordDialogs::mileageDefaultsAgainstReadingOfZero()
 {
-    addVehicle(*env->state, Other, day(2026, 2, 1), 0);
+    AddPlainVehicle(*env->state, Other, Day(2026, 2, 1), 0);
     env->state->CurrentRegistration = Other;
     MileageForm f(openMileage());
     f.ok->click();
@@ -287,12 +261,12 @@ void TestRecordDialogs::mileageEqualDateAndReadingAccepted()
     f.ok->click();
     QVERIFY(env->messages.shown.isEmpty());
     QVERIFY(!f.dialog || !f.dialog->isVisible());
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!f.dialog); // closed and gone: the next opening loads afresh
     const auto rows = env->state->LogDatabase->MileageChronological(Reg);
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[1].Registration, Reg);
-    QCOMPARE(rows[1].Date, day(2026, 1, 10));
+    QCOMPARE(rows[1].Date, Day(2026, 1, 10));
     QCOMPARE(rows[1].CurrentMileage, 10000.0);
     QCOMPARE(rows[1].Amount, 40.0);
     QCOMPARE(rows[1].PricePer, 0.8);
@@ -463,7 +437,7 @@ void TestRecordDialogs::mileageChecks()
 // The mend: the reading is compared as it will be stored, so "1,500" is 1500, not 1.
 void TestRecordDialogs::mileageThousandsSeparatorComparedAsStored()
 {
-    addVehicle(*env->state, Other, day(2026, 2, 1), 1000);
+    AddPlainVehicle(*env->state, Other, Day(2026, 2, 1), 1000);
     env->state->CurrentRegistration = Other;
     MileageForm f(openMileage());
     f.fill(QStringLiteral("15/06/2026"), QStringLiteral("1,500"), QStringLiteral("1,234.50"),
@@ -474,13 +448,13 @@ void TestRecordDialogs::mileageThousandsSeparatorComparedAsStored()
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.last().CurrentMileage, 1500.0);
     QCOMPARE(rows.last().Amount, 1234.5);
-    QCOMPARE(rows.last().Date, day(2026, 6, 15));
+    QCOMPARE(rows.last().Date, Day(2026, 6, 15));
 }
 
 // The mend: the checks use the vehicle the dialog shows, which is where the row is filed.
 void TestRecordDialogs::mileageChecksTheVehicleTheDialogShows()
 {
-    addVehicle(*env->state, Other, day(2026, 5, 1), 50000);
+    AddPlainVehicle(*env->state, Other, Day(2026, 5, 1), 50000);
     MileageForm f(openMileage());            // shows Reg, latest reading 10000 on 10/01/2026
     env->state->CurrentRegistration = Other; // the main window moves on to another vehicle
     f.fill(QStringLiteral("01/03/2026"), QStringLiteral("10200"), QStringLiteral("30"),
@@ -547,7 +521,7 @@ void TestRecordDialogs::mileageStoreFailureKeepsTheDialogOpen()
 // is also before it is refused as in the future.
 void TestRecordDialogs::mileageFutureCheckedBeforeTheLatestDate()
 {
-    addVehicle(*env->state, Other, day(2027, 1, 1), 100);
+    AddPlainVehicle(*env->state, Other, Day(2027, 1, 1), 100);
     env->state->CurrentRegistration = Other;
     MileageForm f(openMileage());
     f.fill(QStringLiteral("16/06/2026"), QStringLiteral("200"), QStringLiteral("40"),
@@ -559,10 +533,10 @@ void TestRecordDialogs::mileageFutureCheckedBeforeTheLatestDate()
 void TestRecordDialogs::registrationShownAsTyped()
 {
     const QString marked = QStringLiteral("<b>B1</b>");
-    addVehicle(*env->state, marked, day(2026, 1, 10), 100);
+    AddPlainVehicle(*env->state, marked, Day(2026, 1, 10), 100);
     env->state->CurrentRegistration = marked;
     for (QWidget* d : {openMileage(), openMaintenance()}) {
-        auto* label = child<QLabel>(d, "lblVehicleRegistration");
+        auto* label = Child<QLabel>(d, "lblVehicleRegistration");
         QCOMPARE(label->text(), marked);
         QCOMPARE(label->textFormat(), Qt::PlainText);
     }
@@ -606,7 +580,7 @@ void TestRecordDialogs::mileageCancelEscapeEnterAndCloseBox()
     QCOMPARE(f.amount->text(), QStringLiteral("40"));
     // The close box is Cancel: closed, nothing written.
     QVERIFY(f.dialog->close());
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!f.dialog);
     QCOMPARE(mileageRows(), 1);
     // Cancel likewise.
@@ -614,7 +588,7 @@ void TestRecordDialogs::mileageCancelEscapeEnterAndCloseBox()
     g.fill(QStringLiteral("15/06/2026"), QStringLiteral("10500"), QStringLiteral("40"),
            QStringLiteral("0.8"));
     g.cancel->click();
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!g.dialog);
     QCOMPARE(mileageRows(), 1);
     QVERIFY(env->messages.shown.isEmpty());
@@ -634,7 +608,7 @@ void TestRecordDialogs::mileageOpenedTwiceShowsOneDialog()
     QCOMPARE(f.mileage->text(), QStringLiteral("12345"));
     QCOMPARE(f.amount->text(), QStringLiteral("55.5"));
     QCOMPARE(f.registration->text(), Reg);
-    QCOMPARE(child<QLabel>(again, "lblCurrentMileage")->text(), QStringLiteral("Current Miles"));
+    QCOMPARE(Child<QLabel>(again, "lblCurrentMileage")->text(), QStringLiteral("Current Miles"));
     // The toolbar button opens the same dialog.
     window->Toolbar1_ButtonClick(1);
     QCOMPARE(window->findChildren<dlgEnterMileage*>().size(), 1);
@@ -645,7 +619,7 @@ void TestRecordDialogs::mileageReopenedAfterClosingLoadsAfresh()
     MileageForm f(openMileage());
     f.mileage->setText(QStringLiteral("12345"));
     f.cancel->click();
-    flushDeletes();
+    FlushDeletes();
     env->state->CurrentRegistration = Other;
     env->state->DistanceUnit = QStringLiteral("Kilometre");
     env->clock.moment = QDateTime(QDate(2026, 7, 1), QTime(9, 0), Qt::UTC);
@@ -653,7 +627,7 @@ void TestRecordDialogs::mileageReopenedAfterClosingLoadsAfresh()
     QCOMPARE(g.mileage->text(), QStringLiteral("00000"));
     QCOMPARE(g.registration->text(), Other);
     QCOMPARE(g.date->text(), QStringLiteral("01/07/2026"));
-    QCOMPARE(child<QLabel>(g.dialog, "lblCurrentMileage")->text(),
+    QCOMPARE(Child<QLabel>(g.dialog, "lblCurrentMileage")->text(),
              QStringLiteral("Current Kilometres"));
 }
 
@@ -672,19 +646,19 @@ void TestRecordDialogs::maintenanceOpensWithDefaults()
     QCOMPARE(f.date->text(), QStringLiteral("15/06/2026"));
     QCOMPARE(f.amount->text(), QStringLiteral("0.00"));
     QCOMPARE(f.description->toPlainText(), QString());
-    QCOMPARE(child<QLabel>(d, "lblVehicleReg")->text(), QStringLiteral("Vehicle Registration"));
-    QCOMPARE(child<QLabel>(d, "lblDate")->text(), QStringLiteral("Date"));
-    QCOMPARE(child<QLabel>(d, "lblAmountPaid")->text(), QStringLiteral("Amount Paid"));
-    QCOMPARE(child<QLabel>(d, "lblDescription")->text(), QStringLiteral("Description"));
+    QCOMPARE(Child<QLabel>(d, "lblVehicleReg")->text(), QStringLiteral("Vehicle Registration"));
+    QCOMPARE(Child<QLabel>(d, "lblDate")->text(), QStringLiteral("Date"));
+    QCOMPARE(Child<QLabel>(d, "lblAmountPaid")->text(), QStringLiteral("Amount Paid"));
+    QCOMPARE(Child<QLabel>(d, "lblDescription")->text(), QStringLiteral("Description"));
     QVERIFY(!f.ok->isDefault() && !f.ok->autoDefault());
     QVERIFY(!f.cancel->isDefault() && !f.cancel->autoDefault());
     QCOMPARE(d->focusWidget(), f.date);
     QCOMPARE(f.date->nextInFocusChain(), f.amount);
     QCOMPARE(f.amount->nextInFocusChain(), f.description);
     QVERIFY(f.description->tabChangesFocus());
-    QCOMPARE(child<QLabel>(d, "lblDate")->buddy(), f.date);
-    QCOMPARE(child<QLabel>(d, "lblAmountPaid")->buddy(), f.amount);
-    QCOMPARE(child<QLabel>(d, "lblDescription")->buddy(), f.description);
+    QCOMPARE(Child<QLabel>(d, "lblDate")->buddy(), f.date);
+    QCOMPARE(Child<QLabel>(d, "lblAmountPaid")->buddy(), f.amount);
+    QCOMPARE(Child<QLabel>(d, "lblDescription")->buddy(), f.description);
     for (QLabel* label : d->findChildren<QLabel*>())
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
 }
@@ -701,14 +675,14 @@ void TestRecordDialogs::maintenanceLayout()
     QCOMPARE(f.description->geometry(), QRect(136, 120, 161, 59));
     QCOMPARE(f.ok->geometry(), QRect(48, 200, 81, 25));
     QCOMPARE(f.cancel->geometry(), QRect(176, 200, 81, 25));
-    QCOMPARE(child<QLabel>(d, "lblDate")->x(), 48);
+    QCOMPARE(Child<QLabel>(d, "lblDate")->x(), 48);
     QVERIFY(!d->windowIcon().isNull());
 }
 
 void TestRecordDialogs::maintenanceEmptyDescriptionBeforeDateCheck()
 {
     env->state->MaintenanceTable->AppendMaintenance(
-        MaintenanceRow{Reg, day(2026, 5, 1), 100, QStringLiteral("Service")});
+        MaintenanceRow{Reg, Day(2026, 5, 1), 100, QStringLiteral("Service")});
     MaintenanceForm f(openMaintenance());
     f.fill(QStringLiteral("01/02/2026"), QStringLiteral("50"), QString());
     f.ok->click();
@@ -725,7 +699,7 @@ void TestRecordDialogs::maintenanceFirstEntryTakesAnyPastDate()
     QVERIFY(!f.dialog || !f.dialog->isVisible());
     const auto rows = env->state->LogDatabase->MaintenanceByDate(Reg);
     QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0].Date, day(1995, 4, 3));
+    QCOMPARE(rows[0].Date, Day(1995, 4, 3));
     QCOMPARE(rows[0].Cost, 12.5);
     QCOMPARE(rows[0].Description, QStringLiteral("Tyres"));
     QCOMPARE(rows[0].Registration, Reg);
@@ -734,7 +708,7 @@ void TestRecordDialogs::maintenanceFirstEntryTakesAnyPastDate()
 void TestRecordDialogs::maintenanceEqualDateAcceptedDayEarlierRefused()
 {
     env->state->MaintenanceTable->AppendMaintenance(
-        MaintenanceRow{Reg, day(2026, 5, 1), 100, QStringLiteral("Service")});
+        MaintenanceRow{Reg, Day(2026, 5, 1), 100, QStringLiteral("Service")});
     MaintenanceForm f(openMaintenance());
     f.fill(QStringLiteral("30/04/2026"), QStringLiteral("20"), QStringLiteral("Wipers"));
     f.ok->click();
@@ -839,7 +813,7 @@ void TestRecordDialogs::maintenanceChecks()
 void TestRecordDialogs::maintenanceFutureCheckedBeforeTheLatestDate()
 {
     env->state->MaintenanceTable->AppendMaintenance(
-        MaintenanceRow{Reg, day(2027, 1, 1), 100, QStringLiteral("Service")});
+        MaintenanceRow{Reg, Day(2027, 1, 1), 100, QStringLiteral("Service")});
     MaintenanceForm f(openMaintenance());
     f.fill(QStringLiteral("16/06/2026"), QStringLiteral("20"), QStringLiteral("Wipers"));
     f.ok->click();
@@ -873,9 +847,9 @@ void TestRecordDialogs::maintenanceBlankDescriptionAndLineBreaksStored()
 // The mend: the date is compared with the latest entry of the vehicle the dialog shows.
 void TestRecordDialogs::maintenanceChecksTheVehicleTheDialogShows()
 {
-    addVehicle(*env->state, Other, day(2026, 1, 1), 100);
+    AddPlainVehicle(*env->state, Other, Day(2026, 1, 1), 100);
     env->state->MaintenanceTable->AppendMaintenance(
-        MaintenanceRow{Other, day(2026, 6, 1), 100, QStringLiteral("Clutch")});
+        MaintenanceRow{Other, Day(2026, 6, 1), 100, QStringLiteral("Clutch")});
     MaintenanceForm f(openMaintenance()); // shows Reg, which has no maintenance yet
     env->state->CurrentRegistration = Other;
     f.fill(QStringLiteral("01/03/2026"), QStringLiteral("40"), QStringLiteral("Battery"));
@@ -902,13 +876,13 @@ void TestRecordDialogs::maintenanceEscapeEnterAndCloseBox()
     QVERIFY(f.dialog && f.dialog->isVisible());
     QVERIFY(env->state->LogDatabase->MaintenanceByDate(Reg).isEmpty());
     QVERIFY(f.dialog->close());
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!f.dialog);
     MaintenanceForm g(openMaintenance());
     QCOMPARE(g.description->toPlainText(), QString());
     g.fill(QStringLiteral("15/06/2026"), QStringLiteral("80"), QStringLiteral("Oil"));
     g.cancel->click();
-    flushDeletes();
+    FlushDeletes();
     QVERIFY(!g.dialog);
     QVERIFY(env->state->LogDatabase->MaintenanceByDate(Reg).isEmpty());
     QVERIFY(env->messages.shown.isEmpty());

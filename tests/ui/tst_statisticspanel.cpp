@@ -1,6 +1,7 @@
 #include "Startup.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
+#include "WindowTesting.h"
 #include "frmMain.h"
 
 #include <QComboBox>
@@ -22,43 +23,21 @@ const char* const PanelLabels[] = {
     "lblCostPerinc",     "lblMilesPerLitreTD", "lblMilesPerGallonTD", "lblCostPerDate",
     "lblCostPerincDate", "lblMilesPerLitreYR", "lblMilesPerGallonYR"};
 
-QDateTime day(int y, int m, int d)
-{
-    return AtMidnight(QDate(y, m, d));
-}
-
-void addVehicle(SharedState& state, const QString& registration, QDateTime date, double reading)
-{
-    VehicleRow v;
-    v.Registration = registration;
-    v.RegistrationDate = NoDate();
-    v.PurchaseDate = NoDate();
-    state.VehicleDetailsTable->AppendVehicle(v, MileageRow{registration, date, reading, 0, 0});
-}
-
 // The panel's worked example.
 void seedWorkedExample(SharedState& state)
 {
-    addVehicle(state, Reg, day(2026, 1, 15), 10000);
-    state.MileageTable->AppendMileage(MileageRow{Reg, day(2026, 2, 10), 10400, 40.00, 0.80});
-    state.MileageTable->AppendMileage(MileageRow{Reg, day(2026, 3, 20), 10800, 40.00, 0.80});
+    AddPlainVehicle(state, Reg, Day(2026, 1, 15), 10000);
+    state.MileageTable->AppendMileage(MileageRow{Reg, Day(2026, 2, 10), 10400, 40.00, 0.80});
+    state.MileageTable->AppendMileage(MileageRow{Reg, Day(2026, 3, 20), 10800, 40.00, 0.80});
     state.MaintenanceTable->AppendMaintenance(
-        MaintenanceRow{Reg, day(2026, 3, 5), 120.00, QStringLiteral("Service")});
-}
-
-template <typename T> T* child(QWidget* window, const char* name)
-{
-    T* w = window->findChild<T*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
+        MaintenanceRow{Reg, Day(2026, 3, 5), 120.00, QStringLiteral("Service")});
 }
 
 QMap<QString, QString> panel(QWidget* window)
 {
     QMap<QString, QString> texts;
     for (const char* name : PanelLabels)
-        texts[QString::fromLatin1(name)] = child<QLabel>(window, name)->text();
+        texts[QString::fromLatin1(name)] = Child<QLabel>(window, name)->text();
     return texts;
 }
 
@@ -139,18 +118,18 @@ void TestStatisticsPanel::kilometreGivesIdenticalFigures()
     QCOMPARE(env->state->DistanceUnit, QStringLiteral("Kilometre"));
     QCOMPARE(panel(started.window.get()), WorkedExample);
     // The two economy captions never change with the unit.
-    QCOMPARE(child<QLabel>(started.window.get(), "lblMilesPeGallon")->text(),
+    QCOMPARE(Child<QLabel>(started.window.get(), "lblMilesPeGallon")->text(),
              QStringLiteral("Miles Per Gallon"));
-    QCOMPARE(child<QLabel>(started.window.get(), "lblMilesPeLitre")->text(),
+    QCOMPARE(Child<QLabel>(started.window.get(), "lblMilesPeLitre")->text(),
              QStringLiteral("Miles Per Litre"));
 }
 
 void TestStatisticsPanel::noCurrentYearReadingShowsZeroForms()
 {
-    addVehicle(*env->state, Reg, day(2025, 3, 1), 20000);
-    env->state->MileageTable->AppendMileage(MileageRow{Reg, day(2025, 9, 1), 21000, 50.00, 1.25});
+    AddPlainVehicle(*env->state, Reg, Day(2025, 3, 1), 20000);
+    env->state->MileageTable->AppendMileage(MileageRow{Reg, Day(2025, 9, 1), 21000, 50.00, 1.25});
     env->state->MaintenanceTable->AppendMaintenance(
-        MaintenanceRow{Reg, day(2026, 2, 1), 75.00, QStringLiteral("Tyres")});
+        MaintenanceRow{Reg, Day(2026, 2, 1), 75.00, QStringLiteral("Tyres")});
     start();
     const QMap<QString, QString> shown = panel(started.window.get());
     QCOMPARE(shown.value("lblCurrentMileage"), QStringLiteral("021000"));
@@ -169,10 +148,10 @@ void TestStatisticsPanel::noCurrentYearReadingShowsZeroForms()
 void TestStatisticsPanel::pickingAnotherVehicleRecomputes()
 {
     seedWorkedExample(*env->state);
-    addVehicle(*env->state, Other, day(2026, 4, 1), 5000);
+    AddPlainVehicle(*env->state, Other, Day(2026, 4, 1), 5000);
     start();
     QCOMPARE(panel(started.window.get()), WorkedExample);
-    auto* list = child<QComboBox>(started.window.get(), "cmbVehicleReg");
+    auto* list = Child<QComboBox>(started.window.get(), "cmbVehicleReg");
     list->setCurrentIndex(list->findText(Other));
     started.window->cmbVehicleReg_Click();
     const QMap<QString, QString> shown = panel(started.window.get());
@@ -192,19 +171,19 @@ void TestStatisticsPanel::recordingKeepsTheFiguresUntilTheVehicleIsShownAgain()
     window->Record_Mileage_Click();
     QWidget* mileage = window->findChild<QWidget*>(QStringLiteral("dlgEnterMileage"));
     QVERIFY(mileage);
-    child<QLineEdit>(mileage, "txtCurrentMileage")->setText(QStringLiteral("11200"));
-    child<QLineEdit>(mileage, "txtAmount")->setText(QStringLiteral("40.00"));
-    child<QLineEdit>(mileage, "txtPricePer")->setText(QStringLiteral("0.80"));
-    child<QPushButton>(mileage, "OKButton")->click();
+    Child<QLineEdit>(mileage, "txtCurrentMileage")->setText(QStringLiteral("11200"));
+    Child<QLineEdit>(mileage, "txtAmount")->setText(QStringLiteral("40.00"));
+    Child<QLineEdit>(mileage, "txtPricePer")->setText(QStringLiteral("0.80"));
+    Child<QPushButton>(mileage, "OKButton")->click();
     QVERIFY(env->messages.shown.isEmpty());
     QCOMPARE(env->state->LogDatabase->MileageChronological(Reg).size(), 4);
 
     window->Record_Maintenance_Click();
     QWidget* maintenance = window->findChild<QWidget*>(QStringLiteral("dlgEnterMaintenance"));
     QVERIFY(maintenance);
-    child<QLineEdit>(maintenance, "txtAmount")->setText(QStringLiteral("80"));
-    child<QPlainTextEdit>(maintenance, "txtDescription")->setPlainText(QStringLiteral("Brakes"));
-    child<QPushButton>(maintenance, "OKButton")->click();
+    Child<QLineEdit>(maintenance, "txtAmount")->setText(QStringLiteral("80"));
+    Child<QPlainTextEdit>(maintenance, "txtDescription")->setPlainText(QStringLiteral("Brakes"));
+    Child<QPushButton>(maintenance, "OKButton")->click();
     QVERIFY(env->messages.shown.isEmpty());
     QCOMPARE(env->state->LogDatabase->MaintenanceByDate(Reg).size(), 2);
 

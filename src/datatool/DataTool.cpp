@@ -4,7 +4,6 @@
 #include "Exchange.h"
 #include "FailureWords.h"
 #include "SettingsStore.h"
-#include "SharedState.h"
 #include "StoreError.h"
 #include "VehicleLog.h"
 

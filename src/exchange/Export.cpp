@@ -3,6 +3,7 @@
 #include "FileValues.h"
 #include "FormulaGuard.h"
 #include "TextConversions.h"
+#include "UnitWording.h"
 #include "VehicleLog.h"
 
 namespace {
@@ -154,8 +155,7 @@ QByteArray ExportCsv(VehicleLog& log, const ExportOptions& options,
         throw ExchangeError(
             QStringLiteral("There is no vehicle %1 in the log; nothing was exported.")
                 .arg(options.registration));
-    const QString unit =
-        options.logUnit == QLatin1String("Kilometre") ? options.logUnit : QStringLiteral("Mile");
+    const QString unit = UnitWord(LogUnitOf(options.logUnit));
     CsvOut out(options.includeRemoved ? ColumnCount : Reason);
     out.row(exportColumns());
     qint64 done = 0;

@@ -4,6 +4,7 @@
 #include "FileValues.h"
 #include "LogRules.h"
 #include "TextConversions.h"
+#include "UnitWording.h"
 #include "VehicleLog.h"
 
 #include <algorithm>
@@ -120,8 +121,9 @@ public:
           // and its numbers are the stored ones to the last bit.
           otherProgram_(file.format != QLatin1String("kelmot"))
     {
-        logUnit_ = options.logUnit == QLatin1String("Kilometre") ? FileDistance::Kilometres
-                                                                 : FileDistance::Miles;
+        logUnit_ = LogUnitOf(options.logUnit) == DistanceUnitKind::Kilometre
+                       ? FileDistance::Kilometres
+                       : FileDistance::Miles;
         // One moment for the whole plan, not a reading of the clock per row.
         today_ = clock.today();
         now_ = clock.now();

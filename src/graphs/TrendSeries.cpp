@@ -22,7 +22,7 @@ QDate monthOf(const QDateTime& at)
 
 bool kilometres(const QString& distanceUnit)
 {
-    return distanceUnit == u"Kilometre";
+    return LogUnitOf(distanceUnit) == DistanceUnitKind::Kilometre;
 }
 
 void addEconomy(TrendSeries& series, const QVector<MileageRow>& readings, QDate from, QDate to,

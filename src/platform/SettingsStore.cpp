@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaType>
 #include <QSettings>
-
 
 QVariant QtSettingsStore::value(const QString& key) const
 {
@@ -31,4 +31,12 @@ bool QtSettingsStore::setString(const QString& key, const QString& value)
     settings.setValue(key, value);
     settings.sync();
     return settings.status() == QSettings::NoError;
+}
+
+QString ReadDistanceUnit(const SettingsStore& settings)
+{
+    const QVariant value = settings.value(QString::fromLatin1(DistanceMeasurementKey));
+    if (value.isValid() && value.typeId() == QMetaType::QString)
+        return value.toString();
+    return QStringLiteral("Mile");
 }

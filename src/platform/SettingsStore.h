@@ -3,6 +3,9 @@
 #include <QString>
 #include <QVariant>
 
+// The settings value that holds the distance unit word.
+inline constexpr char DistanceMeasurementKey[] = "Config/Distance_Measurement";
+
 // The per-user settings store; keys are "Group/Name" paths such as "Config/Distance_Measurement".
 class SettingsStore
 {
@@ -24,3 +27,6 @@ public:
     bool openForWriting() override;
     bool setString(const QString& key, const QString& value) override;
 };
+
+// The stored distance unit word: only a string value counts, anything else or nothing is "Mile".
+QString ReadDistanceUnit(const SettingsStore& settings);

@@ -1,7 +1,5 @@
 #include "SharedState.h"
 
-#include <QMetaType>
-
 SharedState::~SharedState()
 {
     CloseStore();
@@ -25,12 +23,4 @@ void SharedState::CloseStore()
     MileageTable.reset();
     if (LogDatabase)
         LogDatabase->Close();
-}
-
-QString ReadDistanceUnit(const SettingsStore& settings)
-{
-    const QVariant value = settings.value(QString::fromLatin1(DistanceMeasurementKey));
-    if (value.isValid() && value.typeId() == QMetaType::QString)
-        return value.toString();
-    return QStringLiteral("Mile");
 }

@@ -2,14 +2,12 @@
 
 #include "GraphTable.h"
 #include "Platform.h"
+#include "SettingsStore.h"
 #include "StoreLock.h"
 #include "VehicleLog.h"
 
 #include <QString>
 #include <memory>
-
-// The settings value that holds the distance unit word.
-inline constexpr char DistanceMeasurementKey[] = "Config/Distance_Measurement";
 
 // The program-wide state: created by start-up and handed by reference to every window and
 // routine that reads or writes it. There are no globals, so a test builds its own.
@@ -49,6 +47,3 @@ struct SharedState
     // How long start-up waits for another holder of the store's lock file (a restore finishing).
     int StoreLockWaitMilliseconds = 3000;
 };
-
-// The stored distance unit word: only a string value counts, anything else or nothing is "Mile".
-QString ReadDistanceUnit(const SettingsStore& settings);

@@ -67,11 +67,4 @@ struct VehicleStatisticsTexts
     QString lblMilesPerGallonTD, lblMilesPerGallonYR;
 };
 
-// The panel's display forms, read with the default QLocale. A value that is not finite
-// shows the zero form of its label.
-QString ReadingForm(double value);     // "000000": whole number, at least six digits
-QString CurrencyForm(double value);    // QLocale().toCurrencyString
-QString TwoDecimalsForm(double value); // "0.00": two decimals, locale separator, no grouping
-QString ZeroText();                    // "0"
-
 VehicleStatisticsTexts FormatStatistics(const VehicleStatisticsFigures& figures);

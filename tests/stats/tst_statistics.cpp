@@ -1,3 +1,4 @@
+#include "NumberForms.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 #include "VehicleStatistics.h"

@@ -1,6 +1,7 @@
 #include "FormatReading.h"
 #include "Formats.h"
 #include "FormulaGuard.h"
+#include "UnitWording.h"
 
 namespace {
 
@@ -41,11 +42,10 @@ constexpr ColumnName Header[] = {{Kind, "Kelmot Record"},
 
 FileDistance unitOf(const QString& word)
 {
-    if (word == QLatin1String("Kilometre"))
-        return FileDistance::Kilometres;
-    if (word == QLatin1String("Mile"))
-        return FileDistance::Miles;
-    return FileDistance::Unknown;
+    const auto unit = UnitNamed(word);
+    if (!unit)
+        return FileDistance::Unknown;
+    return *unit == DistanceUnitKind::Kilometre ? FileDistance::Kilometres : FileDistance::Miles;
 }
 
 // The export guards a text a spreadsheet would run as a formula with a leading apostrophe;

@@ -1,8 +1,8 @@
 #include "MaintenanceModel.h"
 
+#include "NumberForms.h"
 #include "TableText.h"
 #include "TextConversions.h"
-#include "VehicleStatistics.h"
 
 MaintenanceModel::MaintenanceModel(QObject* parent) : HistoryTableModel(parent) {}
 

@@ -1,8 +1,8 @@
 #include "TableText.h"
 
+#include "NumberForms.h"
 #include "TextConversions.h"
 #include "UnitWording.h"
-#include "VehicleStatistics.h"
 
 #include <QAbstractItemModel>
 #include <algorithm>

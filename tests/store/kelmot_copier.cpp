@@ -1,5 +1,6 @@
 // A child process for the durability tests, killed at random moments by them:
-//   restore SOURCE_A SOURCE_B STORE   restores A and B in turn, without end
+//   restore SOURCE_A SOURCE_B STORE   restores A and B in turn, without end (a refusal while
+//                                     another writer holds the store is tried again)
 //   backup STORE FOLDER               backs the store up into new files in FOLDER, without end
 //   hold STORE                        leaves a write half done, as a crash would, and waits
 // Each finished operation is reported on stdout.
@@ -16,10 +17,17 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments().mid(1);
     try {
         if (args.size() == 4 && args[0] == QLatin1String("restore")) {
-            for (int n = 0;; ++n) {
-                VehicleLog::Restore(args[1 + n % 2], args[3],
-                                    {QDateTime::currentDateTimeUtc(), nullptr, {}});
-                std::printf("%d\n", n);
+            for (int n = 0;;) {
+                try {
+                    VehicleLog::Restore(args[1 + n % 2], args[3],
+                                        {QDateTime::currentDateTimeUtc(), nullptr, {}});
+                } catch (const StoreError& e) {
+                    // A writer held the file past the wait: refused, nothing changed; again.
+                    if (e.code() != StoreError::Busy)
+                        throw;
+                    continue;
+                }
+                std::printf("%d\n", n++);
                 std::fflush(stdout);
             }
         }

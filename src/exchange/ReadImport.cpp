@@ -1,6 +1,8 @@
+#include "Columns.h"
 #include "Exchange.h"
+#include "FileBuilder.h"
 #include "FileFormats.h"
-#include "FormatReading.h"
+#include "TextSource.h"
 
 #include <QBuffer>
 #include <QFile>

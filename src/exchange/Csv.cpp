@@ -1,6 +1,6 @@
 #include "Csv.h"
 
-#include "Exchange.h"
+#include "ExchangeErrors.h"
 
 QVector<CsvRecord> ReadCsv(const QString& text, QChar separator)
 {

@@ -1,5 +1,6 @@
+#include "ReadImport.h"
+
 #include "Columns.h"
-#include "Exchange.h"
 #include "FileBuilder.h"
 #include "FileFormats.h"
 #include "TextSource.h"

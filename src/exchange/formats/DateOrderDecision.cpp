@@ -1,4 +1,5 @@
 // The file's day/month order: what its own rows, its declaration or the caller decide.
+#include "ExchangeErrors.h"
 #include "FileBuilder.h"
 #include "FileValues.h"
 

@@ -1,5 +1,6 @@
 #include "FileBuilder.h"
 
+#include "ExchangeErrors.h"
 #include "FileValues.h"
 #include "UnitWords.h"
 

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "Csv.h"
-#include "Exchange.h"
+#include "ExchangeProgress.h"
 #include "FileValues.h"
+#include "ImportFile.h"
 #include "Row.h"
 
 #include <QVector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exchange.h"
+#include "ImportFile.h"
 
 #include <QString>
 #include <optional>

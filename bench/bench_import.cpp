@@ -6,7 +6,9 @@
 // `kelmot_bench_import --write-files DIR` writes Kelmot's own CSV of the 100,000 fill-ups and an
 // empty store into DIR for bare_import.py (the same comparison against Python's csv + sqlite3).
 #include "Clock.h"
-#include "Exchange.h"
+#include "Export.h"
+#include "ImportPlan.h"
+#include "ReadImport.h"
 #include "VehicleLog.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the import readers: files from other programs are untrusted input.
 // Every row read must carry a line of the file, and a finite value wherever it has a number.
-#include "Exchange.h"
+#include "ReadImport.h"
 
 #include <QLocale>
 #include <cmath>

@@ -1,8 +1,11 @@
 #include "DataTool.h"
 
 #include "Clock.h"
-#include "Exchange.h"
+#include "Export.h"
 #include "FailureWords.h"
+#include "ImportPlan.h"
+#include "ImportSummary.h"
+#include "ReadImport.h"
 #include "SettingsStore.h"
 #include "StoreError.h"
 #include "VehicleLog.h"

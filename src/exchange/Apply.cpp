@@ -1,4 +1,4 @@
-#include "Exchange.h"
+#include "ImportPlan.h"
 #include "VehicleLog.h"
 
 void ApplyImport(VehicleLog& log, const ImportPlan& plan, const ExchangeProgress& progress)

@@ -1,6 +1,6 @@
 #include "Csv.h"
 
-#include "FormatReading.h"
+#include "ExchangeErrors.h"
 
 QVector<CsvRecord> ReadCsv(const QString& text, QChar separator)
 {
@@ -34,4 +34,115 @@ QString CsvField(const QString& value)
     }
     out += QLatin1Char('"');
     return out;
+}
+
+bool RecordStream::lineEnd(QChar c)
+{
+    if (c == QLatin1Char('\n')) {
+        ++line_;
+        return true;
+    }
+    if (c == QLatin1Char('\r')) {
+        if (source_.atEnd() || source_.peek() != QLatin1Char('\n'))
+            ++line_;
+        return true;
+    }
+    return false;
+}
+
+void RecordStream::count(qsizetype& lineLength, qsizetype& rowLength)
+{
+    if (++lineLength > MaxLineLength)
+        throw ImportError(QStringLiteral("Line %1 of the file is longer than 1 MB, which no "
+                                         "logbook writes; nothing was imported.")
+                              .arg(line_));
+    if (++rowLength > MaxLineLength)
+        throw ImportError(QStringLiteral("The row that starts on line %1 is longer than 1 MB, "
+                                         "which no logbook writes; nothing was imported.")
+                              .arg(line_));
+}
+
+void RecordStream::count(qsizetype n, qsizetype& lineLength, qsizetype& rowLength)
+{
+    if (lineLength + n <= MaxLineLength && rowLength + n <= MaxLineLength) {
+        lineLength += n;
+        rowLength += n;
+        return;
+    }
+    for (qsizetype i = 0; i < n; ++i) // the same refusal as character by character
+        count(lineLength, rowLength);
+}
+
+bool RecordStream::next(CsvRecord& record)
+{
+    if (source_.atEnd())
+        return false;
+    QStringList fields = std::move(record.fields);
+    fields.clear(); // its room is kept for this record's fields
+    record = CsvRecord();
+    record.fields = std::move(fields);
+    record.line = line_;
+    qsizetype lineLength = 0, rowLength = 0;
+    const auto ends = [this](QChar c) {
+        return c == separator_ || c == QLatin1Char('\n') || c == QLatin1Char('\r');
+    };
+    QString field;
+    for (;;) {
+        field.clear();
+        if (!source_.atEnd() && source_.peek() == QLatin1Char('"')) {
+            source_.get();
+            bool closed = false;
+            while (!source_.atEnd()) {
+                const QChar c = source_.get();
+                count(lineLength, rowLength);
+                if (c == QLatin1Char('"')) {
+                    if (!source_.atEnd() && source_.peek() == QLatin1Char('"')) {
+                        field += source_.get();
+                        continue;
+                    }
+                    closed = true;
+                    break;
+                }
+                if (backslash_ && c == QLatin1Char('\\') && !source_.atEnd() &&
+                    source_.peek() == QLatin1Char('"')) {
+                    field += source_.get();
+                    continue;
+                }
+                if (lineEnd(c))
+                    lineLength = 0;
+                field += c;
+            }
+            if (!closed)
+                record.cutOff = true;
+            // Anything between the closing quote and the separator is kept as it stands.
+            while (!source_.atEnd() && !ends(source_.peek())) {
+                count(lineLength, rowLength);
+                field += source_.get();
+            }
+        } else {
+            // A field without quotes is taken a run of characters at a time.
+            while (!source_.atEnd()) {
+                const QStringView rest = source_.rest();
+                qsizetype n = 0;
+                while (n < rest.size() && !ends(rest[n]))
+                    ++n;
+                count(n, lineLength, rowLength);
+                field += rest.first(n);
+                source_.skip(n);
+                if (n < rest.size())
+                    break;
+            }
+        }
+        record.fields.append(std::move(field));
+        if (!source_.atEnd() && source_.peek() == separator_) {
+            source_.get();
+            continue;
+        }
+        if (!source_.atEnd() && source_.peek() == QLatin1Char('\r'))
+            source_.get();
+        if (!source_.atEnd() && source_.peek() == QLatin1Char('\n'))
+            source_.get();
+        ++line_;
+        return true;
+    }
 }

@@ -1,5 +1,6 @@
+#include "Export.h"
+
 #include "Csv.h"
-#include "Exchange.h"
 #include "FileValues.h"
 #include "FormulaGuard.h"
 #include "TextConversions.h"

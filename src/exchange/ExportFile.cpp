@@ -1,4 +1,4 @@
-#include "Exchange.h"
+#include "Export.h"
 #include "FileSafety.h"
 #include "StoreLock.h"
 #include "VehicleLog.h"

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Exchange.h"
+#include <QString>
+#include <QVector>
 
 class FileBuilder;
 

@@ -1,5 +1,6 @@
+#include "ImportPlan.h"
+
 #include "Clock.h"
-#include "Exchange.h"
 #include "FileFormats.h"
 #include "FileValues.h"
 #include "LogRules.h"
@@ -550,6 +551,19 @@ ImportPlan PlanImport(VehicleLog& log, const ImportFile& file, const ImportOptio
                       const Clock& clock, const ExchangeProgress& progress)
 {
     return Planner(log, file, options, clock, progress).run();
+}
+
+bool ImportPlan::needsRegistration() const
+{
+    for (const auto& v : vehicles)
+        if (v.registration.isEmpty())
+            return true;
+    return false;
+}
+
+bool ImportPlan::addsNothing() const
+{
+    return newVehicles.isEmpty() && newMileage.isEmpty() && newMaintenance.isEmpty();
 }
 
 bool ImportPlan::storesSameRowsAs(const ImportPlan& other) const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exchange.h"
+#include "ImportPlan.h"
 
 #include <QAbstractTableModel>
 

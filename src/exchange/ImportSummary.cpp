@@ -1,4 +1,4 @@
-#include "Exchange.h"
+#include "ImportSummary.h"
 
 QString CountText(qsizetype n, const QString& one, const QString& many)
 {

@@ -1,6 +1,9 @@
-#include "Exchange.h"
+#include "ReadImport.h"
+
+#include "Columns.h"
+#include "FileBuilder.h"
 #include "FileFormats.h"
-#include "FormatReading.h"
+#include "TextSource.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,8 +1,11 @@
-#include "Exchange.h"
 #include "ExchangeTestRows.h"
+#include "Export.h"
 #include "Fakes.h"
 #include "FileFormats.h"
+#include "ImportPlan.h"
 #include "ImportPlanModel.h"
+#include "ImportSummary.h"
+#include "ReadImport.h"
 #include "TestEnvironment.h"
 
 #include <QAbstractItemModelTester>

@@ -1,6 +1,6 @@
-#include "Exchange.h"
 #include "ExchangeTestRows.h"
 #include "FileFormats.h"
+#include "ReadImport.h"
 #include "TestEnvironment.h"
 
 #include <QFile>

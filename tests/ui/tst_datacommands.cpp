@@ -1,4 +1,4 @@
-#include "Exchange.h"
+#include "Export.h"
 #include "ImportPlanModel.h"
 #include "StoreError.h"
 #include "TestEnvironment.h"

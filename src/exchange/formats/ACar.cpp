@@ -1,5 +1,10 @@
-#include "FormatReading.h"
+#include "Columns.h"
+#include "FileBuilder.h"
 #include "Formats.h"
+#include "Row.h"
+#include "RowReasons.h"
+#include "SectionWalk.h"
+#include "UnitWords.h"
 
 #include <QHash>
 

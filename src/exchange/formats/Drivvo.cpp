@@ -1,5 +1,9 @@
-#include "FormatReading.h"
+#include "Columns.h"
+#include "FileBuilder.h"
 #include "Formats.h"
+#include "Row.h"
+#include "SectionWalk.h"
+#include "UnitWords.h"
 
 namespace {
 

@@ -1,5 +1,8 @@
-#include "FormatReading.h"
+#include "Columns.h"
+#include "FileBuilder.h"
 #include "Formats.h"
+#include "Row.h"
+#include "RowReasons.h"
 
 namespace {
 

@@ -1,6 +1,9 @@
-#include "FormatReading.h"
+#include "Columns.h"
+#include "FileBuilder.h"
 #include "Formats.h"
 #include "FormulaGuard.h"
+#include "Row.h"
+#include "RowReasons.h"
 #include "UnitWording.h"
 
 namespace {

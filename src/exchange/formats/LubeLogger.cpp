@@ -1,5 +1,7 @@
-#include "FormatReading.h"
+#include "Columns.h"
+#include "FileBuilder.h"
 #include "Formats.h"
+#include "Row.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "dlgImport.h"
 
+#include "ImportSummary.h"
+#include "ReadImport.h"
 #include "SharedState.h"
 #include "StoreError.h"
 #include "VehicleLog.h"

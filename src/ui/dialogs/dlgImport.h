@@ -1,6 +1,8 @@
 #pragma once
 
-#include "Exchange.h"
+#include "ExchangeProgress.h"
+#include "ImportFile.h"
+#include "ImportPlan.h"
 #include "ImportPlanModel.h"
 
 #include <QDialog>

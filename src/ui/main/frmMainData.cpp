@@ -1,4 +1,4 @@
-#include "Exchange.h"
+#include "Export.h"
 #include "StoreError.h"
 #include "WindowSupport.h"
 #include "dlgExport.h"

@@ -117,7 +117,7 @@ class Planner
 public:
     Planner(VehicleLog& log, const ImportFile& file, const ImportOptions& options,
             const Clock& clock, const ExchangeProgress& progress)
-        : log_(log), file_(file), options_(options), clock_(clock), progress_(progress),
+        : log_(log), file_(file), options_(options), progress_(progress),
           // Kelmot's own export is a faithful copy of a log: two equal rows in it are two rows,
           // and its numbers are the stored ones to the last bit.
           otherProgram_(file.format != QLatin1String("kelmot"))
@@ -510,7 +510,6 @@ private:
     VehicleLog& log_;
     const ImportFile& file_;
     const ImportOptions& options_;
-    const Clock& clock_;
     const ExchangeProgress& progress_;
     const bool otherProgram_;
     FileDistance logUnit_;

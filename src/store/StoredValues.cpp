@@ -79,8 +79,7 @@ QString DateText(const QDateTime& value, const QString& field)
 
 QString MomentText(const QDateTime& value, const QString& field)
 {
-    if (!IsStorableDate(value))
-        conversionFailure(field);
+    CheckDate(value, field);
     return value.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
 

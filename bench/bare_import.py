@@ -25,7 +25,7 @@ def bare(csv_path, store):
         rows = [(r[2], r[1], float(r[3]), float(r[5]), float(r[6]))
                 for r in csv.reader(f) if r and r[0] == "Mileage"]
     db.execute("BEGIN IMMEDIATE")
-    db.executemany('INSERT INTO "Mileage" VALUES (?, ?, ?, ?, ?)', rows)
+    db.executemany('INSERT INTO "Mileage" VALUES (?, ?, ?, ?, ?, 0)', rows)
     db.execute("COMMIT")
     took = time.perf_counter() - start
     db.close()

@@ -166,7 +166,7 @@ struct BareStore
     {
         sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
         sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
-        sqlite3_prepare_v2(db, R"(INSERT INTO "Mileage" VALUES (?, ?, ?, ?, ?))", -1, &mileage,
+        sqlite3_prepare_v2(db, R"(INSERT INTO "Mileage" VALUES (?, ?, ?, ?, ?, 0))", -1, &mileage,
                            nullptr);
         sqlite3_prepare_v2(db, R"(INSERT INTO "Vehicle Details" VALUES (?, ?, ?, ?, ?, ?, ?))", -1,
                            &vehicle, nullptr);

@@ -18,18 +18,18 @@ using namespace RowForms;
 namespace {
 
 const char kMileageEntries[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-    "Price Per", rowid FROM "Mileage" WHERE "Registration" = ?
+    "Price Per", "Fill", rowid FROM "Mileage" WHERE "Registration" = ?
     ORDER BY "Date", "Current Mileage", rowid)";
 const char kMaintenanceEntries[] = R"(SELECT "Registration", "Date", "Cost", "Description",
-    rowid FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date", rowid)";
+    "Category", rowid FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date", rowid)";
 const char kMileageById[] = R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-    "Price Per" FROM "Mileage" WHERE rowid = ?)";
-const char kMaintenanceById[] = R"(SELECT "Registration", "Date", "Cost", "Description"
-    FROM "Maintenance" WHERE rowid = ?)";
+    "Price Per", "Fill" FROM "Mileage" WHERE rowid = ?)";
+const char kMaintenanceById[] = R"(SELECT "Registration", "Date", "Cost", "Description",
+    "Category" FROM "Maintenance" WHERE rowid = ?)";
 const char kInsertMileageAt[] = R"(INSERT INTO "Mileage" ("Date", "Registration",
-    "Current Mileage", "Amount", "Price Per", rowid) VALUES (?, ?, ?, ?, ?, ?))";
+    "Current Mileage", "Amount", "Price Per", "Fill", rowid) VALUES (?, ?, ?, ?, ?, ?, ?))";
 const char kInsertMaintenanceAt[] = R"(INSERT INTO "Maintenance" ("Date", "Registration",
-    "Cost", "Description", rowid) VALUES (?, ?, ?, ?, ?))";
+    "Cost", "Description", "Category", rowid) VALUES (?, ?, ?, ?, ?, ?))";
 
 const QString NothingChanged = QStringLiteral(" Nothing was changed.");
 
@@ -121,8 +121,9 @@ void moveRows(SqliteDatabase& db, const QString& from, const QString& to, bool w
         R"(UPDATE "Removed Mileage" SET "Registration" = ? WHERE "Registration" = ?)",
         R"(UPDATE "Removed Maintenance" SET "Registration" = ? WHERE "Registration" = ?)",
         R"(UPDATE "Removed Vehicle Details" SET "Registration" = ? WHERE "Registration" = ?)",
+        R"(UPDATE "Reminders" SET "Registration" = ? WHERE "Registration" = ?)",
         R"(UPDATE "Vehicle Details" SET "Registration" = ? WHERE "Registration" = ?)"};
-    const int count = withDetails ? 6 : 5;
+    const int count = withDetails ? 7 : 6;
     for (int i = 0; i < count; ++i) {
         SqliteQuery q = db.query(updates[i]);
         q->bind(1, to);
@@ -214,7 +215,7 @@ QVector<MileageEntry> VehicleLog::MileageEntries(const QString& registration)
     QVector<MileageEntry> rows;
     MileageListReader reader;
     while (q->step())
-        rows.append(MileageEntry{q->integer(5), reader.read(q)});
+        rows.append(MileageEntry{q->integer(6), reader.read(q)});
     return rows;
 }
 
@@ -224,7 +225,7 @@ QVector<MaintenanceEntry> VehicleLog::MaintenanceEntries(const QString& registra
     q->bind(1, registration);
     QVector<MaintenanceEntry> rows;
     while (q->step())
-        rows.append(MaintenanceEntry{q->integer(4), readMaintenance(q)});
+        rows.append(MaintenanceEntry{q->integer(5), readMaintenance(q)});
     return rows;
 }
 
@@ -232,10 +233,12 @@ QVector<RemovedEntry> VehicleLog::RemovedEntries(const QString& registration)
 {
     SqliteQuery q = database().query(R"(
         SELECT 0, rowid, "Registration", "Date", "Current Mileage", "Amount", "Price Per", 0.0,
-            '', "Removed At", "Reason" FROM "Removed Mileage" WHERE "Registration" = ?1
+            '', "Removed At", "Reason", "Fill", '' FROM "Removed Mileage"
+            WHERE "Registration" = ?1
         UNION ALL
         SELECT 1, rowid, "Registration", "Date", 0.0, 0.0, 0.0, "Cost", "Description",
-            "Removed At", "Reason" FROM "Removed Maintenance" WHERE "Registration" = ?1
+            "Removed At", "Reason", 0, "Category" FROM "Removed Maintenance"
+            WHERE "Registration" = ?1
         ORDER BY 10, 1, 2)");
     q->bind(1, registration);
     QVector<RemovedEntry> rows;
@@ -247,9 +250,10 @@ QVector<RemovedEntry> VehicleLog::RemovedEntries(const QString& registration)
         if (q->integer(0) == 0) {
             e.kind = RemovedEntry::Kind::Reading;
             e.reading = MileageRow{reg, date, q->real(4), q->real(5), q->real(6)};
+            SetFill(e.reading, q->integer(11));
         } else {
             e.kind = RemovedEntry::Kind::Maintenance;
-            e.maintenance = MaintenanceRow{reg, date, q->real(7), q->text(8)};
+            e.maintenance = MaintenanceRow{reg, date, q->real(7), q->text(8), q->text(12)};
         }
         e.RemovedAt = StoredValues::ParseDate(q->utf8(9));
         e.Reason = q->text(10);
@@ -302,7 +306,7 @@ void VehicleLog::ReplaceMileage(qint64 id, const MileageRow& newRow, const QDate
     moveMileageToRemoved(db, id, stamp, RemovalReason::ReplacedByEdit);
     SqliteQuery q = db.query(kInsertMileageAt);
     bind(q, values);
-    q->bind(6, id);
+    q->bind(7, id);
     q->run();
     transaction.commit();
 }
@@ -322,7 +326,7 @@ void VehicleLog::ReplaceMaintenance(qint64 id, const MaintenanceRow& newRow,
     moveMaintenanceToRemoved(db, id, stamp, RemovalReason::ReplacedByEdit);
     SqliteQuery q = db.query(kInsertMaintenanceAt);
     bind(q, values);
-    q->bind(5, id);
+    q->bind(6, id);
     q->run();
     transaction.commit();
 }
@@ -444,12 +448,12 @@ qint64 VehicleLog::PutBackMileage(qint64 removedId, const QDateTime& removedAt,
     RemovedRow removed;
     {
         SqliteQuery q = db.query(R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-            "Price Per", "Reason", ifnull("Replaced By", 0) FROM "Removed Mileage"
+            "Price Per", "Fill", "Reason", ifnull("Replaced By", 0) FROM "Removed Mileage"
             WHERE rowid = ?)");
         q->bind(1, removedId);
         if (q->step()) {
             row = readMileage(q);
-            removed = RemovedRow{q->text(5), q->integer(6)};
+            removed = RemovedRow{q->text(6), q->integer(7)};
         }
     }
     if (!row)
@@ -468,7 +472,7 @@ qint64 VehicleLog::PutBackMileage(qint64 removedId, const QDateTime& removedAt,
         moveMileageToRemoved(db, replacement, stamp, RemovalReason::ReplacedByEdit);
         SqliteQuery q = db.query(kInsertMileageAt);
         bind(q, values);
-        q->bind(6, replacement);
+        q->bind(7, replacement);
         q->run();
     } else {
         SqliteQuery q = db.query(kInsertMileage);
@@ -492,11 +496,12 @@ qint64 VehicleLog::PutBackMaintenance(qint64 removedId, const QDateTime& removed
     RemovedRow removed;
     {
         SqliteQuery q = db.query(R"(SELECT "Registration", "Date", "Cost", "Description",
-            "Reason", ifnull("Replaced By", 0) FROM "Removed Maintenance" WHERE rowid = ?)");
+            "Category", "Reason", ifnull("Replaced By", 0) FROM "Removed Maintenance"
+            WHERE rowid = ?)");
         q->bind(1, removedId);
         if (q->step()) {
             row = readMaintenance(q);
-            removed = RemovedRow{q->text(4), q->integer(5)};
+            removed = RemovedRow{q->text(5), q->integer(6)};
         }
     }
     if (!row)
@@ -511,7 +516,7 @@ qint64 VehicleLog::PutBackMaintenance(qint64 removedId, const QDateTime& removed
         moveMaintenanceToRemoved(db, replacement, stamp, RemovalReason::ReplacedByEdit);
         SqliteQuery q = db.query(kInsertMaintenanceAt);
         bind(q, values);
-        q->bind(5, replacement);
+        q->bind(6, replacement);
         q->run();
     } else {
         SqliteQuery q = db.query(kInsertMaintenance);

@@ -5,12 +5,30 @@
 
 namespace RowForms {
 
+namespace {
+constexpr int kPartial = 1;
+constexpr int kMissedBefore = 2;
+} // namespace
+
+int FillOf(const MileageRow& row)
+{
+    return (row.PartialFill ? kPartial : 0) | (row.MissedFillBefore ? kMissedBefore : 0);
+}
+
+void SetFill(MileageRow& row, qint64 fill)
+{
+    row.PartialFill = fill & kPartial;
+    row.MissedFillBefore = fill & kMissedBefore;
+}
+
 StoredMileage stored(const MileageRow& row)
 {
-    return {StoredValues::DateText(row.Date, QStringLiteral("Date")), row.Registration,
+    return {StoredValues::DateText(row.Date, QStringLiteral("Date")),
+            row.Registration,
             StoredValues::FiniteNumber(row.CurrentMileage, QStringLiteral("Current Mileage")),
             StoredValues::FiniteNumber(row.Amount, QStringLiteral("Amount")),
-            StoredValues::FiniteNumber(row.PricePer, QStringLiteral("Price Per"))};
+            StoredValues::FiniteNumber(row.PricePer, QStringLiteral("Price Per")),
+            FillOf(row)};
 }
 
 void check(const MileageRow& row)
@@ -24,7 +42,8 @@ void check(const MileageRow& row)
 StoredMaintenance stored(const MaintenanceRow& row)
 {
     return {StoredValues::DateText(row.Date, QStringLiteral("Date")), row.Registration,
-            StoredValues::FiniteNumber(row.Cost, QStringLiteral("Cost")), row.Description};
+            StoredValues::FiniteNumber(row.Cost, QStringLiteral("Cost")), row.Description,
+            StoredValues::KnownCategory(row.Category)};
 }
 
 StoredVehicle stored(const VehicleRow& row)
@@ -45,6 +64,7 @@ void bind(SqliteQuery& q, const StoredMileage& row)
     q->bind(3, row.mileage);
     q->bind(4, row.amount);
     q->bind(5, row.price);
+    q->bind(6, qint64(row.fill));
 }
 
 void bind(SqliteQuery& q, const StoredMaintenance& row)
@@ -53,6 +73,7 @@ void bind(SqliteQuery& q, const StoredMaintenance& row)
     q->bind(2, row.registration);
     q->bind(3, row.cost);
     q->bind(4, row.description);
+    q->bind(5, row.category);
 }
 
 void bind(SqliteQuery& q, const StoredVehicle& row)
@@ -68,8 +89,10 @@ void bind(SqliteQuery& q, const StoredVehicle& row)
 
 MileageRow readMileage(const SqliteQuery& q)
 {
-    return MileageRow{q->text(0), StoredValues::ParseDate(q->utf8(1)), q->real(2), q->real(3),
-                      q->real(4)};
+    MileageRow row{q->text(0), StoredValues::ParseDate(q->utf8(1)), q->real(2), q->real(3),
+                   q->real(4)};
+    SetFill(row, q->integer(5));
+    return row;
 }
 
 MileageRow MileageListReader::read(const SqliteQuery& q)
@@ -84,12 +107,15 @@ MileageRow MileageListReader::read(const SqliteQuery& q)
         dateBytes_ = date.toByteArray();
         date_ = StoredValues::ParseDate(date);
     }
-    return MileageRow{registration_, date_, q->real(2), q->real(3), q->real(4)};
+    MileageRow row{registration_, date_, q->real(2), q->real(3), q->real(4)};
+    SetFill(row, q->integer(5));
+    return row;
 }
 
 MaintenanceRow readMaintenance(const SqliteQuery& q)
 {
-    return MaintenanceRow{q->text(0), StoredValues::ParseDate(q->utf8(1)), q->real(2), q->text(3)};
+    return MaintenanceRow{q->text(0), StoredValues::ParseDate(q->utf8(1)), q->real(2), q->text(3),
+                          q->text(4)};
 }
 
 namespace {
@@ -119,8 +145,9 @@ void moveMileageToRemoved(SqliteDatabase& db, qint64 rowid, const QString& remov
 {
     {
         SqliteQuery q = db.query(R"(INSERT INTO "Removed Mileage" ("Registration", "Date",
-            "Current Mileage", "Amount", "Price Per", "Removed At", "Reason", "Replaced By")
-            SELECT "Registration", "Date", "Current Mileage", "Amount", "Price Per", ?, ?,
+            "Current Mileage", "Amount", "Price Per", "Fill", "Removed At", "Reason",
+            "Replaced By")
+            SELECT "Registration", "Date", "Current Mileage", "Amount", "Price Per", "Fill", ?, ?,
             NULLIF(?, 0) FROM "Mileage" WHERE rowid = ?)");
         q->bind(1, removedAt);
         q->bind(2, reason);
@@ -141,9 +168,9 @@ void moveMaintenanceToRemoved(SqliteDatabase& db, qint64 rowid, const QString& r
 {
     {
         SqliteQuery q = db.query(R"(INSERT INTO "Removed Maintenance" ("Registration", "Date",
-            "Cost", "Description", "Removed At", "Reason", "Replaced By")
-            SELECT "Registration", "Date", "Cost", "Description", ?, ?, NULLIF(?, 0)
-            FROM "Maintenance" WHERE rowid = ?)");
+            "Cost", "Description", "Category", "Removed At", "Reason", "Replaced By")
+            SELECT "Registration", "Date", "Cost", "Description", "Category", ?, ?,
+            NULLIF(?, 0) FROM "Maintenance" WHERE rowid = ?)");
         q->bind(1, removedAt);
         q->bind(2, reason);
         bindReplacement(q, 3, rowid, reason);

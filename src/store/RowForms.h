@@ -19,13 +19,14 @@ struct StoredMileage
 {
     QString date, registration;
     double mileage, amount, price;
+    int fill; // as the "Fill" column has it
 };
 
 struct StoredMaintenance
 {
     QString date, registration;
     double cost;
-    QString description;
+    QString description, category;
 };
 
 struct StoredVehicle
@@ -34,6 +35,10 @@ struct StoredVehicle
     double capacity;
     QString fuel;
 };
+
+// The "Fill" column's value for a reading's fill flags, and the flags it stands for.
+int FillOf(const MileageRow& row);
+void SetFill(MileageRow& row, qint64 fill);
 
 StoredMileage stored(const MileageRow& row);
 // Throws exactly as stored(row) would, without converting anything.
@@ -45,7 +50,7 @@ void bind(SqliteQuery& q, const StoredMileage& row);
 void bind(SqliteQuery& q, const StoredMaintenance& row);
 void bind(SqliteQuery& q, const StoredVehicle& row);
 
-// Columns 0-4 as the queries below select them.
+// Columns 0-5 (a reading) and 0-4 (a maintenance entry) as the queries below select them.
 MileageRow readMileage(const SqliteQuery& q);
 
 // readMileage for the rows of a long list: the rows that spell their registration alike share
@@ -66,32 +71,33 @@ MaintenanceRow readMaintenance(const SqliteQuery& q);
 std::optional<VehicleRow> findVehicle(SqliteDatabase& db, const QString& registration);
 
 inline constexpr char kInsertMileage[] = R"(INSERT INTO "Mileage" ("Date", "Registration",
-    "Current Mileage", "Amount", "Price Per") VALUES (?, ?, ?, ?, ?))";
+    "Current Mileage", "Amount", "Price Per", "Fill") VALUES (?, ?, ?, ?, ?, ?))";
 inline constexpr char kInsertMaintenance[] =
     R"(INSERT INTO "Maintenance" ("Date", "Registration", "Cost",
-    "Description") VALUES (?, ?, ?, ?))";
+    "Description", "Category") VALUES (?, ?, ?, ?, ?))";
 inline constexpr char kInsertVehicle[] = R"(INSERT INTO "Vehicle Details" ("Registration",
     "Registration Date", "Purchase Date", "Make", "Model", "Engine Capacity", "Fuel")
     VALUES (?, ?, ?, ?, ?, ?, ?))";
 inline constexpr char kNewestMileage[] =
     R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-    "Price Per", rowid FROM "Mileage" WHERE "Registration" = ?
+    "Price Per", "Fill", rowid FROM "Mileage" WHERE "Registration" = ?
     ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC)";
 inline constexpr char kLatestMileage[] =
     R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-    "Price Per", rowid FROM "Mileage" WHERE "Registration" = ?
+    "Price Per", "Fill", rowid FROM "Mileage" WHERE "Registration" = ?
     ORDER BY "Date" DESC, "Current Mileage" DESC, rowid DESC LIMIT 1)";
 inline constexpr char kChronological[] =
     R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
-    "Price Per" FROM "Mileage" WHERE "Registration" = ? ORDER BY "Date", "Current Mileage", rowid)";
+    "Price Per", "Fill" FROM "Mileage" WHERE "Registration" = ?
+    ORDER BY "Date", "Current Mileage", rowid)";
 inline constexpr char kMaintenanceByDate[] =
-    R"(SELECT "Registration", "Date", "Cost", "Description", rowid
+    R"(SELECT "Registration", "Date", "Cost", "Description", "Category", rowid
     FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date", rowid)";
 inline constexpr char kNewestMaintenance[] =
-    R"(SELECT "Registration", "Date", "Cost", "Description", rowid
+    R"(SELECT "Registration", "Date", "Cost", "Description", "Category", rowid
     FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date" DESC, rowid DESC)";
 inline constexpr char kLatestMaintenance[] =
-    R"(SELECT "Registration", "Date", "Cost", "Description", rowid
+    R"(SELECT "Registration", "Date", "Cost", "Description", "Category", rowid
     FROM "Maintenance" WHERE "Registration" = ? ORDER BY "Date" DESC, rowid DESC LIMIT 1)";
 
 // Moves one row, by rowid, into its Removed table with its removal time (as MomentText gives

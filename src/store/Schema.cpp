@@ -70,7 +70,46 @@ const char* const kVersion4 = R"(
         ("Registration");
 )";
 
-const char* const kSetVersion = "PRAGMA user_version = 4";
+// Version 4 to 5: how each fill-up filled the tank ("Fill": 1 for a partial fill, plus 2 when a
+// fill-up before it went unrecorded; 0, a full fill, for every reading until now), the kind of
+// each cost ("Other" until now), and reminders.
+const char* const kVersion5 = R"(
+    ALTER TABLE "Mileage" ADD COLUMN "Fill" INTEGER NOT NULL DEFAULT 0
+        CHECK ("Fill" BETWEEN 0 AND 3);
+    ALTER TABLE "Removed Mileage" ADD COLUMN "Fill" INTEGER NOT NULL DEFAULT 0
+        CHECK ("Fill" BETWEEN 0 AND 3);
+    ALTER TABLE "Maintenance" ADD COLUMN "Category" TEXT NOT NULL DEFAULT 'Other'
+        CHECK ("Category" IN ('Service', 'Repair', 'Tyres', 'Insurance', 'Tax', 'Parking',
+            'Purchase', 'Other'));
+    ALTER TABLE "Removed Maintenance" ADD COLUMN "Category" TEXT NOT NULL DEFAULT 'Other'
+        CHECK ("Category" IN ('Service', 'Repair', 'Tyres', 'Insurance', 'Tax', 'Parking',
+            'Purchase', 'Other'));
+    CREATE TABLE "Reminders" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+        "Title" TEXT NOT NULL, "Category" TEXT NOT NULL DEFAULT 'Service'
+        CHECK ("Category" IN ('Service', 'Repair', 'Tyres', 'Insurance', 'Tax', 'Parking',
+            'Purchase', 'Other')),
+        "Due Date" TEXT, "Due Mileage" REAL, "Every Months" INTEGER, "Every Mileage" REAL) STRICT;
+    CREATE INDEX "Reminders by Registration" ON "Reminders" ("Registration");
+)";
+
+// An older store read as it is (no upgrade, no write) is shown to the queries as the current
+// version: views in the connection's own temporary schema, which unqualified names find first.
+const char* const kCurrentViewsOfVersion4 = R"(
+    CREATE TEMP VIEW "Mileage" AS SELECT rowid AS rowid, *, 0 AS "Fill" FROM main."Mileage";
+    CREATE TEMP VIEW "Maintenance" AS
+        SELECT rowid AS rowid, *, 'Other' AS "Category" FROM main."Maintenance";
+    CREATE TEMP TABLE "Reminders" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+        "Title" TEXT NOT NULL, "Category" TEXT NOT NULL, "Due Date" TEXT, "Due Mileage" REAL,
+        "Every Months" INTEGER, "Every Mileage" REAL);
+)";
+const char* const kCurrentRemovedViewsOfVersion4 = R"(
+    CREATE TEMP VIEW "Removed Mileage" AS
+        SELECT rowid AS rowid, *, 0 AS "Fill" FROM main."Removed Mileage";
+    CREATE TEMP VIEW "Removed Maintenance" AS
+        SELECT rowid AS rowid, *, 'Other' AS "Category" FROM main."Removed Maintenance";
+)";
+
+const char* const kSetVersion = "PRAGMA user_version = 5";
 
 int tableCount(SqliteDatabase& db, const QStringList& names, QStringList* missing = nullptr)
 {
@@ -109,6 +148,7 @@ void Create(SqliteDatabase& db)
     db.execute(kSchema1);
     db.execute(kRemovedTables);
     db.execute(kVersion4);
+    db.execute(kVersion5);
     db.execute(kSetVersion);
 }
 
@@ -144,9 +184,20 @@ void PrepareForWriting(SqliteDatabase& db, const QString& path)
         db.execute(kFillFromVersion2);
     if (version < 4)
         db.execute(kVersion4);
+    if (version < 5)
+        db.execute(kVersion5);
     db.execute(kSetVersion);
     if (version < Version)
         transaction.commit();
+}
+
+void ShowAsCurrent(SqliteDatabase& db, qint64 version)
+{
+    if (version >= Version)
+        return;
+    db.execute(kCurrentViewsOfVersion4);
+    if (tableCount(db, removedTables()) == removedTables().size())
+        db.execute(kCurrentRemovedViewsOfVersion4);
 }
 
 QStringList MissingTables(SqliteDatabase& db, qint64 version)
@@ -157,25 +208,34 @@ QStringList MissingTables(SqliteDatabase& db, qint64 version)
         tableCount(db, removedTables(), &missing);
     if (version >= 4)
         tableCount(db, {QStringLiteral("Removed Vehicle Details")}, &missing);
+    if (version >= 5)
+        tableCount(db, {QStringLiteral("Reminders")}, &missing);
     return missing;
 }
 
 QVector<std::pair<QString, QString>> MissingColumns(SqliteDatabase& db, qint64 version)
 {
+    QVector<std::pair<QString, QString>> wanted;
+    for (const QString& table : removedTables()) {
+        if (version >= 3)
+            wanted.append({table, QStringLiteral("Reason")});
+        if (version >= 4)
+            wanted.append({table, QStringLiteral("Replaced By")});
+    }
+    if (version >= 5)
+        wanted << std::pair{QStringLiteral("Mileage"), QStringLiteral("Fill")}
+               << std::pair{QStringLiteral("Removed Mileage"), QStringLiteral("Fill")}
+               << std::pair{QStringLiteral("Maintenance"), QStringLiteral("Category")}
+               << std::pair{QStringLiteral("Removed Maintenance"), QStringLiteral("Category")};
     QVector<std::pair<QString, QString>> missing;
-    QStringList columns;
-    if (version >= 3)
-        columns << QStringLiteral("Reason");
-    if (version >= 4)
-        columns << QStringLiteral("Replaced By");
-    for (const QString& table : removedTables())
-        for (const QString& column : columns) {
-            SqliteQuery q = db.query("SELECT 1 FROM pragma_table_info(?) WHERE name = ?");
-            q->bind(1, table);
-            q->bind(2, column);
-            if (tableCount(db, {table}) == 1 && !q->step())
-                missing.append({table, column});
-        }
+    for (const auto& [table, column] : wanted) {
+        // The store's own tables, not the views an older store is read through.
+        SqliteQuery q = db.query("SELECT 1 FROM pragma_table_info(?, 'main') WHERE name = ?");
+        q->bind(1, table);
+        q->bind(2, column);
+        if (tableCount(db, {table}) == 1 && !q->step())
+            missing.append({table, column});
+    }
     return missing;
 }
 

@@ -10,7 +10,7 @@ class SqliteDatabase;
 // The store's tables and their versions (PRAGMA user_version), and the upgrades between them.
 namespace Schema {
 
-constexpr int Version = 4;
+constexpr int Version = 5;
 
 // Creates every table of the current version in an empty database.
 void Create(SqliteDatabase& db);
@@ -22,6 +22,9 @@ qint64 RequireReadable(SqliteDatabase& db, const QString& path);
 // without the log's tables is refused. The write lock is taken once, so that a store that cannot
 // be written is refused at once rather than after the user has typed a whole entry.
 void PrepareForWriting(SqliteDatabase& db, const QString& path);
+// Lets the queries of the current version read a store of an older version as it is, in this
+// connection only; nothing is written to the store.
+void ShowAsCurrent(SqliteDatabase& db, qint64 version);
 // The tables a store of the given version should hold and does not.
 QStringList MissingTables(SqliteDatabase& db, qint64 version);
 // The columns (table, column) that the Removed tables present in a store of the given version

@@ -26,10 +26,28 @@ struct MileageRow
     double CurrentMileage = 0;
     double Amount = 0;
     double PricePer = 0;
+    // How the fill-up filled the tank: full unless it was partial, and whether a fill-up
+    // before it went unrecorded. Economy is worked out from one full fill to the next.
+    bool PartialFill = false;
+    bool MissedFillBefore = false;
 };
 
 // Moved, not copied, when a long list of readings grows.
 Q_DECLARE_TYPEINFO(MileageRow, Q_RELOCATABLE_TYPE);
+
+// The kinds of cost a maintenance entry can be; the words are stored as they are shown.
+namespace CostCategory {
+inline const QString Service = QStringLiteral("Service");
+inline const QString Repair = QStringLiteral("Repair");
+inline const QString Tyres = QStringLiteral("Tyres");
+inline const QString Insurance = QStringLiteral("Insurance");
+inline const QString Tax = QStringLiteral("Tax");
+inline const QString Parking = QStringLiteral("Parking");
+inline const QString Purchase = QStringLiteral("Purchase");
+inline const QString Other = QStringLiteral("Other");
+// Every kind, in the order they are offered.
+inline const QStringList All{Service, Repair, Tyres, Insurance, Tax, Parking, Purchase, Other};
+} // namespace CostCategory
 
 struct MaintenanceRow
 {
@@ -37,6 +55,27 @@ struct MaintenanceRow
     QDateTime Date;
     double Cost = 0;
     QString Description;
+    QString Category = CostCategory::Other;
+};
+
+// Something to be done to a vehicle: due at a date, at a reading, or at whichever comes first,
+// and, when it repeats, due again every so many months or miles after it was done. A due
+// reading and a repeat distance are in the store's distance unit, as readings are.
+struct ReminderRow
+{
+    QString Registration;
+    QString Title;
+    QString Category = CostCategory::Service;
+    QDateTime DueDate;       // null when it is not due at a date
+    double DueMileage = 0;   // 0 when it is not due at a reading
+    int EveryMonths = 0;     // 0 when it does not repeat by time
+    double EveryMileage = 0; // 0 when it does not repeat by distance
+};
+
+struct ReminderEntry
+{
+    qint64 id = 0;
+    ReminderRow row;
 };
 
 // Why an entry left the log; the words are stored as they are shown.

@@ -1,6 +1,7 @@
 #include "StoredValues.h"
 
 #include "StoreError.h"
+#include "StoreRows.h"
 
 #include <cmath>
 
@@ -108,6 +109,16 @@ double FiniteNumber(double value, const QString& field)
     if (!std::isfinite(value))
         conversionFailure(field);
     return value;
+}
+
+const QString& KnownCategory(const QString& category)
+{
+    if (!CostCategory::All.contains(category))
+        throw StoreError(StoreError::ConversionFailure,
+                         QStringLiteral("The kind of cost \"%1\" cannot be stored: it is not "
+                                        "one the vehicle log knows. Nothing was stored.")
+                             .arg(category));
+    return category;
 }
 
 bool SameRegistration(QByteArrayView a, QByteArrayView b)

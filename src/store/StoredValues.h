@@ -21,6 +21,8 @@ QString MomentText(const QDateTime& value, const QString& field);
 QDateTime ParseDate(QByteArrayView text);
 // The value itself; one that is not finite is StoreError 3421 naming the field.
 double FiniteNumber(double value, const QString& field);
+// The kind of cost itself; a kind the store does not know is StoreError 3421.
+const QString& KnownCategory(const QString& category);
 // Equal as the store compares registrations: ASCII letters without regard to case.
 bool SameRegistration(QByteArrayView a, QByteArrayView b);
 bool SameRegistration(const QString& a, const QString& b);

@@ -60,7 +60,7 @@ std::unique_ptr<VehicleLog> VehicleLog::OpenReadOnly(const QString& path, int bu
     const auto open = [&] {
         auto db =
             std::make_unique<SqliteDatabase>(path, SqliteDatabase::Mode::ReadOnly, busyTimeoutMs);
-        Schema::RequireReadable(*db, path);
+        Schema::ShowAsCurrent(*db, Schema::RequireReadable(*db, path));
         return std::unique_ptr<VehicleLog>(new VehicleLog(std::move(db), path));
     };
     try {
@@ -325,7 +325,7 @@ MileageRow VehicleLog::RemoveLatestMileage(const QString& registration, const QD
                 StoreError::NotFound,
                 QStringLiteral("There is no mileage reading of %1 to remove.").arg(registration));
         latest = readMileage(q);
-        rowid = q->integer(5);
+        rowid = q->integer(6);
     }
     {
         SqliteQuery q = db.query(R"(SELECT count(*) FROM (SELECT 1 FROM "Mileage"
@@ -360,7 +360,7 @@ MaintenanceRow VehicleLog::RemoveLatestMaintenance(const QString& registration,
                 StoreError::NotFound,
                 QStringLiteral("There is no maintenance entry of %1 to remove.").arg(registration));
         latest = readMaintenance(q);
-        rowid = q->integer(4);
+        rowid = q->integer(5);
     }
     moveMaintenanceToRemoved(db, rowid, stamp, RemovalReason::Removed);
     transaction.commit();
@@ -370,21 +370,22 @@ MaintenanceRow VehicleLog::RemoveLatestMaintenance(const QString& registration,
 QVector<RemovedMileageRow> VehicleLog::RemovedMileage()
 {
     SqliteQuery q = database().query(R"(SELECT "Registration", "Date", "Current Mileage",
-        "Amount", "Price Per", "Removed At", "Reason" FROM "Removed Mileage" ORDER BY rowid)");
+        "Amount", "Price Per", "Fill", "Removed At", "Reason" FROM "Removed Mileage"
+        ORDER BY rowid)");
     QVector<RemovedMileageRow> rows;
     while (q->step())
         rows.append(
-            RemovedMileageRow{readMileage(q), StoredValues::ParseDate(q->utf8(5)), q->text(6)});
+            RemovedMileageRow{readMileage(q), StoredValues::ParseDate(q->utf8(6)), q->text(7)});
     return rows;
 }
 
 QVector<RemovedMaintenanceRow> VehicleLog::RemovedMaintenance()
 {
     SqliteQuery q = database().query(R"(SELECT "Registration", "Date", "Cost", "Description",
-        "Removed At", "Reason" FROM "Removed Maintenance" ORDER BY rowid)");
+        "Category", "Removed At", "Reason" FROM "Removed Maintenance" ORDER BY rowid)");
     QVector<RemovedMaintenanceRow> rows;
     while (q->step())
-        rows.append(RemovedMaintenanceRow{readMaintenance(q), StoredValues::ParseDate(q->utf8(4)),
-                                          q->text(5)});
+        rows.append(RemovedMaintenanceRow{readMaintenance(q), StoredValues::ParseDate(q->utf8(5)),
+                                          q->text(6)});
     return rows;
 }

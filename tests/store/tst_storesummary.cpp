@@ -42,12 +42,13 @@ QByteArray hashOf(const QString& path)
                : QByteArray();
 }
 
+// Named columns: read into stores of every version.
 constexpr char TwoVehicles[] = R"(
     INSERT INTO "Vehicle Details" VALUES ('AB12 CDE', 'Ford', '', '', 0, '1900-01-01', '1900-01-01');
     INSERT INTO "Vehicle Details" VALUES ('ZZ99 ONE', 'Fiat', '', '', 0, '1900-01-01', '1900-01-01');
-    INSERT INTO "Mileage" VALUES ('AB12 CDE', '2026-01-10', 100, 0, 0);
-    INSERT INTO "Mileage" VALUES ('AB12 CDE', '2026-03-12T08:15:00', 900, 40, 1.5);
-    INSERT INTO "Mileage" VALUES ('ZZ99 ONE', '2025-12-01', 5, 0, 0);)";
+    INSERT INTO "Mileage" ("Registration", "Date", "Current Mileage", "Amount", "Price Per")
+        VALUES ('AB12 CDE', '2026-01-10', 100, 0, 0),
+            ('AB12 CDE', '2026-03-12T08:15:00', 900, 40, 1.5), ('ZZ99 ONE', '2025-12-01', 5, 0, 0);)";
 
 } // namespace
 
@@ -78,17 +79,17 @@ void TestStoreSummary::countsWhatTheFileHolds_data()
     QTest::newRow("newest is a reading, its time of day kept")
         << QByteArray("new")
         << QByteArray(TwoVehicles) +
-               R"(INSERT INTO "Maintenance" VALUES ('AB12 CDE', '2026-03-12', 50, 'Oil');)"
+               R"(INSERT INTO "Maintenance" VALUES ('AB12 CDE', '2026-03-12', 50, 'Oil', 'Other');)"
         << 2LL << 3LL << 1LL << QDateTime(QDate(2026, 3, 12), QTime(8, 15), Qt::UTC);
     QTest::newRow("newest is a maintenance entry")
         << QByteArray("new")
         << QByteArray(TwoVehicles) +
-               R"(INSERT INTO "Maintenance" VALUES ('ZZ99 ONE', '2026-05-02', 80, 'Tyres');
-                  INSERT INTO "Maintenance" VALUES ('ZZ99 ONE', '2026-04-02', 20, 'Wipers');)"
+               R"(INSERT INTO "Maintenance" VALUES ('ZZ99 ONE', '2026-05-02', 80, 'Tyres', 'Tyres');
+                  INSERT INTO "Maintenance" VALUES ('ZZ99 ONE', '2026-04-02', 20, 'Wipers', 'Other');)"
         << 2LL << 3LL << 2LL << QDateTime(QDate(2026, 5, 2), QTime(0, 0), Qt::UTC);
     QTest::newRow("removed entries are not counted")
         << QByteArray("new") << QByteArray(TwoVehicles) + R"(INSERT INTO "Removed Mileage" VALUES
-                ('AB12 CDE', '2027-01-01', 999, 1, 1, '2027-01-02T00:00:00', 'Removed', NULL);)"
+                ('AB12 CDE', '2027-01-01', 999, 1, 1, '2027-01-02T00:00:00', 'Removed', NULL, 0);)"
         << 2LL << 3LL << 0LL << QDateTime(QDate(2026, 3, 12), QTime(8, 15), Qt::UTC);
     QTest::newRow("version-1 store, read as it is")
         << QByteArray("v1") << QByteArray(TwoVehicles) << 2LL << 3LL << 0LL
@@ -168,7 +169,7 @@ void TestStoreSummary::readsAStoreInUseWithoutWaiting()
     // The log in use: another connection holds the write lock, as Kelmot does while storing.
     SqliteDatabase writer(path, SqliteDatabase::Mode::ReadWrite, 0);
     writer.execute("BEGIN IMMEDIATE");
-    writer.execute(R"(INSERT INTO "Mileage" VALUES ('ZZ99 ONE', '2026-06-01', 50, 1, 1))");
+    writer.execute(R"(INSERT INTO "Mileage" VALUES ('ZZ99 ONE', '2026-06-01', 50, 1, 1, 0))");
     QElapsedTimer timer;
     timer.start();
     const StoreSummary summary = SummarizeStore(path);

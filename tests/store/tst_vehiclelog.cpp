@@ -612,6 +612,7 @@ void TestVehicleLog::olderStoresAreUpgraded_data()
     QTest::newRow("version 1: no removed entries yet") << 1;
     QTest::newRow("version 2: removed entries without a reason") << 2;
     QTest::newRow("version 3: replaced entries without their replacement") << 3;
+    QTest::newRow("version 4: no fill flags, kinds of cost or reminders") << 4;
 }
 
 void TestVehicleLog::olderStoresAreUpgraded()
@@ -638,7 +639,7 @@ void TestVehicleLog::olderStoresAreUpgraded()
         INSERT INTO "Removed Maintenance" VALUES ('OLD1', '2020-01-05', 12, 'Oil',
             '2020-01-06T09:00:00');
         PRAGMA user_version = 2;)";
-    if (version == 3)
+    if (version >= 3)
         sql += R"(
         CREATE TABLE "Removed Mileage" ("Registration" TEXT NOT NULL COLLATE NOCASE,
             "Date" TEXT NOT NULL, "Current Mileage" REAL NOT NULL, "Amount" REAL NOT NULL,
@@ -648,14 +649,26 @@ void TestVehicleLog::olderStoresAreUpgraded()
             "Removed At" TEXT NOT NULL, "Reason" TEXT NOT NULL) STRICT;
         INSERT INTO "Removed Mileage" VALUES ('OLD1', '2020-03-01', 30, 5, 1,
             '2020-03-02T08:00:00', 'Removed');
+        INSERT INTO "Maintenance" VALUES ('OLD1', '2020-01-05', 12, 'Oil');
         PRAGMA user_version = 3;)";
+    if (version == 4)
+        sql += R"(
+        ALTER TABLE "Removed Mileage" ADD COLUMN "Replaced By" INTEGER;
+        ALTER TABLE "Removed Maintenance" ADD COLUMN "Replaced By" INTEGER;
+        CREATE TABLE "Removed Vehicle Details" ("Registration" TEXT NOT NULL COLLATE NOCASE,
+            "Former Registration" TEXT NOT NULL, "Make" TEXT, "Model" TEXT, "Fuel" TEXT,
+            "Engine Capacity" REAL, "Registration Date" TEXT, "Purchase Date" TEXT,
+            "Removed At" TEXT NOT NULL, "Reason" TEXT NOT NULL) STRICT;
+        PRAGMA user_version = 4;)";
     rawExecute(old, sql.constData(), SqliteDatabase::Mode::Create);
-    const int kept = version == 2 ? 2 : version == 3 ? 1 : 0;
+    const int kept = version == 2 ? 2 : version >= 3 ? 1 : 0;
     {
         // Read as it is: no upgrade, no write.
         auto reader = VehicleLog::OpenReadOnly(old);
         QCOMPARE(mileages(reader->MileageChronological("OLD1")), QStringList({"10", "20"}));
         QVERIFY(reader->Check().isEmpty());
+        if (version >= 3)
+            QCOMPARE(reader->MaintenanceByDate("OLD1").at(0).Category, CostCategory::Other);
         QVERIFY_THROWS_EXCEPTION(StoreError, reader->OpenMileageTable()->AppendMileage(
                                                  reading("OLD1", day(2021, 1, 1), 30)));
     }
@@ -671,6 +684,8 @@ void TestVehicleLog::olderStoresAreUpgraded()
         QCOMPARE(log->RemovedMaintenance().at(0).RemovedAt, at(2020, 1, 6, 9, 0));
         QCOMPARE(log->RemovedMaintenance().at(0).Reason, RemovalReason::Removed);
     }
+    for (const auto& r : log->MileageChronological("OLD1"))
+        QVERIFY(!r.PartialFill && !r.MissedFillBefore);
     QCOMPARE(log->RemoveLatestMileage("OLD1", at(2026, 1, 1, 0, 0)).CurrentMileage, 20.0);
     QCOMPARE(log->RemovedMileage().size(), kept + 1);
     QVERIFY(log->Check().isEmpty());
@@ -705,11 +720,11 @@ void TestVehicleLog::checkFindsBrokenRules_data()
         << QByteArray(R"(DELETE FROM "Mileage" WHERE "Registration" = 'B')")
         << QStringList({"B has no mileage reading"});
     QTest::newRow("readings going down twice")
-        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('a', '2026-03-01', 150, 0, 0);
-                         INSERT INTO "Mileage" VALUES ('A', '2026-04-01', 120, 0, 0))")
+        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('a', '2026-03-01', 150, 0, 0, 0);
+                         INSERT INTO "Mileage" VALUES ('A', '2026-04-01', 120, 0, 0, 0))")
         << QStringList({"reading of 150 on 01/03/2026", "reading of 120 on 01/04/2026"});
     QTest::newRow("same day is not going down")
-        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('A', '2026-02-01', 180, 0, 0))")
+        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('A', '2026-02-01', 180, 0, 0, 0))")
         << QStringList();
     QTest::newRow("version missing")
         << QByteArray("PRAGMA user_version = 0") << QStringList({"no vehicle log version"});
@@ -722,6 +737,11 @@ void TestVehicleLog::checkFindsBrokenRules_data()
         << QByteArray(R"(DROP INDEX "Removed Maintenance by Replacement";
                          ALTER TABLE "Removed Maintenance" DROP COLUMN "Replaced By")")
         << QStringList({"\"Removed Maintenance\" has no column \"Replaced By\""});
+    QTest::newRow("fill column missing")
+        << QByteArray(R"(ALTER TABLE "Mileage" DROP COLUMN "Fill")")
+        << QStringList({"\"Mileage\" has no column \"Fill\""});
+    QTest::newRow("reminders table missing") << QByteArray(R"(DROP TABLE "Reminders")")
+                                             << QStringList({"\"Reminders\" is missing"});
     QTest::newRow("merged details table missing")
         << QByteArray(R"(DROP TABLE "Removed Vehicle Details")")
         << QStringList({"\"Removed Vehicle Details\" is missing"});
@@ -752,7 +772,7 @@ void TestVehicleLog::backupIsSoundAndConsistent()
     // Another connection is in the middle of a write it has not committed.
     SqliteDatabase writer(path_, SqliteDatabase::Mode::ReadWrite, 0);
     writer.execute(R"(BEGIN IMMEDIATE;
-        INSERT INTO "Mileage" VALUES ('K', '2026-01-03', 3, 0, 0))");
+        INSERT INTO "Mileage" VALUES ('K', '2026-01-03', 3, 0, 0, 0))");
     const QString copy = dir_->filePath(QStringLiteral("copy.mdb"));
     log_->BackupTo(copy);
     writer.execute("COMMIT");
@@ -817,7 +837,7 @@ void TestVehicleLog::unsoundRestoreChangesNothing_data()
     QTest::newRow("not a database") << QByteArray("garbage") << 26;
     QTest::newRow("newer version") << QByteArray("PRAGMA user_version = 99") << StoreError::TooNew;
     QTest::newRow("reading goes down")
-        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('S', '2029-01-01', 1, 0, 0))") << 11;
+        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('S', '2029-01-01', 1, 0, 0, 0))") << 11;
     QTest::newRow("tables missing") << QByteArray(R"(DROP TABLE "Maintenance")") << 11;
     QTest::newRow("missing file") << QByteArray("missing") << StoreError::CantOpen;
     QTest::newRow("no vehicle") << QByteArray(R"(DELETE FROM "Vehicle Details")")
@@ -884,7 +904,7 @@ void TestVehicleLog::refusedWriteLeavesNoTransactionOpen()
         StoreError, details->AppendVehicle(vehicle("d"), reading("d", day(2026, 1, 1), 1)));
     QVERIFY_THROWS_EXCEPTION(StoreError, log_->EditVehicle("nobody", vehicle("x")));
     // Were a transaction still open, this second connection could not write.
-    rawExecute(path_, R"(INSERT INTO "Mileage" VALUES ('D', '2026-01-05', 5, 0, 0))");
+    rawExecute(path_, R"(INSERT INTO "Mileage" VALUES ('D', '2026-01-05', 5, 0, 0, 0))");
     log_->OpenMileageTable()->AppendMileage(reading("D", day(2026, 1, 9), 9));
     QCOMPARE(mileages(log_->MileageChronological("D")), QStringList({"1", "5", "9"}));
 }

@@ -723,7 +723,7 @@ void TestDataCommands::unsoundBackupChangesNothing_data()
         << QByteArray(R"(DELETE FROM "Vehicle Details"; DELETE FROM "Mileage";)") << false
         << QStringLiteral("holds no vehicle");
     QTest::newRow("a reading going down")
-        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('NEW1 ABC', '2026-01-05', 10, 1, 1))")
+        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('NEW1 ABC', '2026-01-05', 10, 1, 1, 0))")
         << true << QStringLiteral("is not a sound vehicle log");
 }
 

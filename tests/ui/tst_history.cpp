@@ -427,8 +427,8 @@ void TestHistory::renameRefusals_data()
            "AB12 CDE.\n\nMerge the records of AB12CDE into AB12 CDE?";
     QTest::newRow("merge of other details and years in common declined")
         << "AB12CDE" << Reg
-        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('AB12 CDE', '2024-01-01', 4000, 0, 0);
-            INSERT INTO "Mileage" VALUES ('AB12CDE', '2024-06-01', 5000, 0, 0);
+        << QByteArray(R"(INSERT INTO "Mileage" VALUES ('AB12 CDE', '2024-01-01', 4000, 0, 0, 0);
+            INSERT INTO "Mileage" VALUES ('AB12CDE', '2024-06-01', 5000, 0, 0, 0);
             UPDATE "Vehicle Details" SET "Make" = 'Ford', "Fuel" = 'Petrol'
                 WHERE "Registration" = 'AB12 CDE';
             UPDATE "Vehicle Details" SET "Make" = 'Vauxhall', "Model" = 'Astra', "Fuel" = 'Diesel'

@@ -223,10 +223,13 @@ void TestLogMending::maintenanceEditedRemovedAndPutBack()
     const qint64 oil =
         log_->AddMaintenance(MaintenanceRow{Reg, day(2024, 2, 10), 27000, QStringLiteral("Oil")});
     // Any past date, before the latest entry too.
-    const qint64 tyres =
-        log_->AddMaintenance(MaintenanceRow{Reg, day(2023, 6, 1), 300, QStringLiteral("Tyres")});
-    log_->ReplaceMaintenance(oil, MaintenanceRow{Reg, day(2024, 2, 10), 270, "Oil\nand filter"},
-                             at(2024, 5, 1, 10, 0));
+    const qint64 tyres = log_->AddMaintenance(
+        MaintenanceRow{Reg, day(2023, 6, 1), 300, QStringLiteral("Tyres"), CostCategory::Tyres});
+    log_->ReplaceMaintenance(
+        oil, MaintenanceRow{Reg, day(2024, 2, 10), 270, "Oil\nand filter", CostCategory::Service},
+        at(2024, 5, 1, 10, 0));
+    QVERIFY_THROWS_EXCEPTION(
+        StoreError, log_->AddMaintenance(MaintenanceRow{Reg, day(2024, 1, 1), 1, "x", "Fuel"}));
     auto entries = log_->MaintenanceEntries(Reg);
     QCOMPARE(entries.size(), 2);
     QCOMPARE(entries[0].id, tyres);
@@ -247,6 +250,7 @@ void TestLogMending::maintenanceEditedRemovedAndPutBack()
     entries = log_->MaintenanceEntries(Reg);
     QCOMPARE(entries.size(), 2);
     QCOMPARE(entries[0].row.Description, QStringLiteral("Tyres"));
+    QCOMPARE(entries[0].row.Category, CostCategory::Tyres);
     QCOMPARE(log_->RemovedEntries(Reg).size(), 1);
     QVERIFY_THROWS_EXCEPTION(StoreError,
                              log_->PutBackMaintenance(removed[1].id, at(2024, 5, 1, 12, 0)));
@@ -254,10 +258,12 @@ void TestLogMending::maintenanceEditedRemovedAndPutBack()
     // The entry replaced by the edit swaps back with its replacement: no receipt twice.
     QCOMPARE(log_->PutBackMaintenance(removed[0].id, at(2024, 5, 1, 13, 0)), oil);
     QCOMPARE(log_->MaintenanceEntries(Reg)[1].row.Cost, 27000.);
+    QCOMPARE(log_->MaintenanceEntries(Reg)[1].row.Category, CostCategory::Other);
     const auto swapped = log_->RemovedEntries(Reg);
     QCOMPARE(swapped.size(), 1);
     QCOMPARE(swapped[0].maintenance.Description, QStringLiteral("Oil\nand filter"));
     QCOMPARE(swapped[0].Reason, RemovalReason::ReplacedByEdit);
+    QCOMPARE(swapped[0].maintenance.Category, CostCategory::Service);
 }
 
 void TestLogMending::putBackOfAnEditSwaps_data()
@@ -270,13 +276,13 @@ void TestLogMending::putBackOfAnEditSwaps_data()
     QTest::addColumn<QStringList>("removed"); // what Removed then holds
     QTest::newRow("edited once") << 1 << QVector<double>{10500} << "" << 0
                                  << QStringList{"10000", "10400", "10800"}
-                                 << QStringList{"10500 Replaced by an edit"};
+                                 << QStringList{"10500 partial Replaced by an edit"};
     QTest::newRow("edited twice: the first swaps with the latest")
         << 1 << QVector<double>{10500, 10600} << "" << 0 << QStringList{"10000", "10400", "10800"}
-        << QStringList{"10500 Replaced by an edit", "10600 Replaced by an edit"};
+        << QStringList{"10500 partial Replaced by an edit", "10600 partial Replaced by an edit"};
     QTest::newRow("replacement removed, its rowid given to a new reading")
         << 2 << QVector<double>{10900} << "remove, add" << StoreError::ReplacementUnknown
-        << QStringList{"10000", "10400", "10800", "11000"} << QStringList{"10900 Removed"};
+        << QStringList{"10000", "10400", "10800", "11000"} << QStringList{"10900 partial Removed"};
     QTest::newRow("edited before the store linked the two")
         << 1 << QVector<double>{10500} << "unlink" << StoreError::ReplacementUnknown
         << QStringList{"10000", "10400", "10500", "10800"} << QStringList{};
@@ -293,8 +299,12 @@ void TestLogMending::putBackOfAnEditSwaps()
     const qint64 id = ids_[edited];
     const QDateTime date = log_->MileageEntries(Reg)[edited].row.Date;
     int minute = 0;
-    for (const double value : edits)
-        log_->ReplaceMileage(id, reading(Reg, date, value, 40, 0.8), at(2024, 5, 1, 9, minute++));
+    for (const double value : edits) {
+        // Each edit also marks the fill partial: the flags travel with their entry.
+        MileageRow edit = reading(Reg, date, value, 40, 0.8);
+        edit.PartialFill = true;
+        log_->ReplaceMileage(id, edit, at(2024, 5, 1, 9, minute++));
+    }
     if (then == QLatin1String("remove, add")) {
         log_->RemoveMileage(id, at(2024, 5, 2, 9, 0));
         QCOMPARE(log_->AddMileage(reading(Reg, day(2024, 4, 1), 11000)), id);
@@ -312,9 +322,12 @@ void TestLogMending::putBackOfAnEditSwaps()
         log_->PutBackMileage(oldest, at(2024, 6, 1, 9, 0), UnknownReplacement::PutBeside);
     }
     QCOMPARE(mileages(log_->MileageChronological(Reg)), live);
+    if (code == 0)
+        QVERIFY(!log_->MileageEntries(Reg)[edited].row.PartialFill);
     QStringList held;
     for (const auto& e : log_->RemovedEntries(Reg))
-        held << PlainNumber(e.reading.CurrentMileage) + u' ' + e.Reason;
+        held << PlainNumber(e.reading.CurrentMileage) +
+                    QLatin1String(e.reading.PartialFill ? " partial " : " ") + e.Reason;
     QCOMPARE(held, removed);
 }
 

@@ -71,7 +71,7 @@ void dlgEnterMaintenance::saveEntry()
 
     if (!state_.MaintenanceTable)
         throw StoreError(0, QStringLiteral("The vehicle log is closed."));
-    state_.MaintenanceTable->AppendMaintenance(
+    state_.MaintenanceTable->AppendCheckedMaintenance(
         MaintenanceRow{registration, typed.date.value, typed.cost.value, typed.description});
     close();
 }

@@ -223,7 +223,6 @@ void TestLogRules::entryOrder_data()
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<QString>("message"); // empty: accepted
     QTest::addColumn<F>("field");
-    const QString numeric = QStringLiteral("The entry for 'Current Mileage' must be numeric");
     QTest::newRow("reading: a date before all")
         << "reading" << QStringList{"1/13/2026", "x"}
         << "The entry for 'Date' must be in date format" << F::Date;
@@ -265,8 +264,6 @@ void TestLogRules::entryOrder_data()
     QTest::newRow("vehicle: stored, any case, before the figure")
         << "vehicle" << QStringList{" taken ", "x"}
         << "An entry for this 'Vehicle Registration' already exists" << F::VehicleReg;
-    QTest::newRow("vehicle: the figure first")
-        << "vehicle" << QStringList{"NEW", "x", "x"} << numeric << F::CurrentMileage;
     QTest::newRow("vehicle: registration date before purchase date")
         << "vehicle" << QStringList{"NEW", "0", "10/12/2026", "x"}
         << "The entry for 'Registration Date' must be in the past" << F::RegistrationDate;

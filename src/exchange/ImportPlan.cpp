@@ -1,6 +1,7 @@
 #include "ImportPlan.h"
 
 #include "Clock.h"
+#include "EntryChecks.h"
 #include "FileFormats.h"
 #include "FileValues.h"
 #include "LogRules.h"
@@ -253,11 +254,9 @@ private:
         return present;
     }
 
-    // The log's rule, except that a time of day today already passed is not the future: a file
-    // of this morning's fill-ups imports this afternoon.
     bool future(const QDateTime& date) const
     {
-        return LogRules::IsFuture(date, today_) && date > now_;
+        return EntryChecks::IsFutureImport(date, today_, now_);
     }
 
     static QString futureReason(const QDateTime& date)

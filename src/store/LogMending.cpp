@@ -1,3 +1,4 @@
+#include "EntryChecks.h"
 #include "LogRuleWords.h"
 #include "LogRules.h"
 #include "RowForms.h"
@@ -88,17 +89,18 @@ void requireFit(SqliteDatabase& db, const QString& registration, const StoredMil
                 qint64 skip, const QString& refusal)
 {
     const LogRules::ReadingBounds bounds = storedBounds(db, registration, row.date, skip);
-    if (LogRules::Fit(bounds, row.mileage) != LogRules::ReadingFit::Fits)
+    if (EntryChecks::AmongOthers(bounds, row.mileage))
         throw StoreError(StoreError::OutOfOrder, refusal + LogRuleWords::BoundsPhrase(bounds) +
                                                      QLatin1Char('.') + NothingChanged);
 }
 
-qint64 readingsHeld(SqliteDatabase& db, const QString& registration)
+// The entry checks of the History window's maintenance editor; a forgotten receipt may carry
+// any past date, so no other entry bounds it.
+void requireMaintenance(const MaintenanceRow& row)
 {
-    SqliteQuery q = db.query(R"(SELECT count(*) FROM (SELECT 1 FROM "Mileage"
-        WHERE "Registration" = ? LIMIT 2))");
-    q->bind(1, registration);
-    return q->step() ? q->integer(0) : 0;
+    requireAccepted(
+        EntryChecks::Maintenance(EntryChecks::MaintenanceOf(row), std::nullopt, std::nullopt),
+        QLatin1Char('.') + NothingChanged);
 }
 
 QVector<MileageRow> chronological(SqliteDatabase& db, const QString& registration)
@@ -322,6 +324,7 @@ void VehicleLog::ReplaceMaintenance(qint64 id, const MaintenanceRow& newRow,
     const auto old = maintenanceById(db, id);
     if (!old)
         throw notFound("maintenance entry");
+    requireMaintenance(newRow);
     values.registration = old->Registration;
     moveMaintenanceToRemoved(db, id, stamp, RemovalReason::ReplacedByEdit);
     SqliteQuery q = db.query(kInsertMaintenanceAt);
@@ -355,6 +358,7 @@ qint64 VehicleLog::AddMaintenance(const MaintenanceRow& row)
     const StoredMaintenance values = stored(row);
     ++writes_;
     SqliteTransaction transaction(db);
+    requireMaintenance(row);
     {
         SqliteQuery q = db.query(kInsertMaintenance);
         bind(q, values);
@@ -374,12 +378,9 @@ void VehicleLog::RemoveMileage(qint64 id, const QDateTime& removedAt)
     const auto row = mileageById(db, id);
     if (!row)
         throw notFound("reading");
-    if (!LogRules::CanRemoveReading(readingsHeld(db, row->Registration)))
-        throw StoreError(StoreError::OnlyReading,
-                         QStringLiteral("The reading of %1 is its only one, and a vehicle "
-                                        "always keeps at least one reading. Nothing was "
-                                        "removed.")
-                             .arg(row->Registration));
+    requireAccepted(
+        EntryChecks::ReadingRemoval(row->Registration, readingsHeld(db, row->Registration)),
+        QString());
     moveMileageToRemoved(db, id, stamp, RemovalReason::Removed);
     transaction.commit();
 }

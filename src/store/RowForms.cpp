@@ -1,6 +1,7 @@
 #include "RowForms.h"
 
 #include "SqliteDatabase.h"
+#include "StoreError.h"
 #include "StoredValues.h"
 
 namespace RowForms {
@@ -200,6 +201,25 @@ std::optional<VehicleRow> findVehicle(SqliteDatabase& db, const QString& registr
                       q->real(4),
                       StoredValues::ParseDate(q->utf8(5)),
                       StoredValues::ParseDate(q->utf8(6))};
+}
+
+qint64 readingsHeld(SqliteDatabase& db, const QString& registration)
+{
+    SqliteQuery q = db.query(R"(SELECT count(*) FROM (SELECT 1 FROM "Mileage"
+        WHERE "Registration" = ? LIMIT 2))");
+    q->bind(1, registration);
+    return q->step() ? q->integer(0) : 0;
+}
+
+void requireAccepted(const EntryChecks::Result& refusal, const QString& tail)
+{
+    if (!refusal)
+        return;
+    using EntryChecks::Rule;
+    const int code = refusal->rule == Rule::Order         ? StoreError::OutOfOrder
+                     : refusal->rule == Rule::OnlyReading ? StoreError::OnlyReading
+                                                          : StoreError::Refused;
+    throw StoreError(code, refusal->message + tail);
 }
 
 } // namespace RowForms

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EntryChecks.h"
 #include "StoreRows.h"
 
 #include <QByteArray>
@@ -106,5 +107,12 @@ void moveMileageToRemoved(SqliteDatabase& db, qint64 rowid, const QString& remov
                           const QString& reason);
 void moveMaintenanceToRemoved(SqliteDatabase& db, qint64 rowid, const QString& removedAt,
                               const QString& reason);
+
+// How many readings the vehicle holds, counted up to 2: enough to know whether one may go.
+qint64 readingsHeld(SqliteDatabase& db, const QString& registration);
+// The entry checks' refusal as the store throws it, `tail` saying what was left undone: an
+// order refusal is StoreError::OutOfOrder, an only reading StoreError::OnlyReading, any other
+// StoreError::Refused.
+void requireAccepted(const EntryChecks::Result& refusal, const QString& tail);
 
 } // namespace RowForms

@@ -20,6 +20,8 @@ public:
     static constexpr int Blank = 3426;         // a registration of blanks only
     // Put Back of an entry replaced by an edit whose replacement is not known
     static constexpr int ReplacementUnknown = 3427;
+    // An entry the entry checks refuse, written past the form that checks it.
+    static constexpr int Refused = 3428;
     // A write a stopped program left half done, which a read-only open cannot roll back.
     static constexpr int UnfinishedWrite = 3430;
 

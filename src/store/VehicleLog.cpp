@@ -13,6 +13,8 @@ using namespace RowForms;
 namespace {
 
 constexpr int kMisuse = 21; // SQLite's code for use of a closed store
+// Ends a refusal of a checked append.
+const QString NothingChanged = QStringLiteral(". Nothing was changed.");
 
 template <typename Row, typename Reader>
 QVector<Row> rowsOf(SqliteDatabase& db, const char* sql, const QString& registration, Reader read)
@@ -23,6 +25,24 @@ QVector<Row> rowsOf(SqliteDatabase& db, const char* sql, const QString& registra
     while (q->step())
         rows.append(read(q));
     return rows;
+}
+
+std::optional<MileageRow> latestMileage(SqliteDatabase& db, const QString& registration)
+{
+    SqliteQuery q = db.query(kLatestMileage);
+    q->bind(1, registration);
+    if (!q->step())
+        return std::nullopt;
+    return readMileage(q);
+}
+
+std::optional<MaintenanceRow> latestMaintenance(SqliteDatabase& db, const QString& registration)
+{
+    SqliteQuery q = db.query(kLatestMaintenance);
+    q->bind(1, registration);
+    if (!q->step())
+        return std::nullopt;
+    return readMaintenance(q);
 }
 
 } // namespace
@@ -195,20 +215,12 @@ QVector<MaintenanceRow> VehicleLog::MaintenanceNewestFirst(const QString& regist
 
 std::optional<MileageRow> VehicleLog::LatestMileage(const QString& registration)
 {
-    SqliteQuery q = database().query(kLatestMileage);
-    q->bind(1, registration);
-    if (!q->step())
-        return std::nullopt;
-    return readMileage(q);
+    return latestMileage(database(), registration);
 }
 
 std::optional<MaintenanceRow> VehicleLog::LatestMaintenance(const QString& registration)
 {
-    SqliteQuery q = database().query(kLatestMaintenance);
-    q->bind(1, registration);
-    if (!q->step())
-        return std::nullopt;
-    return readMaintenance(q);
+    return latestMaintenance(database(), registration);
 }
 
 std::unique_ptr<MileageCursor> VehicleLog::OpenMileageTable()
@@ -229,12 +241,18 @@ std::unique_ptr<VehicleDetailsCursor> VehicleLog::OpenVehicleDetailsTable()
     return std::make_unique<VehicleDetailsCursor>(*this);
 }
 
-void VehicleLog::insertMileage(const MileageRow& row)
+void VehicleLog::insertMileage(const MileageRow& row, bool checked)
 {
     SqliteDatabase& db = database();
     const StoredMileage values = stored(row);
     ++writes_;
     SqliteTransaction transaction(db);
+    if (checked) {
+        const std::optional<MileageRow> latest = latestMileage(db, values.registration);
+        requireAccepted(EntryChecks::NewReading(EntryChecks::ReadingOf(row), std::nullopt,
+                                                latest ? &*latest : nullptr),
+                        NothingChanged);
+    }
     {
         SqliteQuery q = db.query(kInsertMileage);
         bind(q, values);
@@ -243,12 +261,19 @@ void VehicleLog::insertMileage(const MileageRow& row)
     transaction.commit();
 }
 
-void VehicleLog::insertMaintenance(const MaintenanceRow& row)
+void VehicleLog::insertMaintenance(const MaintenanceRow& row, bool checked)
 {
     SqliteDatabase& db = database();
     const StoredMaintenance values = stored(row);
     ++writes_;
     SqliteTransaction transaction(db);
+    if (checked) {
+        const std::optional<MaintenanceRow> latest = latestMaintenance(db, values.registration);
+        requireAccepted(
+            EntryChecks::Maintenance(EntryChecks::MaintenanceOf(row), std::nullopt,
+                                     latest ? std::optional(latest->Date) : std::nullopt),
+            NothingChanged);
+    }
     {
         SqliteQuery q = db.query(kInsertMaintenance);
         bind(q, values);
@@ -327,17 +352,8 @@ MileageRow VehicleLog::RemoveLatestMileage(const QString& registration, const QD
         latest = readMileage(q);
         rowid = q->integer(6);
     }
-    {
-        SqliteQuery q = db.query(R"(SELECT count(*) FROM (SELECT 1 FROM "Mileage"
-            WHERE "Registration" = ? LIMIT 2))");
-        q->bind(1, registration);
-        if (q->step() && q->integer(0) < 2)
-            throw StoreError(StoreError::OnlyReading,
-                             QStringLiteral("The reading of %1 is its only one, and a vehicle "
-                                            "always keeps at least one reading. Nothing was "
-                                            "removed.")
-                                 .arg(registration));
-    }
+    requireAccepted(EntryChecks::ReadingRemoval(registration, readingsHeld(db, registration)),
+                    QString());
     moveMileageToRemoved(db, rowid, stamp, RemovalReason::Removed);
     transaction.commit();
     return latest;

@@ -111,7 +111,8 @@ public:
     // Mending the log. Each is one transaction that checks the log's rules again inside it, so
     // that another program writing meanwhile cannot slip a broken log past the dialogs' checks:
     // a reading that would go down in date order is StoreError::OutOfOrder naming its
-    // neighbours, an id that is not stored StoreError::NotFound.
+    // neighbours, a maintenance entry its editor refuses StoreError::Refused in the editor's
+    // words, an id that is not stored StoreError::NotFound.
     //
     // The old row moves to its Removed table ("Replaced by an edit") and the new one takes its
     // place and its id. The entry stays with its vehicle: newRow's Registration is not read.
@@ -181,8 +182,10 @@ private:
 
     VehicleLog(std::unique_ptr<SqliteDatabase> db, QString path);
     SqliteDatabase& database();
-    void insertMileage(const MileageRow& row);
-    void insertMaintenance(const MaintenanceRow& row);
+    // `checked`: the entry checks of Record Mileage / Record Maintenance run again first, inside
+    // the transaction, against the latest entry stored.
+    void insertMileage(const MileageRow& row, bool checked = false);
+    void insertMaintenance(const MaintenanceRow& row, bool checked = false);
     void insertVehicle(const VehicleRow& vehicle, const MileageRow& firstReading);
 
     struct ReadingsCache
@@ -219,7 +222,12 @@ class MileageCursor
 {
 public:
     explicit MileageCursor(VehicleLog& log) : log_(log) {}
+    // Writes the row as it is given (a log being seeded or copied).
     void AppendMileage(const MileageRow& row) { log_.insertMileage(row); }
+    // Record Mileage's append: refused as the dialog refuses it, the future left aside, when the
+    // row does not follow the vehicle's latest reading as stored now (StoreError::OutOfOrder)
+    // or its figures are refused (StoreError::Refused); nothing is then written.
+    void AppendCheckedMileage(const MileageRow& row) { log_.insertMileage(row, true); }
 
 private:
     VehicleLog& log_;
@@ -231,6 +239,8 @@ class MaintenanceCursor
 public:
     explicit MaintenanceCursor(VehicleLog& log) : log_(log) {}
     void AppendMaintenance(const MaintenanceRow& row) { log_.insertMaintenance(row); }
+    // Record Maintenance's append, refused as AppendCheckedMileage is.
+    void AppendCheckedMaintenance(const MaintenanceRow& row) { log_.insertMaintenance(row, true); }
 
 private:
     VehicleLog& log_;

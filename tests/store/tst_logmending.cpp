@@ -88,7 +88,8 @@ void TestLogMending::cleanup()
 // Readings 10000 (1 Jan), 10400 (1 Feb), 10800 (1 Mar).
 void TestLogMending::readingAgainstBothNeighbours_data()
 {
-    QTest::addColumn<int>("replaced"); // index of the reading edited; -1: a reading added
+    // index of the reading edited; -1: a reading added; -2: appended as Record Mileage appends
+    QTest::addColumn<int>("replaced");
     QTest::addColumn<QDateTime>("date");
     QTest::addColumn<double>("mileage");
     QTest::addColumn<QString>("refusal"); // empty: stored
@@ -121,6 +122,14 @@ void TestLogMending::readingAgainstBothNeighbours_data()
         << -1 << day(2023, 12, 1) << 10001. << "must be at most 10000 (01/01/2024).";
     QTest::newRow("add after every reading, too low")
         << -1 << day(2024, 4, 1) << 10799. << "must be at least 10800 (01/03/2024).";
+    // Refused in the store as the dialog refuses it, whoever bypasses the dialog.
+    QTest::newRow("record below the latest")
+        << -2 << day(2024, 4, 1) << 10799.
+        << "The entry for 'Mileage' is less than the most recent entry.";
+    QTest::newRow("record before the latest")
+        << -2 << day(2024, 2, 15) << 10900.
+        << "The entry for 'Date' is before the most recent entry.";
+    QTest::newRow("record on the latest's day and figure") << -2 << day(2024, 3, 1) << 10800. << "";
 }
 
 void TestLogMending::readingAgainstBothNeighbours()
@@ -138,8 +147,10 @@ void TestLogMending::readingAgainstBothNeighbours()
     try {
         if (replaced >= 0)
             log_->ReplaceMileage(ids_[replaced], row, when);
-        else
+        else if (replaced == -1)
             log_->AddMileage(MileageRow{Reg, date, mileage, 30, 1.5});
+        else
+            log_->OpenMileageTable()->AppendCheckedMileage(MileageRow{Reg, date, mileage, 30, 1.5});
         QVERIFY2(refusal.isEmpty(), "the change should have been refused");
     } catch (const StoreError& e) {
         QVERIFY2(!refusal.isEmpty(), qPrintable(e.text()));

@@ -1,3 +1,4 @@
+#include "EntryChecks.h"
 #include "LogRuleWords.h"
 #include "LogRules.h"
 #include "StoredValues.h"
@@ -35,6 +36,8 @@ private slots:
     void orderWords();
     void mergeConflict_data();
     void mergeConflict();
+    void entryOrder_data();
+    void entryOrder();
 };
 
 // Readings in no particular order, as an edit or an import may meet them.
@@ -209,6 +212,96 @@ void TestLogRules::mergeConflict()
         QCOMPARE(conflict ? conflict->earlier.CurrentMileage : -1., earlier);
         QCOMPARE(conflict ? conflict->later.CurrentMileage : -1., later);
     }
+}
+
+// Today 9 Dec 2026; the latest reading 10000 and the latest maintenance entry on 1 Jun 2026;
+// "TAKEN" is stored. A "starting" reading is mended from one stored without fuel.
+void TestLogRules::entryOrder_data()
+{
+    using F = EntryChecks::Field;
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("message"); // empty: accepted
+    QTest::addColumn<F>("field");
+    QTest::newRow("reading: a date before all")
+        << "reading" << QStringList{"1/13/2026", "x"}
+        << "The entry for 'Date' must be in date format" << F::Date;
+    QTest::newRow("reading: before the latest, then the figure")
+        << "reading" << QStringList{"01/05/2026", "x"}
+        << "The entry for 'Date' is before the most recent entry" << F::Date;
+    QTest::newRow("reading: below the latest before below 0")
+        << "reading" << QStringList{"01/06/2026", "-1"}
+        << "The entry for 'Mileage' is less than the most recent entry" << F::CurrentMileage;
+    QTest::newRow("reading: amount before price")
+        << "reading" << QStringList{"09/12/2026", "10000", "0", "x"}
+        << "The entry for 'Amount' must be a positive Value" << F::Amount;
+    QTest::newRow("reading: accepted")
+        << "reading" << QStringList{"09/12/2026", "10000", "40", "0.8"} << "" << F::None;
+    QTest::newRow("mended: the future before the figure")
+        << "mended" << QStringList{"10/12/2026", "x"}
+        << "The entry for 'Date' cannot be in the future" << F::Date;
+    QTest::newRow("mended: below 0 before the order")
+        << "mended" << QStringList{"01/07/2026", "-1"} << LogRuleWords::BelowZeroMessage()
+        << F::CurrentMileage;
+    QTest::newRow("mended: the order before the amount")
+        << "mended" << QStringList{"01/07/2026", "9000", "x"}
+        << "The entry for 'Current Mileage' must be at least 10000 (01/06/2026)"
+        << F::CurrentMileage;
+    QTest::newRow("mended: fuel is asked for")
+        << "mended" << QStringList{"01/07/2026", "10000", "0", "0"}
+        << "The entry for 'Amount' must be a positive Value" << F::Amount;
+    QTest::newRow("starting: keeps no fuel")
+        << "starting" << QStringList{"01/07/2026", "10000", "0", "0"} << "" << F::None;
+    QTest::newRow("maintenance: the description before the latest date")
+        << "maintenance" << QStringList{"01/05/2026", "12", ""} << "Please Enter a Description"
+        << F::Description;
+    QTest::newRow("maintenance: the latest date last")
+        << "maintenance" << QStringList{"01/05/2026", "12", " "}
+        << "The entry for 'Date' is before the most recent entry" << F::Date;
+    QTest::newRow("vehicle: required before stored")
+        << "vehicle" << QStringList{"TAKEN", ""} << "Entry is required in the highlighted fields"
+        << F::CurrentMileage;
+    QTest::newRow("vehicle: stored, any case, before the figure")
+        << "vehicle" << QStringList{" taken ", "x"}
+        << "An entry for this 'Vehicle Registration' already exists" << F::VehicleReg;
+    QTest::newRow("vehicle: registration date before purchase date")
+        << "vehicle" << QStringList{"NEW", "0", "10/12/2026", "x"}
+        << "The entry for 'Registration Date' must be in the past" << F::RegistrationDate;
+    QTest::newRow("vehicle: capacity of 0")
+        << "vehicle" << QStringList{"NEW", "0", "", "09/12/2026", "0"}
+        << "The entry for 'Engine Capacity' must be positive" << F::EngineCapacity;
+    QTest::newRow("vehicle: empty boxes pass")
+        << "vehicle" << QStringList{"NEW", "0", "", "", ""} << "" << F::None;
+}
+
+void TestLogRules::entryOrder()
+{
+    QFETCH(QString, form);
+    QFETCH(QStringList, texts);
+    QFETCH(QString, message);
+    QFETCH(EntryChecks::Field, field);
+    const QDate today(2026, 12, 9);
+    const MileageRow latest = reading(day(2026, 6, 1), 10000);
+    const auto date = [&] { return EntryChecks::DateFromText(texts.value(0)); };
+    const auto number = [&](int i) { return EntryChecks::NumberFromText(texts.value(i)); };
+    const EntryChecks::TypedReading typed{date(), number(1), number(2), number(3)};
+    EntryChecks::Result refusal;
+    if (form == QLatin1String("reading"))
+        refusal = EntryChecks::NewReading(typed, today, &latest);
+    else if (form == QLatin1String("maintenance"))
+        refusal = EntryChecks::Maintenance({date(), number(1), texts.value(2)}, today, latest.Date);
+    else if (form == QLatin1String("vehicle"))
+        refusal = EntryChecks::NewVehicle(
+            {texts.value(0).trimmed(), number(1), EntryChecks::DateFromText(texts.value(2)),
+             EntryChecks::DateFromText(texts.value(3)), number(4)},
+            today, [](const QString& r) { return StoredValues::SameRegistration(r, "TAKEN"); });
+    else
+        refusal = EntryChecks::MendedReading(
+            typed, today,
+            [&](const QDateTime& d) { return LogRules::BoundsFor(QVector{latest}, d); },
+            form == QLatin1String("starting"));
+    QCOMPARE(refusal ? refusal->message : QString(), message);
+    QCOMPARE(refusal ? refusal->field : EntryChecks::Field::None, field);
 }
 
 QTEST_GUILESS_MAIN(TestLogRules)

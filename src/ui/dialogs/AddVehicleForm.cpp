@@ -1,7 +1,6 @@
 #include "AddVehicleForm.h"
 
-#include "LogRuleWords.h"
-#include "LogRules.h"
+#include "EntryChecks.h"
 #include "SharedState.h"
 #include "StoreError.h"
 #include "TextConversions.h"
@@ -51,23 +50,6 @@ void AddVehicleForm::entryError(const QString& text)
     state_.platform.messages.show(text, QStringLiteral("Entry Error"), Messages::Icon::Exclamation);
 }
 
-// An empty box passes; otherwise the text must be a date no later than today.
-bool AddVehicleForm::checkDate(QLineEdit* box, const QString& field)
-{
-    const QString text = box->text();
-    if (text.isEmpty())
-        return true;
-    if (!IsDateText(text)) {
-        entryError(QStringLiteral("The entry for '%1' must be in date format").arg(field));
-        return false;
-    }
-    if (LogRules::IsFuture(TextToDate(text), state_.platform.clock.today())) {
-        entryError(QStringLiteral("The entry for '%1' must be in the past").arg(field));
-        return false;
-    }
-    return true;
-}
-
 // Blanks around a registration are never part of it: "AB12 CDE " is "AB12 CDE", and a
 // registration of blanks alone is no registration. The box keeps what was typed.
 QString AddVehicleForm::registration() const
@@ -78,37 +60,24 @@ QString AddVehicleForm::registration() const
 // The checks of OK in their order; the first that fails shows its message.
 bool AddVehicleForm::checksPass()
 {
-    if (registration().isEmpty() || c_.txtCurrentMileage->text().isEmpty()) {
-        entryError(QStringLiteral("Entry is required in the highlighted fields"));
+    const EntryChecks::TypedVehicle typed{
+        registration(), EntryChecks::NumberFromText(c_.txtCurrentMileage->text()),
+        EntryChecks::DateFromText(c_.txtRegistrationDate->text()),
+        EntryChecks::DateFromText(c_.txtPurchaseDate->text()),
+        EntryChecks::NumberFromText(c_.txtEngineCapacity->text())};
+    const auto exists = [this](const QString& registration) {
+        if (!state_.LogDatabase)
+            throw StoreError(0, QStringLiteral("The vehicle log is closed. Nothing was stored."));
+        return state_.LogDatabase->FindVehicle(registration).has_value();
+    };
+    if (const auto refusal =
+            EntryChecks::NewVehicle(typed, state_.platform.clock.today(), exists)) {
+        entryError(refusal->message);
         return false;
     }
-    if (!state_.LogDatabase)
-        throw StoreError(0, QStringLiteral("The vehicle log is closed. Nothing was stored."));
-    if (state_.LogDatabase->FindVehicle(registration())) {
-        entryError(QStringLiteral("An entry for this 'Vehicle Registration' already exists"));
-        return false;
-    }
-    if (!IsNumericText(c_.txtCurrentMileage->text())) {
-        entryError(QStringLiteral("The entry for 'Current Mileage' must be numeric"));
-        return false;
-    }
-    if (LogRules::IsBelowZero(TextToNumber(c_.txtCurrentMileage->text()))) {
-        entryError(LogRuleWords::BelowZeroMessage());
-        return false;
-    }
-    if (!checkDate(c_.txtRegistrationDate, QStringLiteral("Registration Date")) ||
-        !checkDate(c_.txtPurchaseDate, QStringLiteral("Purchase Date")))
-        return false;
-    const QString capacity = c_.txtEngineCapacity->text();
-    if (capacity.isEmpty()) {
+    // An empty capacity is stored as 0, and the box shows it.
+    if (!typed.capacity.given)
         c_.txtEngineCapacity->setText(QStringLiteral("0"));
-    } else if (!IsNumericText(capacity)) {
-        entryError(QStringLiteral("The entry for 'Engine Capacity' must be numeric"));
-        return false;
-    } else if (!LogRules::IsPositive(TextToNumber(capacity))) {
-        entryError(QStringLiteral("The entry for 'Engine Capacity' must be positive"));
-        return false;
-    }
     return true;
 }
 

@@ -56,7 +56,6 @@ protected:
 
 private:
     void entryError(const QString& text);
-    bool checkDate(QLineEdit* box, const QString& field);
     QString registration() const;
     bool checksPass();
     void store();

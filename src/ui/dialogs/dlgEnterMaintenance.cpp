@@ -1,6 +1,6 @@
 #include "dlgEnterMaintenance.h"
 
-#include "LogRules.h"
+#include "EntryChecks.h"
 #include "SharedState.h"
 #include "TextConversions.h"
 #include "WindowSupport.h"
@@ -59,31 +59,20 @@ void dlgEnterMaintenance::saveEntry()
     const QVector<MaintenanceRow> newestFirst =
         state_.LogDatabase->MaintenanceNewestFirst(registration);
 
-    const QString dateText = ui->txtDate->text();
-    const QString amountText = ui->txtAmount->text();
-    const QString description = ui->txtDescription->toPlainText();
-
-    if (!IsDateText(dateText))
-        return refuse(QStringLiteral("The entry for 'Date' must be in date format"));
-    const QDateTime date = TextToDate(dateText);
-    if (LogRules::IsFuture(date, state_.platform.clock.today()))
-        return refuse(QStringLiteral("The entry for 'Date' cannot be in the future"));
-    if (!IsNumericText(amountText))
-        return refuse(QStringLiteral("The entry for 'Amount' must be numeric"));
-    const double cost = TextToNumber(amountText);
-    if (!LogRules::IsPositive(cost))
-        return refuse(QStringLiteral("The entry for 'Amount' must be a positive Value"));
-    // Blanks only are not empty.
-    if (description.isEmpty())
-        return refuse(QStringLiteral("Please Enter a Description"));
+    const EntryChecks::TypedMaintenance typed{EntryChecks::DateFromText(ui->txtDate->text()),
+                                              EntryChecks::NumberFromText(ui->txtAmount->text()),
+                                              ui->txtDescription->toPlainText()};
     // The first entry of a vehicle may carry any date up to today.
-    if (!newestFirst.isEmpty() && LogRules::IsBeforeLatest(date, newestFirst.first().Date))
-        return refuse(QStringLiteral("The entry for 'Date' is before the most recent entry"));
+    const std::optional<QDateTime> latestDate =
+        newestFirst.isEmpty() ? std::nullopt : std::optional(newestFirst.first().Date);
+    if (const auto refusal =
+            EntryChecks::Maintenance(typed, state_.platform.clock.today(), latestDate))
+        return refuse(refusal->message);
 
     if (!state_.MaintenanceTable)
         throw StoreError(0, QStringLiteral("The vehicle log is closed."));
-    state_.MaintenanceTable->AppendMaintenance(
-        MaintenanceRow{registration, date, cost, description});
+    state_.MaintenanceTable->AppendCheckedMaintenance(
+        MaintenanceRow{registration, typed.date.value, typed.cost.value, typed.description});
     close();
 }
 

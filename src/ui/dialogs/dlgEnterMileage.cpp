@@ -1,7 +1,6 @@
 #include "dlgEnterMileage.h"
 
-#include "LogRuleWords.h"
-#include "LogRules.h"
+#include "EntryChecks.h"
 #include "SharedState.h"
 #include "TextConversions.h"
 #include "UnitWording.h"
@@ -64,42 +63,18 @@ void dlgEnterMileage::saveEntry()
     // (the program never makes one) has nothing to compare with: those two checks are skipped.
     const MileageRow* latest = newestFirst.isEmpty() ? nullptr : &newestFirst.first();
 
-    const QString dateText = ui->txtDate->text();
-    const QString mileageText = ui->txtCurrentMileage->text();
-    const QString amountText = ui->txtAmount->text();
-    const QString pricePerText = ui->txtPricePer->text();
-
-    if (!IsDateText(dateText))
-        return refuse(QStringLiteral("The entry for 'Date' must be in date format"));
-    const QDateTime date = TextToDate(dateText);
-    if (LogRules::IsFuture(date, state_.platform.clock.today()))
-        return refuse(QStringLiteral("The entry for 'Date' cannot be in the future"));
-    if (latest && LogRules::IsBeforeLatest(date, latest->Date))
-        return refuse(QStringLiteral("The entry for 'Date' is before the most recent entry"));
-    if (!IsNumericText(mileageText))
-        return refuse(QStringLiteral("The entry for 'Current Mileage' must be numeric"));
-    // Compared as it will be stored, so "1,500" counts as 1500.
-    const double mileage = TextToNumber(mileageText);
-    if (latest && LogRules::IsBelowLatest(mileage, latest->CurrentMileage))
-        return refuse(QStringLiteral("The entry for 'Mileage' is less than the most recent entry"));
-    // After the comparison, so its message stays the one for a reading below the latest; this
-    // catches a vehicle whose readings are all below 0 or that has none.
-    if (LogRules::IsBelowZero(mileage))
-        return refuse(LogRuleWords::BelowZeroMessage());
-    if (!IsNumericText(amountText))
-        return refuse(QStringLiteral("The entry for 'Amount' must be numeric"));
-    const double amount = TextToNumber(amountText);
-    if (!LogRules::IsPositive(amount))
-        return refuse(QStringLiteral("The entry for 'Amount' must be a positive Value"));
-    if (!IsNumericText(pricePerText))
-        return refuse(QStringLiteral("The entry for 'Price Per' must be numeric"));
-    const double pricePer = TextToNumber(pricePerText);
-    if (!LogRules::IsPositive(pricePer))
-        return refuse(QStringLiteral("The entry for 'Price Per' must be a positive Value"));
+    const EntryChecks::TypedReading typed =
+        EntryChecks::ReadingFromTexts(ui->txtDate->text(), ui->txtCurrentMileage->text(),
+                                      ui->txtAmount->text(), ui->txtPricePer->text());
+    // The reading is compared as it will be stored, so "1,500" counts as 1500.
+    if (const auto refusal = EntryChecks::NewReading(typed, state_.platform.clock.today(), latest))
+        return refuse(refusal->message);
 
     if (!state_.MileageTable)
         throw StoreError(0, QStringLiteral("The vehicle log is closed."));
-    state_.MileageTable->AppendMileage(MileageRow{registration, date, mileage, amount, pricePer});
+    state_.MileageTable->AppendCheckedMileage(MileageRow{registration, typed.date.value,
+                                                         typed.mileage.value, typed.amount.value,
+                                                         typed.pricePer.value});
     close();
 }
 

@@ -1,6 +1,6 @@
 #include "dlgEditMaintenance.h"
 
-#include "LogRules.h"
+#include "EntryChecks.h"
 #include "SharedState.h"
 #include "TextConversions.h"
 #include "WindowSupport.h"
@@ -56,24 +56,14 @@ void dlgEditMaintenance::refuse(const QString& text)
 // place here: a forgotten receipt may carry any past date.
 void dlgEditMaintenance::saveEntry()
 {
-    const QString dateText = ui->txtDate->text();
-    const QString amountText = ui->txtAmount->text();
-    const QString description = ui->txtDescription->toPlainText();
+    const EntryChecks::TypedMaintenance typed{EntryChecks::DateFromText(ui->txtDate->text()),
+                                              EntryChecks::NumberFromText(ui->txtAmount->text()),
+                                              ui->txtDescription->toPlainText()};
+    if (const auto refusal =
+            EntryChecks::Maintenance(typed, state_.platform.clock.today(), std::nullopt))
+        return refuse(refusal->message);
 
-    if (!IsDateText(dateText))
-        return refuse(QStringLiteral("The entry for 'Date' must be in date format"));
-    const QDateTime date = TextToDate(dateText);
-    if (LogRules::IsFuture(date, state_.platform.clock.today()))
-        return refuse(QStringLiteral("The entry for 'Date' cannot be in the future"));
-    if (!IsNumericText(amountText))
-        return refuse(QStringLiteral("The entry for 'Amount' must be numeric"));
-    const double cost = TextToNumber(amountText);
-    if (!LogRules::IsPositive(cost))
-        return refuse(QStringLiteral("The entry for 'Amount' must be a positive Value"));
-    if (description.isEmpty())
-        return refuse(QStringLiteral("Please Enter a Description"));
-
-    store_(MaintenanceRow{registration_, date, cost, description});
+    store_(MaintenanceRow{registration_, typed.date.value, typed.cost.value, typed.description});
     close();
 }
 

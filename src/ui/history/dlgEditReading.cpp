@@ -1,7 +1,6 @@
 #include "dlgEditReading.h"
 
-#include "LogRuleWords.h"
-#include "LogRules.h"
+#include "EntryChecks.h"
 #include "SharedState.h"
 #include "TextConversions.h"
 #include "UnitWording.h"
@@ -58,42 +57,21 @@ void dlgEditReading::refuse(const QString& text)
 
 void dlgEditReading::saveEntry()
 {
-    const QString dateText = ui->txtDate->text();
-    const QString mileageText = ui->txtCurrentMileage->text();
-    const QString amountText = ui->txtAmount->text();
-    const QString pricePerText = ui->txtPricePer->text();
+    const EntryChecks::TypedReading typed =
+        EntryChecks::ReadingFromTexts(ui->txtDate->text(), ui->txtCurrentMileage->text(),
+                                      ui->txtAmount->text(), ui->txtPricePer->text());
     // A vehicle's starting reading carries no fuel; mending its figure must not ask for some.
     const bool noFuel = editing_ && editing_->row.Amount == 0 && editing_->row.PricePer == 0;
+    const auto boundsAt = [this](const QDateTime& date) {
+        return LogRules::BoundsFor(state_.LogDatabase->MileageEntries(registration_), date,
+                                   editing_ ? editing_->id : -1);
+    };
+    if (const auto refusal =
+            EntryChecks::MendedReading(typed, state_.platform.clock.today(), boundsAt, noFuel))
+        return refuse(refusal->message);
 
-    if (!IsDateText(dateText))
-        return refuse(QStringLiteral("The entry for 'Date' must be in date format"));
-    const QDateTime date = TextToDate(dateText);
-    if (LogRules::IsFuture(date, state_.platform.clock.today()))
-        return refuse(QStringLiteral("The entry for 'Date' cannot be in the future"));
-    if (!IsNumericText(mileageText))
-        return refuse(QStringLiteral("The entry for 'Current Mileage' must be numeric"));
-    const double mileage = TextToNumber(mileageText);
-    if (LogRules::IsBelowZero(mileage))
-        return refuse(LogRuleWords::BelowZeroMessage());
-
-    const LogRules::ReadingBounds bounds = LogRules::BoundsFor(
-        state_.LogDatabase->MileageEntries(registration_), date, editing_ ? editing_->id : -1);
-    if (LogRules::Fit(bounds, mileage) != LogRules::ReadingFit::Fits)
-        return refuse(LogRuleWords::OrderRuleMessage(bounds));
-
-    if (!IsNumericText(amountText))
-        return refuse(QStringLiteral("The entry for 'Amount' must be numeric"));
-    const double amount = TextToNumber(amountText);
-    const bool keepsNoFuel = noFuel && amount == 0 && TextToNumber(pricePerText) == 0;
-    if (!LogRules::IsPositive(amount) && !keepsNoFuel)
-        return refuse(QStringLiteral("The entry for 'Amount' must be a positive Value"));
-    if (!IsNumericText(pricePerText))
-        return refuse(QStringLiteral("The entry for 'Price Per' must be numeric"));
-    const double pricePer = TextToNumber(pricePerText);
-    if (!LogRules::IsPositive(pricePer) && !keepsNoFuel)
-        return refuse(QStringLiteral("The entry for 'Price Per' must be a positive Value"));
-
-    store_(MileageRow{registration_, date, mileage, amount, pricePer});
+    store_(MileageRow{registration_, typed.date.value, typed.mileage.value, typed.amount.value,
+                      typed.pricePer.value});
     close();
 }
 

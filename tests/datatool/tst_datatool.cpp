@@ -178,6 +178,16 @@ void TestDataTool::usageErrors_data()
         << QStringList{"import", "--fast", "a"} << "unknown option --fast";
     QTest::newRow("format without name")
         << QStringList{"import", "a", "--format"} << "--format needs a value";
+    QTest::newRow("unknown option before the command")
+        << QStringList{"--fast", "--help"} << "unknown option --fast";
+    QTest::newRow("flag given a value")
+        << QStringList{"export", "--force=yes", "a"} << "unknown option --force=yes";
+    QTest::newRow("a bare -- ends no options")
+        << QStringList{"import", "--", "a"} << "unknown option --";
+    QTest::newRow("a word after one dash is a FILE")
+        << QStringList{"check", "-x"} << "this command takes no FILE";
+    QTest::newRow("an option as the value of --store")
+        << QStringList{"--store", "--help"} << "no command given";
     QTest::newRow("check with a file") << QStringList{"check", "x"} << "this command takes no FILE";
     QTest::newRow("date order neither dmy nor mdy")
         << QStringList{"import", "--date-order", "ymd", "a"}

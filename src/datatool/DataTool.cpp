@@ -1,6 +1,7 @@
 #include "DataTool.h"
 
 #include "Clock.h"
+#include "CommandLine.h"
 #include "Export.h"
 #include "FailureWords.h"
 #include "ImportPlan.h"
@@ -8,6 +9,7 @@
 #include "ReadImport.h"
 #include "SettingsStore.h"
 #include "StoreError.h"
+#include "VehicleChoice.h"
 #include "VehicleLog.h"
 
 #include <QDir>
@@ -15,11 +17,15 @@
 
 namespace {
 
-// A mistake in the command line: exit status 2 with a short message.
-struct UsageError
+QCommandLineOption valued(const char* name, const char* valueName)
 {
-    QString message;
-};
+    return QCommandLineOption(QString::fromLatin1(name), QString(), QString::fromLatin1(valueName));
+}
+
+QCommandLineOption flag(const char* name)
+{
+    return QCommandLineOption(QString::fromLatin1(name));
+}
 
 class Runner
 {
@@ -46,24 +52,17 @@ private:
     int runCommand(QStringList args)
     {
         try {
-            storePath_ = QDir(context_.programFolder).filePath(QStringLiteral("Mileage.mdb"));
-            while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
-                const QString option = args.takeFirst();
-                if (option == QLatin1String("--help")) {
-                    out_ << DataToolHelp();
-                    return DataToolOk;
-                }
-                if (option == QLatin1String("--store")) {
-                    if (args.isEmpty())
-                        throw UsageError{QStringLiteral("--store needs a path")};
-                    storePath_ = args.takeFirst();
-                } else if (option.startsWith(QLatin1String("--store="))) {
-                    storePath_ = option.mid(8);
-                } else {
-                    throw UsageError{QStringLiteral("unknown option %1").arg(option)};
-                }
+            CommandLine global({flag("help"), valued("store", "PATH")}, QStringLiteral("a path"));
+            global.read(args, CommandLine::Stop::AtFirstFile, QStringLiteral("help"));
+            if (global.isSet(QStringLiteral("help"))) {
+                out_ << DataToolHelp();
+                return DataToolOk;
             }
+            storePath_ = global.isSet(QStringLiteral("store"))
+                             ? global.value(QStringLiteral("store"))
+                             : QDir(context_.programFolder).filePath(QStringLiteral("Mileage.mdb"));
             failure_.store = storePath_;
+            args = global.rest();
             if (args.isEmpty())
                 throw UsageError{QStringLiteral("no command given")};
             const QString command = args.takeFirst();
@@ -109,41 +108,13 @@ private:
         }
     }
 
-    // Options of a command, then exactly `files` plain arguments.
-    struct Parsed
+    // A command's options and exactly `files` FILEs.
+    static void read(CommandLine& command, const QStringList& args, int files)
     {
-        QMap<QString, QString> values;
-        QSet<QString> flags;
-        QStringList files;
-    };
-
-    Parsed parse(QStringList args, const QStringList& valued, const QStringList& flags, int files)
-    {
-        Parsed p;
-        while (!args.isEmpty()) {
-            const QString a = args.takeFirst();
-            if (a.startsWith(QLatin1String("--"))) {
-                const QString name = a.section(QLatin1Char('='), 0, 0);
-                if (valued.contains(name)) {
-                    if (a.contains(QLatin1Char('=')))
-                        p.values[name] = a.section(QLatin1Char('='), 1);
-                    else if (!args.isEmpty())
-                        p.values[name] = args.takeFirst();
-                    else
-                        throw UsageError{QStringLiteral("%1 needs a value").arg(name)};
-                } else if (flags.contains(a)) {
-                    p.flags.insert(a);
-                } else {
-                    throw UsageError{QStringLiteral("unknown option %1").arg(a)};
-                }
-            } else {
-                p.files << a;
-            }
-        }
-        if (p.files.size() != files)
+        command.read(args, CommandLine::Stop::AtEnd);
+        if (command.files().size() != files)
             throw UsageError{files == 1 ? QStringLiteral("give exactly one FILE")
                                         : QStringLiteral("this command takes no FILE")};
-        return p;
     }
 
     enum class Access
@@ -172,11 +143,14 @@ private:
 
     int import(const QStringList& args)
     {
-        const Parsed p = parse(args, {"--format", "--vehicle", "--date-order", "--volume-unit"},
-                               {"--dry-run"}, 1);
-        ImportReadOptions readOptions(p.values.value("--format"));
-        if (p.values.contains("--date-order")) {
-            const QString order = p.values.value("--date-order");
+        CommandLine p({valued("format", "NAME"), valued("vehicle", "REG"),
+                       valued("date-order", "ORDER"), valued("volume-unit", "UNIT"),
+                       flag("dry-run")});
+        read(p, args, 1);
+        const QString path = p.files().first();
+        ImportReadOptions readOptions(p.value("format"));
+        if (p.isSet("date-order")) {
+            const QString order = p.value("date-order");
             if (order == QLatin1String("dmy"))
                 readOptions.dateOrder = DateOrder::DayFirst;
             else if (order == QLatin1String("mdy"))
@@ -185,8 +159,8 @@ private:
                 throw UsageError{
                     QStringLiteral("--date-order takes dmy or mdy, not %1").arg(order)};
         }
-        if (p.values.contains("--volume-unit")) {
-            const QString unit = p.values.value("--volume-unit");
+        if (p.isSet("volume-unit")) {
+            const QString unit = p.value("volume-unit");
             if (unit == QLatin1String("litre"))
                 readOptions.volumeUnit = VolumeUnit::Litre;
             else if (unit == QLatin1String("us-gallon"))
@@ -200,8 +174,8 @@ private:
                         .arg(unit)};
         }
         failure_.outcome = QStringLiteral("nothing was stored");
-        importFile_ = p.files.first();
-        const ImportFile file = ReadImportFile(p.files.first(), readOptions);
+        importFile_ = path;
+        const ImportFile file = ReadImportFile(path, readOptions);
         if (file.dateOrderUndecided) {
             QStringList lines;
             for (const int line : file.undecidedDateLines)
@@ -214,33 +188,15 @@ private:
         }
         ImportOptions options;
         options.logUnit = logUnit();
-        if (p.values.contains("--vehicle")) {
-            const QString reg = p.values.value("--vehicle").trimmed();
+        if (p.isSet("vehicle")) {
+            const QString reg = p.value("vehicle").trimmed();
             if (reg.isEmpty())
                 throw UsageError{QStringLiteral("--vehicle needs a registration")};
-            if (file.vehicles.size() == 1) {
-                options.registrationFor[file.vehicles.first().key] = reg;
-            } else {
-                // Several vehicles: take only the one the file calls so.
-                QStringList names;
-                const ImportedVehicle* chosen = nullptr;
-                for (const ImportedVehicle& v : file.vehicles) {
-                    names << (v.plate.isEmpty() ? v.name : v.plate);
-                    for (const QString& n : {v.plate, v.name, v.key})
-                        if (!n.isEmpty() && n.compare(reg, Qt::CaseInsensitive) == 0)
-                            chosen = &v;
-                }
-                if (!chosen)
-                    throw UsageError{QStringLiteral("the file has no vehicle %1 (it has %2)")
-                                         .arg(reg, names.join(QStringLiteral(", ")))};
-                for (const ImportedVehicle& v : file.vehicles)
-                    if (&v != chosen)
-                        options.skipKeys.insert(v.key);
-                options.registrationFor[chosen->key] = reg;
-            }
+            if (const QString why = FileUnderRegistration(file, reg, options); !why.isEmpty())
+                throw UsageError{why};
         }
         auto log = openStore();
-        const bool dryRun = p.flags.contains("--dry-run");
+        const bool dryRun = p.isSet("dry-run");
         ImportPlan plan;
         // Planned and stored under the write lock: a second import of the same file running
         // at once finds these rows already present.
@@ -262,61 +218,66 @@ private:
 
     int exportLog(const QStringList& args)
     {
-        const Parsed p = parse(args, {"--vehicle"}, {"--removed", "--force"}, 1);
+        CommandLine p({valued("vehicle", "REG"), flag("removed"), flag("force")});
+        read(p, args, 1);
+        const QString path = p.files().first();
         failure_.outcome = QStringLiteral("nothing was exported");
         ExportOptions options;
         options.logUnit = logUnit();
-        options.registration = p.values.value("--vehicle");
-        options.includeRemoved = p.flags.contains("--removed");
-        options.replaceExisting = p.flags.contains("--force");
+        options.registration = p.value("vehicle");
+        options.includeRemoved = p.isSet("removed");
+        options.replaceExisting = p.isSet("force");
         auto log = openStore(Access::ReadOnly);
-        if (p.files.first() == QLatin1String("-")) {
+        if (path == QLatin1String("-")) {
             outputOutcome_ = QStringLiteral("the export is incomplete");
             // The byte order mark, as in a file, so a spreadsheet reads the text as UTF-8.
             out_ << QChar(0xFEFF) << QString::fromUtf8(ExportCsv(*log, options));
         } else {
-            ExportCsvToFile(*log, options, p.files.first());
-            out_ << "Exported to " << QDir::toNativeSeparators(p.files.first()) << "\n";
+            ExportCsvToFile(*log, options, path);
+            out_ << "Exported to " << QDir::toNativeSeparators(path) << "\n";
         }
         return DataToolOk;
     }
 
     int backup(const QStringList& args)
     {
-        const Parsed p = parse(args, {}, {}, 1);
+        CommandLine p;
+        read(p, args, 1);
+        const QString path = p.files().first();
         failure_.outcome = QStringLiteral("no backup was written");
-        if (QFileInfo::exists(p.files.first()))
+        if (QFileInfo::exists(path))
             throw ExchangeError(QStringLiteral("%1 already exists; choose a new file name.")
-                                    .arg(QDir::toNativeSeparators(p.files.first())));
+                                    .arg(QDir::toNativeSeparators(path)));
         auto log = openStore(Access::ReadOnly);
         failure_.step = FailedStep::WritingBackup;
-        failure_.other = p.files.first();
-        log->BackupTo(p.files.first());
-        out_ << "Backed up to " << QDir::toNativeSeparators(p.files.first())
-             << " (integrity checked)\n";
+        failure_.other = path;
+        log->BackupTo(path);
+        out_ << "Backed up to " << QDir::toNativeSeparators(path) << " (integrity checked)\n";
         return DataToolOk;
     }
 
     int restore(const QStringList& args)
     {
-        const Parsed p = parse(args, {}, {}, 1);
+        CommandLine p;
+        read(p, args, 1);
+        const QString path = p.files().first();
         failure_.outcome = QStringLiteral("nothing was changed");
-        if (!QFileInfo::exists(p.files.first()))
+        if (!QFileInfo::exists(path))
             throw ExchangeError(QStringLiteral("there is no file %1; nothing was changed.")
-                                    .arg(QDir::toNativeSeparators(p.files.first())));
+                                    .arg(QDir::toNativeSeparators(path)));
         QString kept;
         try {
             RestoreOptions options;
             options.now = context_.clock.now();
             options.busyTimeoutMs = busyTimeoutMs();
-            kept = VehicleLog::Restore(p.files.first(), storePath_, options);
+            kept = VehicleLog::Restore(path, storePath_, options);
         } catch (const StoreError& e) {
             // Its words say what failed and which files are as they were.
             err_ << "kelmot-data: " << e.text() << "\n";
             return DataToolProblems;
         }
         out_ << "Restored " << QDir::toNativeSeparators(storePath_) << " from "
-             << QDir::toNativeSeparators(p.files.first());
+             << QDir::toNativeSeparators(path);
         if (!kept.isEmpty())
             out_ << "; the previous store is kept as " << QDir::toNativeSeparators(kept);
         out_ << "\n";
@@ -325,7 +286,8 @@ private:
 
     int check(const QStringList& args)
     {
-        parse(args, {}, {}, 0);
+        CommandLine p;
+        read(p, args, 0);
         failure_.outcome = QStringLiteral("the store was not checked");
         const QStringList problems = openStore(Access::ReadOnly)->Check();
         if (problems.isEmpty()) {
@@ -333,8 +295,8 @@ private:
             return DataToolOk;
         }
         out_ << problems.size() << (problems.size() == 1 ? " problem" : " problems") << ":\n";
-        for (const QString& p : problems)
-            out_ << "  " << p << "\n";
+        for (const QString& problem : problems)
+            out_ << "  " << problem << "\n";
         return DataToolProblems;
     }
 

@@ -22,9 +22,11 @@ struct ExportOptions
 QByteArray ExportCsv(VehicleLog& log, const ExportOptions& options,
                      const ExchangeProgress& progress = {});
 // Writes ExportCsv, after a byte order mark, to a file, replacing it only once the whole text is
-// written. Never replaces the log's store or any other database, never writes through a link and
-// never into a folder; a character device or a pipe with a reader is written into directly. An
-// existing ordinary file is replaced only with options.replaceExisting (else ExportFileExists).
-// Every write is checked: a failure is an ExchangeError in plain words naming the file.
+// written (AtomicFile.h). Never replaces the log's store, any other database, a read-only file
+// or one that is another user's or has a second name; never writes through a link, into a
+// folder or onto a name of the store's own files; a character device or a pipe with a reader is
+// written into directly. An existing ordinary file is replaced only with
+// options.replaceExisting (else ExportFileExists). Every write is checked: a failure is an
+// ExchangeError in plain words naming the file.
 void ExportCsvToFile(VehicleLog& log, const ExportOptions& options, const QString& path,
                      const ExchangeProgress& progress = {});

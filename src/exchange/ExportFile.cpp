@@ -1,12 +1,11 @@
+#include "AtomicFile.h"
 #include "Export.h"
 #include "FileSafety.h"
-#include "StoreLock.h"
 #include "VehicleLog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -15,20 +14,14 @@
 #include <unistd.h>
 #endif
 
-// Where an export may go: the rules that keep it from replacing a store, a device or anything
-// behind a link, and the checked writing itself.
+// Where an export may go, in the words of the export: the rules are AtomicFile's, which keep it
+// from replacing a store, a database or anything behind a link. A device or a pipe is written
+// into directly, as nothing can be renamed over it.
 
 namespace {
 
 // The byte order mark tells spreadsheets the file is UTF-8.
 const QByteArray kByteOrderMark("\xEF\xBB\xBF");
-
-enum class Target
-{
-    NewFile,      // nothing there yet: written beside it, then renamed into place
-    OrdinaryFile, // an ordinary file that may be replaced the same way
-    Stream,       // a character device or a pipe: written into, never replaced
-};
 
 QString shown(const QString& path)
 {
@@ -40,118 +33,82 @@ ExchangeError refusal(const QString& path, const char* why)
     return ExchangeError(QString::fromLatin1(why).arg(shown(path)));
 }
 
-bool sameFile(const QString& a, const QString& b)
+// Why an export may not go to `path`, in plain words naming it.
+[[noreturn]] void refuse(AtomicFile::Verdict verdict, const QString& path)
 {
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
-}
-
-// SQLite's database header, and the first bytes of its rollback journal.
-bool holdsDatabase(const QString& path)
-{
-    static const QByteArray database("SQLite format 3", 16); // with its closing NUL
-    static const QByteArray journal("\xD9\xD5\x05\xF9\x20\xA1\x63\xD7", 8);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw refusal(path, "%1 cannot be read to make sure it holds no database, so it is "
-                            "not replaced; nothing was exported.");
-    const QByteArray head = file.read(16);
-    return head.startsWith(database) || head.startsWith(journal);
-}
-
-// The files SQLite and Kelmot keep beside the store, there or not yet: an export written there
-// would be taken for a journal, a lock or a leftover copy, and broken or removed.
-bool besideStoreAsItsOwn(const QString& path, const QString& storePath)
-{
-#ifdef Q_OS_WIN
-    const Qt::CaseSensitivity names = Qt::CaseInsensitive;
-#else
-    const Qt::CaseSensitivity names = Qt::CaseSensitive;
-#endif
-    const QFileInfo target(path);
-    const QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
-    if (folder.isEmpty())
-        return false;
-    for (const QString& store :
-         {QFileInfo(storePath).absoluteFilePath(), StoreLock::RealStorePath(storePath)}) {
-        const QFileInfo info(store);
-        if (QFileInfo(info.absolutePath()).canonicalFilePath().compare(folder, names) != 0)
-            continue;
-        const QString name = info.fileName();
-        for (const char* suffix : {"-journal", "-wal", "-shm", ".lock", ".kelmot-temp.lock"})
-            if (target.fileName().compare(name + QLatin1String(suffix), names) == 0)
-                return true;
-        if (target.fileName().startsWith(FileSafety::TempArea::NamePrefix(name), names))
-            return true;
-    }
-    return false;
-}
-
-// What is at `path` now, or an ExchangeError when an export must not go there.
-Target targetAt(const QString& path, const QString& storePath, bool replaceExisting)
-{
-    const QFileInfo info(path);
-    if (info.isSymLink() || info.isJunction())
+    using AtomicFile::Verdict;
+    switch (verdict) {
+    case Verdict::Link:
         throw refusal(path, "%1 is a link; an export is never written through one. Choose the "
                             "file it leads to, or another name; nothing was exported.");
-    if (besideStoreAsItsOwn(path, storePath))
+    case Verdict::StoreSideName:
         throw refusal(path, "%1 is a name Kelmot keeps for the store's own files (its journal, "
                             "lock and temporary copies); an export never goes there. Choose "
                             "another file; nothing was exported.");
-    if (!info.exists())
-        return Target::NewFile;
-    if (info.isDir())
+    case Verdict::Folder:
         throw refusal(path, "%1 is a folder; choose a file name. Nothing was exported.");
-#ifdef Q_OS_UNIX
-    struct stat status;
-    if (::lstat(QFile::encodeName(path).constData(), &status) == 0 &&
-        (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)))
-        return Target::Stream;
-#endif
-    if (!info.isFile())
-        throw refusal(path, "%1 is not an ordinary file; nothing was exported.");
-    for (const char* part : {"", "-journal", "-wal"})
-        if (sameFile(path, storePath + QLatin1String(part)))
-            throw refusal(path, "%1 is the store itself; an export never replaces it. Choose "
-                                "another file; nothing was exported.");
-    if (holdsDatabase(path))
+    case Verdict::StoreFile:
+        throw refusal(path, "%1 is the store itself; an export never replaces it. Choose "
+                            "another file; nothing was exported.");
+    case Verdict::Unreadable:
+        throw refusal(path, "%1 cannot be read to make sure it holds no database, so it is "
+                            "not replaced; nothing was exported.");
+    case Verdict::Database:
         throw refusal(path, "%1 holds a database (a Kelmot store or another program's); an "
                             "export never replaces one. Choose another file; nothing was "
                             "exported.");
-    if (!replaceExisting)
+    case Verdict::NotOwn:
+        throw refusal(path, "%1 belongs to another user or has a second name; an export never "
+                            "replaces such a file. Choose another file; nothing was exported.");
+    case Verdict::ReadOnly:
+        throw refusal(path, "%1 is read-only, so it is not replaced; nothing was exported.");
+    case Verdict::Exists:
         throw ExportFileExists(
             QStringLiteral("The file %1 already exists; nothing was exported.").arg(shown(path)));
-    return Target::OrdinaryFile;
+    case Verdict::Stream: // only met after the text was written: the name was taken meanwhile
+        throw refusal(path, "%1 changed while the export was made; nothing was exported.");
+    case Verdict::NotOrdinary:
+    case Verdict::NewFile:
+    case Verdict::Replace:
+        break;
+    }
+    throw refusal(path, "%1 is not an ordinary file; nothing was exported.");
+}
+
+AtomicFile::Rules rulesFor(const ExportOptions& options, const QString& storePath)
+{
+    AtomicFile::Rules rules;
+    rules.replaceExisting = options.replaceExisting;
+    rules.storePath = storePath;
+    rules.streams = true;
+    return rules;
+}
+
+QString writeFailure(const QString& path, bool noRoom, const QString& error, const char* outcome)
+{
+    if (noRoom)
+        return QStringLiteral("There is no room left on the disk for %1; %2.")
+            .arg(shown(path), QLatin1String(outcome));
+    return QStringLiteral("The file %1 could not be written (%2); %3.")
+        .arg(shown(path), error, QLatin1String(outcome));
 }
 
 QString writeFailure(const QFileDevice& file, const QString& path, const char* outcome)
 {
-    if (file.error() == QFileDevice::ResourceError ||
-        FileSafety::NoRoomIn(QFileInfo(path).absolutePath()))
-        return QStringLiteral("There is no room left on the disk for %1; %2.")
-            .arg(shown(path), QLatin1String(outcome));
-    return QStringLiteral("The file %1 could not be written (%2); %3.")
-        .arg(shown(path), file.errorString(), QLatin1String(outcome));
+    return writeFailure(path,
+                        file.error() == QFileDevice::ResourceError ||
+                            FileSafety::NoRoomIn(QFileInfo(path).absolutePath()),
+                        file.errorString(), outcome);
 }
 
-void writeReplacing(const QString& path, const QByteArray& bytes, const QString& storePath,
-                    bool replaceExisting)
+void writeReplacing(const QString& path, const QByteArray& bytes, const AtomicFile::Rules& rules)
 {
-    QSaveFile file(path);
-    const char* outcome = "nothing was exported";
-    if (!file.open(QIODevice::WriteOnly) || file.write(kByteOrderMark) != kByteOrderMark.size() ||
-        file.write(bytes) != bytes.size() || !file.flush())
-        throw ExchangeError(writeFailure(file, path, outcome));
-    // Whatever appeared at the path while the text was written is judged again.
-    try {
-        if (targetAt(path, storePath, replaceExisting) == Target::Stream)
-            throw refusal(path, "%1 changed while the export was made; nothing was exported.");
-    } catch (...) {
-        file.cancelWriting();
-        throw;
-    }
-    if (!file.commit())
-        throw ExchangeError(writeFailure(file, path, outcome));
+    const AtomicFile::Outcome written = AtomicFile::Write(path, {kByteOrderMark, bytes}, rules);
+    if (!AtomicFile::MayWrite(written.verdict))
+        refuse(written.verdict, path);
+    if (!written.done)
+        throw ExchangeError(
+            writeFailure(path, written.noRoom, written.error, "nothing was exported"));
 }
 
 void writeInto(const QString& path, const QByteArray& bytes)
@@ -178,7 +135,7 @@ void writeInto(const QString& path, const QByteArray& bytes)
         throw refusal(path, "%1 cannot be written; nothing was exported.");
     }
 #else
-    // Only an ordinary file is written on other systems; targetAt never answers Stream there.
+    // Only an ordinary file is written on other systems; Judge never answers Stream there.
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         throw refusal(path, "%1 cannot be written; nothing was exported.");
@@ -197,12 +154,14 @@ void writeInto(const QString& path, const QByteArray& bytes)
 void ExportCsvToFile(VehicleLog& log, const ExportOptions& options, const QString& path,
                      const ExchangeProgress& progress)
 {
-    const QString storePath = log.path();
+    const AtomicFile::Rules rules = rulesFor(options, log.path());
     // Judged before the work, so a refusal costs nothing.
-    const Target target = targetAt(path, storePath, options.replaceExisting);
+    const AtomicFile::Verdict target = AtomicFile::Judge(path, rules);
+    if (!AtomicFile::MayWrite(target) && target != AtomicFile::Verdict::Stream)
+        refuse(target, path);
     const QByteArray bytes = ExportCsv(log, options, progress);
-    if (target == Target::Stream)
+    if (target == AtomicFile::Verdict::Stream)
         writeInto(path, bytes);
     else
-        writeReplacing(path, bytes, storePath, options.replaceExisting);
+        writeReplacing(path, bytes, rules);
 }

@@ -53,9 +53,9 @@ void MaintenanceReport(SharedState& state, const QString& registration)
     state.LastCallResult = static_cast<qint32>(folder.size());
 
     const QString text = MaintenanceReportText(state.LogDatabase->MaintenanceByDate(registration));
-    const ReportFileResult file =
-        WriteReportFile(folder, state.platform.files.privateFolder(),
-                        QString::fromLatin1(MaintenanceReportFileName), text.toUtf8());
+    const ReportFileResult file = WriteReportFile(folder, state.platform.files.privateFolder(),
+                                                  QString::fromLatin1(MaintenanceReportFileName),
+                                                  text.toUtf8(), state.LogDatabase->path());
     if (!file.written) {
         state.platform.messages.show(
             QStringLiteral("The maintenance report could not be written to %1: %2")

@@ -1,16 +1,9 @@
 #include "ReportFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "AtomicFile.h"
 
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -21,66 +14,24 @@ enum class Outcome
     Failed
 };
 
-bool writeAll(QFile& file, const QByteArray& bytes, QString& error)
+// Replaces only a regular file of the user's own with no other name, in one step; whatever else
+// is at the name, or keeps a file from being made beside it, is in the way and left alone.
+Outcome writeSafely(const QString& path, const QString& storePath, const QByteArray& bytes,
+                    QString& error)
 {
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-#ifdef Q_OS_UNIX
-// Opens without following a link and without blocking on a pipe, then checks what was opened
-// before emptying it: only a regular file of the user's own with no other name will do.
-Outcome writeSafely(const QString& path, const QByteArray& bytes, QString& error)
-{
-    const QByteArray native = QFile::encodeName(path);
-    const int fd =
-        ::open(native.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        if (errno == ELOOP || errno == ENXIO || errno == EISDIR || errno == EACCES ||
-            errno == EPERM || errno == EWOULDBLOCK)
-            return Outcome::InTheWay;
-        error = QString::fromLocal8Bit(std::strerror(errno));
-        return Outcome::Failed;
-    }
-    struct stat info
-    {
-    };
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
-        info.st_nlink != 1) {
-        ::close(fd);
+    AtomicFile::Rules rules;
+    rules.replaceExisting = true;
+    rules.storePath = storePath;
+    // Readable by the user alone, as it is written into a shared temporary folder.
+    rules.newPermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const AtomicFile::Outcome outcome = AtomicFile::Write(path, {bytes}, rules);
+    if (outcome.done)
+        return Outcome::Written;
+    if (!AtomicFile::MayWrite(outcome.verdict) || (outcome.notCreated && !outcome.noRoom))
         return Outcome::InTheWay;
-    }
-    if (::ftruncate(fd, 0) != 0) {
-        error = QString::fromLocal8Bit(std::strerror(errno));
-        ::close(fd);
-        return Outcome::Failed;
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        error = file.errorString();
-        ::close(fd);
-        return Outcome::Failed;
-    }
-    return writeAll(file, bytes, error) ? Outcome::Written : Outcome::Failed;
+    error = outcome.error;
+    return Outcome::Failed;
 }
-#else
-// Without O_NOFOLLOW: the same refusals, checked before the file is opened.
-Outcome writeSafely(const QString& path, const QByteArray& bytes, QString& error)
-{
-    const QFileInfo info(path);
-    if (info.isSymLink() || info.isShortcut() || (info.exists() && !info.isFile()))
-        return Outcome::InTheWay;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        error = file.errorString();
-        return Outcome::Failed;
-    }
-    return writeAll(file, bytes, error) ? Outcome::Written : Outcome::Failed;
-}
-#endif
 
 bool usableFolder(const QString& folder)
 {
@@ -90,13 +41,14 @@ bool usableFolder(const QString& folder)
 } // namespace
 
 ReportFileResult WriteReportFile(const QString& folder, const QString& privateFolder,
-                                 const QString& fileName, const QByteArray& bytes)
+                                 const QString& fileName, const QByteArray& bytes,
+                                 const QString& storePath)
 {
     const QString path = QDir(folder).filePath(fileName);
     if (!usableFolder(folder))
         return {path, false, QStringLiteral("the folder does not exist")};
     QString error;
-    const Outcome outcome = writeSafely(path, bytes, error);
+    const Outcome outcome = writeSafely(path, storePath, bytes, error);
     if (outcome != Outcome::InTheWay)
         return {path, outcome == Outcome::Written, error};
 
@@ -108,7 +60,7 @@ ReportFileResult WriteReportFile(const QString& folder, const QString& privateFo
     QFile::setPermissions(privateFolder,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QString own = QDir(privateFolder).filePath(fileName);
-    const Outcome second = writeSafely(own, bytes, error);
+    const Outcome second = writeSafely(own, storePath, bytes, error);
     if (second == Outcome::InTheWay)
         error = QStringLiteral("another file is in the way");
     return {own, second == Outcome::Written, error};

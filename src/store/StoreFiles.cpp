@@ -1,3 +1,4 @@
+#include "AtomicFile.h"
 #include "FileSafety.h"
 #include "LogRules.h"
 #include "Schema.h"
@@ -453,19 +454,61 @@ QStringList VehicleLog::Check()
     return problemsOf(database());
 }
 
-void VehicleLog::BackupTo(const QString& destination, const StoreCopyHook& afterCopy)
+namespace {
+
+// Why a backup may not go to `destination`, in plain words naming it.
+[[noreturn]] void refuseBackup(AtomicFile::Verdict verdict, const QString& destination)
 {
-    SqliteDatabase& db = database();
+    using AtomicFile::Verdict;
     const QString shownDestination = shown(destination);
-    if (FileSafety::IsLink(destination))
+    switch (verdict) {
+    case Verdict::Link:
         throw StoreError(StoreError::CantOpen,
                          QStringLiteral("%1 is a link, and a backup is never written through a "
                                         "link: choose another name. No backup was written.")
                              .arg(shownDestination));
-    if (QFileInfo::exists(destination))
+    case Verdict::StoreFile:
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("%1 is the vehicle log itself; a backup never replaces "
+                                        "it. Choose another file; no backup was written.")
+                             .arg(shownDestination));
+    case Verdict::StoreSideName:
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("%1 is a name Kelmot keeps for the vehicle log's own "
+                                        "files (its journal, lock and temporary copies); a backup "
+                                        "never goes there. Choose another file; no backup was "
+                                        "written.")
+                             .arg(shownDestination));
+    case Verdict::NotOwn:
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("%1 belongs to another user or has a second name, so it "
+                                        "is not replaced; no backup was written.")
+                             .arg(shownDestination));
+    case Verdict::ReadOnly:
+        throw StoreError(StoreError::CantOpen,
+                         QStringLiteral("%1 is read-only, so it is not replaced; no backup was "
+                                        "written.")
+                             .arg(shownDestination));
+    default:
         throw StoreError(StoreError::CantOpen,
                          QStringLiteral("A file is already at %1; no backup was written.")
                              .arg(shownDestination));
+    }
+}
+
+} // namespace
+
+void VehicleLog::BackupTo(const QString& destination, const StoreCopyHook& afterCopy,
+                          ExistingFile existing)
+{
+    SqliteDatabase& db = database();
+    const QString shownDestination = shown(destination);
+    AtomicFile::Rules rules;
+    rules.replaceExisting = existing == ExistingFile::Replace;
+    rules.content = AtomicFile::Content::Database;
+    rules.storePath = path_;
+    if (const auto verdict = AtomicFile::Judge(destination, rules); !AtomicFile::MayWrite(verdict))
+        refuseBackup(verdict, destination);
     const QFileInfo target(destination);
     if (!target.absoluteDir().exists())
         throw StoreError(StoreError::CantOpen,
@@ -494,8 +537,12 @@ void VehicleLog::BackupTo(const QString& destination, const StoreCopyHook& after
             throw StoreError(kCorrupt, QStringLiteral("The backup copy did not read back "
                                                       "sound; no backup was written."));
         FileSafety::CopyPermissions(path_, partial);
-        // Never replaces a file, or a link, that appeared meanwhile.
-        if (!FileSafety::RenameWithoutReplacing(partial, destination))
+        // Judged again: whatever appeared at the destination meanwhile is never replaced
+        // against the rules.
+        const AtomicFile::Outcome placed = AtomicFile::Commit(partial, destination, rules);
+        if (!AtomicFile::MayWrite(placed.verdict))
+            refuseBackup(placed.verdict, destination);
+        if (!placed.done)
             throw StoreError(StoreError::CantOpen,
                              QStringLiteral("The backup could not be put at %1; no backup was "
                                             "written.")

@@ -149,10 +149,18 @@ public:
     // What MergeVehicle would move and keep aside; StoreError::NotFound for a missing vehicle.
     MergePreview PreviewMerge(const QString& from, const QString& into);
 
-    // A consistent copy through SQLite's online backup API, checked on the copy; refuses to
-    // overwrite an existing file or to write through a link, and leaves no partial file behind
-    // on failure (nor any that an interrupted backup into that folder left).
-    void BackupTo(const QString& destination, const StoreCopyHook& afterCopy = {});
+    // Whether a backup may take the place of a file already at its destination.
+    enum class ExistingFile
+    {
+        Keep,    // refused: the file stays
+        Replace, // an ordinary file (an older backup) is replaced, once the copy is checked
+    };
+    // A consistent copy through SQLite's online backup API, checked on the copy, then put in
+    // place in one step by AtomicFile's rules: never through a link, never over the store or its
+    // side files, and over an existing file only when asked. Leaves no partial file behind on
+    // failure (nor any that an interrupted backup into that folder left).
+    void BackupTo(const QString& destination, const StoreCopyHook& afterCopy = {},
+                  ExistingFile existing = ExistingFile::Keep);
     // Integrity, schema version and the log's own rules, one plain sentence per problem;
     // empty when the store is sound.
     QStringList Check();

@@ -73,6 +73,7 @@ enum class Fault
     TargetPipeRead,     // target is a named pipe with a reader
     OutputFull,         // standard output is the full device
     BackupDiskFull,     // files may not grow past 10000 bytes while kelmot-data runs
+    ExportCannotGrow,   // the same, with an older export at target and a longer log to export
 };
 
 } // namespace
@@ -178,6 +179,16 @@ void TestDataTool::usageErrors_data()
         << QStringList{"import", "--fast", "a"} << "unknown option --fast";
     QTest::newRow("format without name")
         << QStringList{"import", "a", "--format"} << "--format needs a value";
+    QTest::newRow("unknown option before the command")
+        << QStringList{"--fast", "--help"} << "unknown option --fast";
+    QTest::newRow("flag given a value")
+        << QStringList{"export", "--force=yes", "a"} << "unknown option --force=yes";
+    QTest::newRow("a bare -- ends no options")
+        << QStringList{"import", "--", "a"} << "unknown option --";
+    QTest::newRow("a word after one dash is a FILE")
+        << QStringList{"check", "-x"} << "this command takes no FILE";
+    QTest::newRow("an option as the value of --store")
+        << QStringList{"--store", "--help"} << "no command given";
     QTest::newRow("check with a file") << QStringList{"check", "x"} << "this command takes no FILE";
     QTest::newRow("date order neither dmy nor mdy")
         << QStringList{"import", "--date-order", "ymd", "a"}
@@ -459,6 +470,16 @@ void TestDataTool::setUp(Fault fault)
     case Fault::None:
     case Fault::BackupDiskFull:
         break;
+    case Fault::ExportCannotGrow: {
+        writeFile(target_, "an older export\n");
+        auto log = VehicleLog::Open(storePath());
+        LogBatch batch;
+        for (int i = 0; i < 300; ++i)
+            batch.maintenance.append({log->ListRegistrations().value(0),
+                                      AtMidnight(QDate(2024, 1, 1)), 1.5, "Oil and filter"});
+        log->AppendBatch(batch);
+        break;
+    }
     case Fault::StoreLocked:
         holder_ = std::make_unique<SqliteDatabase>(storePath(), SqliteDatabase::Mode::ReadWrite, 0);
         holding_ = std::make_unique<SqliteTransaction>(*holder_);
@@ -608,6 +629,15 @@ void TestDataTool::failuresInPlainWords_data()
                    " is a name Kelmot keeps for the store's own files (its journal, lock and "
                    "temporary copies); an export never goes there. Choose another file; nothing "
                    "was exported.\n";
+    QTest::newRow("backup onto the store's own journal name")
+        << Fault::None << QStringList{"backup", "%STORE%-journal"} << 1
+        << "kelmot-data: %STORE%-journal is a name Kelmot keeps for the vehicle log's own files "
+           "(its journal, lock and temporary copies); a backup never goes there. Choose another "
+           "file; no backup was written.\n";
+    QTest::newRow("export that cannot grow keeps the older file")
+        << Fault::ExportCannotGrow << QStringList{"export", "--force", "%TARGET%"} << 1
+        << "kelmot-data: The file %TARGET% could not be written (File too large); nothing was "
+           "exported.\n";
     QTest::newRow("export after a write a crash left half done")
         << Fault::StoreJournalLeft << QStringList{"export", "%TARGET%"} << 0 << "";
     QTest::newRow("export onto a folder")
@@ -683,14 +713,19 @@ void TestDataTool::failuresInPlainWords()
     ::getrlimit(RLIMIT_FSIZE, &limit);
     const rlimit saved = limit;
     const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
-    if (fault == Fault::BackupDiskFull) {
+    const bool cannotGrow = fault == Fault::BackupDiskFull || fault == Fault::ExportCannotGrow;
+    if (cannotGrow) {
         limit.rlim_cur = 10000;
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     }
 #else
-    if (fault == Fault::BackupDiskFull)
+    if (fault == Fault::BackupDiskFull || fault == Fault::ExportCannotGrow)
         QSKIP("no way to fill the disk here");
 #endif
+    const auto files = [this] {
+        return QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    };
+    const QStringList filesBefore = files();
     const int got = run(args, output.get());
 #ifdef Q_OS_LINUX
     ::setrlimit(RLIMIT_FSIZE, &saved);
@@ -698,6 +733,8 @@ void TestDataTool::failuresInPlainWords()
 #endif
     QCOMPARE(err_, fill(message));
     QCOMPARE(got, status);
+    if (status != 0)
+        QCOMPARE(files(), filesBefore); // no partial or temporary file left behind
 
     holding_.reset();
     if (status != 0 && fault != Fault::OutputFull)

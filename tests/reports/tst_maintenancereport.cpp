@@ -450,6 +450,10 @@ void TestMaintenanceReport::somethingInTheWayIsLeftAlone()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("keep me"));
     QVERIFY(!QFile::exists(victim + QStringLiteral(".new")));
+    // Nothing was made beside what is in the way: no temporary file stays.
+    QCOMPARE(QDir(env.temp.path())
+                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             QStringList{QStringLiteral("Maint_Rep.txt")});
     if (kind == QLatin1String("foreign")) {
         QFile theirs(planted);
         QVERIFY(theirs.open(QIODevice::ReadOnly));

@@ -165,6 +165,7 @@ private slots:
     void removeMaintenanceWithoutEntriesSaysSo();
     void confirmationOutdatedByANewReadingRemovesNothing();
 
+    void backUpSuggestsTheDatedNameAndCopiesTheLog_data();
     void backUpSuggestsTheDatedNameAndCopiesTheLog();
     void backUpCancelledOrOntoTheLogWritesNothing_data();
     void backUpCancelledOrOntoTheLogWritesNothing();
@@ -308,10 +309,20 @@ void TestDataCommands::confirmationOutdatedByANewReadingRemovesNothing()
     QVERIFY(env.messages.lastText().contains(QStringLiteral("nothing was removed")));
 }
 
+void TestDataCommands::backUpSuggestsTheDatedNameAndCopiesTheLog_data()
+{
+    QTest::addColumn<bool>("olderBackup"); // one is there, and the chooser approved replacing it
+    QTest::newRow("new file") << false;
+    QTest::newRow("over an older backup") << true;
+}
+
 void TestDataCommands::backUpSuggestsTheDatedNameAndCopiesTheLog()
 {
+    QFETCH(bool, olderBackup);
     Env env;
     const QString target = env.tempFile(QStringLiteral("copy.mdb"));
+    if (olderBackup)
+        VehicleLog::Create(target);
     env.fileChooser.saveAnswer = target;
     env.trigger("Back_Up");
     QCOMPARE(env.fileChooser.suggested, QStringList{QStringLiteral("Mileage-2026-06-15.mdb")});
@@ -323,23 +334,30 @@ void TestDataCommands::backUpSuggestsTheDatedNameAndCopiesTheLog()
     QCOMPARE(copy->ListRegistrations(), env.state->LogDatabase->ListRegistrations());
     QCOMPARE(copy->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 3);
     QCOMPARE(copy->MaintenanceByDate(QStringLiteral("AB12 CDE")).size(), 2);
+    QVERIFY(QDir(env.temp.path()).entryList({"*kelmot-temp*"}, QDir::Files).isEmpty());
 }
 
 void TestDataCommands::backUpCancelledOrOntoTheLogWritesNothing_data()
 {
     QTest::addColumn<bool>("ontoTheLog");
-    QTest::newRow("file choice cancelled") << false;
-    QTest::newRow("the log itself chosen") << true;
+    QTest::addColumn<QString>("ending"); // of the name chosen beside the log
+    QTest::newRow("file choice cancelled") << false << "";
+    QTest::newRow("the log itself chosen") << true << "";
+    QTest::newRow("the log's journal chosen") << true << "-journal";
 }
 
 void TestDataCommands::backUpCancelledOrOntoTheLogWritesNothing()
 {
     QFETCH(bool, ontoTheLog);
+    QFETCH(QString, ending);
     Env env;
-    env.fileChooser.saveAnswer = ontoTheLog ? env.storePath() : QString();
+    env.fileChooser.saveAnswer = ontoTheLog ? env.storePath() + ending : QString();
+    const QString logFolder = QFileInfo(env.storePath()).absolutePath();
     const QStringList before = QDir(env.temp.path()).entryList(QDir::Files);
+    const QStringList besideTheLog = QDir(logFolder).entryList(QDir::Files);
     env.trigger("Back_Up");
     QCOMPARE(QDir(env.temp.path()).entryList(QDir::Files), before);
+    QCOMPARE(QDir(logFolder).entryList(QDir::Files), besideTheLog);
     QCOMPARE(env.messages.shown.size(), ontoTheLog ? 1 : 0);
     // The log is whole and unchanged.
     QCOMPARE(env.state->LogDatabase->MileageNewestFirst(QStringLiteral("AB12 CDE")).size(), 3);

@@ -6,11 +6,6 @@
 #include "dlgRemoveLatest.h"
 #include "frmMain.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <filesystem>
-#include <system_error>
-
 // The data commands: File > Import, Export and Back Up, and Vehicle > Remove Latest Reading and
 // Remove Latest Maintenance Entry. Each choice of a file goes through the FileChooser seam and
 // each message through Messages, so no test ever meets a real dialog.
@@ -31,13 +26,6 @@ QString FileNamePart(const QString& text)
         else if (c == u' ' && !part.endsWith(u'-'))
             part += u'-';
     return part;
-}
-
-bool SameFile(const QString& a, const QString& b)
-{
-    const QFileInfo first(a), second(b);
-    return first.exists() && second.exists() &&
-           first.canonicalFilePath() == second.canonicalFilePath();
 }
 
 } // namespace
@@ -115,34 +103,15 @@ void frmMain::Back_Up_Click()
         state_.platform.fileChooser.saveFile(QStringLiteral("Back Up"), name, BackupFilter);
     if (path.isEmpty())
         return;
-    if (SameFile(path, state_.LogDatabase->path())) {
-        ShowPlainMessage(QStringLiteral("A backup cannot be written over the log itself. Choose "
-                                        "another file; nothing was written."));
-        return;
-    }
-    // The file dialog has asked before replacing a file; the copy is made beside it first, so
-    // a failed backup never costs the older one.
-    const QString fresh = path + QStringLiteral(".partial");
-    QFile::remove(fresh);
+    // The file dialog has asked before replacing a file; the copy is checked beside it, then
+    // takes its place in one step, so a failed backup never costs the older one. The store
+    // refuses the log itself and its own files.
     try {
-        state_.LogDatabase->BackupTo(fresh);
+        state_.LogDatabase->BackupTo(path, {}, VehicleLog::ExistingFile::Replace);
     } catch (const StoreError& e) {
-        QFile::remove(fresh);
         state_.platform.messages.show(
             QStringLiteral("The backup could not be made in %1: %2 The log itself is unchanged.")
                 .arg(path, e.text()),
-            QStringLiteral("Kelmot"), Messages::Icon::Exclamation);
-        return;
-    }
-    // Replaces an older backup in one step, so there is never a moment without one.
-    std::error_code renamed;
-    std::filesystem::rename(std::filesystem::path(fresh.toStdU16String()),
-                            std::filesystem::path(path.toStdU16String()), renamed);
-    if (renamed) {
-        QFile::remove(fresh);
-        state_.platform.messages.show(
-            QStringLiteral("The backup could not be written to %1. The log itself is unchanged.")
-                .arg(path),
             QStringLiteral("Kelmot"), Messages::Icon::Exclamation);
         return;
     }

@@ -1,4 +1,5 @@
 #include "Export.h"
+#include "LogRules.h"
 #include "StoreError.h"
 #include "WindowSupport.h"
 #include "dlgExport.h"
@@ -128,7 +129,8 @@ void frmMain::Remove_Latest_Reading_Click()
     }
     // Said before the confirmation: the user should not confirm a removal that cannot happen.
     // The readings are usually those the window has just shown, kept by the store.
-    if (state_.LogDatabase->MileageChronological(registration).size() < 2) {
+    if (!LogRules::CanRemoveReading(
+            state_.LogDatabase->MileageChronological(registration).size())) {
         ShowPlainMessage(dlgRemoveLatest::OnlyReadingText(registration));
         return;
     }

@@ -435,7 +435,7 @@ void TestDataTool::exportRemovedRowsLeftOutOnImport()
     log.reset();
     QCOMPARE(run({"export", "--removed", "-"}), 0);
     QVERIFY2(out_.contains("\r\nRemoved Vehicle Details,Old Clio,,,,,,,,Renault,,,0,,,"
-                           "2024-04-02T10:00:00,Merged\r\n"),
+                           "2024-04-02T10:00:00,,,Merged\r\n"),
              qPrintable(out_));
 }
 
@@ -814,10 +814,11 @@ void TestDataTool::formulaTextsGuardedAndReadBack()
             {"F1", AtMidnight(QDate(2024, 2, 3)), 12.5, text});
     }
     QCOMPARE(run({"export", "-"}), 0);
-    QVERIFY2(out_.contains("\r\nVehicle,F1,,,,,,,," + written + ",Model,Petrol,-1.5,,,\r\n"),
+    QVERIFY2(out_.contains("\r\nVehicle,F1,,,,,,,," + written + ",Model,Petrol,-1.5,,,,,\r\n"),
              qPrintable(out_));
-    QVERIFY2(out_.contains("\r\nMaintenance,F1,2024-02-03,,,,,12.5," + written + ",,,,,,,\r\n"),
-             qPrintable(out_));
+    QVERIFY2(
+        out_.contains("\r\nMaintenance,F1,2024-02-03,,,,,12.5," + written + ",,,,,,,,,Other\r\n"),
+        qPrintable(out_));
     const QString path = QDir(dir_->path()).filePath("formula.csv");
     QCOMPARE(run({"export", path}), 0);
     const QString other = QDir(dir_->path()).filePath("other.mdb");

@@ -883,8 +883,7 @@ void TestExchange::roundTrip()
         {"AB12 CDE", at("2019-06-02 23:59:59"), 100000.5 + (0.1 + 0.2), 0.1 + 0.2, 1.0 / 3});
     mileage->AppendMileage(
         {"AB12 CDE", at("2019-06-02 23:59:59"), 100000.5 + (0.1 + 0.2), 0.1 + 0.2, 1.0 / 3});
-    mileage->AppendMileage(
-        {"AB12 CDE", at("2019-07-01 07:00"), 123456.789, 45.67, 1.234567890123, true, false});
+    mileage->AppendMileage({"AB12 CDE", at("2019-07-01 07:00"), 123456.789, 45.67, 1.234567890123});
     mileage->AppendMileage({"AB12 CDE", at("2019-08-01"), 1e7 + 0.25, 1e-3, 2.5e-5, true, true});
     maintenance->AppendMaintenance(
         {"AB12 CDE", at("2019-06-05"), 0.01, "Said \"fine\", then\r\nleft", "Insurance"});

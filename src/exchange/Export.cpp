@@ -2,6 +2,7 @@
 
 #include "Csv.h"
 #include "FileValues.h"
+#include "FillWording.h"
 #include "FormulaGuard.h"
 #include "TextConversions.h"
 #include "UnitWording.h"
@@ -28,6 +29,8 @@ const QStringList& exportColumns()
                                         "Registration Date",
                                         "Purchase Date",
                                         "Removed At",
+                                        "Fill",
+                                        "Category",
                                         "Reason"};
     return columns;
 }
@@ -50,7 +53,9 @@ enum Column
     RegistrationDate,
     PurchaseDate,
     RemovedAt,
-    Reason, // only with the removed rows
+    Fill,
+    Category,
+    Reason, // only with the removed rows: the last column, so that every other keeps its place
     ColumnCount
 };
 
@@ -96,6 +101,7 @@ QStringList mileageRow(const char* kind, const MileageRow& m, const QString& uni
     f[Distance] = unit;
     f[Amount] = ExactNumber(m.Amount);
     f[PricePer] = ExactNumber(m.PricePer);
+    f[Fill] = FillWord({m.PartialFill, m.MissedFillBefore});
     return f;
 }
 
@@ -105,6 +111,7 @@ QStringList maintenanceRow(const char* kind, const MaintenanceRow& m)
     f[Date] = StoredDateText(m.Date);
     f[Cost] = ExactNumber(m.Cost);
     f[Description] = GuardFormula(m.Description);
+    f[Category] = m.Category;
     return f;
 }
 

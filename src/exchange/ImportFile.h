@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StoreRows.h"
+
 #include <QDateTime>
 #include <QMap>
 #include <QString>
@@ -31,6 +33,13 @@ struct ImportedVehicle
     FileDistance distance = FileDistance::Unknown; // unit of this vehicle's readings
 };
 
+// How a fill-up filled the tank, as the file says; files that say nothing are full fills.
+struct FillKind
+{
+    bool partial = false;
+    bool missedBefore = false; // a fill-up before this one was not logged
+};
+
 // A fill-up already turned into Kelmot's terms: Amount paid and Price Per litre.
 struct ImportedReading
 {
@@ -41,6 +50,7 @@ struct ImportedReading
     FileDistance distance = FileDistance::Unknown; // Unknown: the vehicle's unit
     double amount = 0;
     double pricePerLitre = 0;
+    FillKind fill = {};
 };
 
 struct ImportedMaintenance
@@ -50,6 +60,7 @@ struct ImportedMaintenance
     QDateTime date;
     double cost = 0;
     QString description;
+    QString category = CostCategory::Other; // one of CostCategory::All
 };
 
 // What a row of a file stands for, so that a refused one is counted with its kind.

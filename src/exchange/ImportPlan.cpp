@@ -67,7 +67,9 @@ struct Slot
     int kept = 0; // readings this import adds
     // Stored readings in date order.
     std::vector<std::pair<qint64, double>> stored;
-    // Stored rows not yet matched by a row of the file, so a stored row is matched once.
+    // Stored rows not yet matched by a row of the file, so a stored row is matched once. A
+    // fill's flags and a cost's kind are no part of the match: a file imported before they were
+    // read finds its rows present, and the stored flags and kinds stay as they are.
     std::map<std::tuple<qint64, double, double>, int> storedMileage;
     std::map<std::tuple<qint64, double, QString>, int> storedMaintenance;
     std::vector<Candidate> candidates;
@@ -446,7 +448,8 @@ private:
             plan_.newVehicles.append(row);
         }
         ++slot.kept;
-        plan_.newMileage.append({slot.registration, c.row->date, c.value, c.amount, c.price});
+        plan_.newMileage.append({slot.registration, c.row->date, c.value, c.amount, c.price,
+                                 c.row->fill.partial, c.row->fill.missedBefore});
         ++plan_.vehicles[c.summary].readingsAdded;
     }
 
@@ -496,7 +499,8 @@ private:
                 refuse(s, m.line, "maintenance", QStringLiteral("there is no description"));
                 continue;
             }
-            plan_.newMaintenance.append({slot.registration, m.date, cost, m.description});
+            plan_.newMaintenance.append(
+                {slot.registration, m.date, cost, m.description, m.category});
             ++s.maintenanceAdded;
         }
     }
@@ -574,10 +578,10 @@ bool ImportPlan::storesSameRowsAs(const ImportPlan& other) const
            sameRows(newMileage, other.newMileage,
                     [](const MileageRow& r) {
                         return std::tie(r.Registration, r.Date, r.CurrentMileage, r.Amount,
-                                        r.PricePer);
+                                        r.PricePer, r.PartialFill, r.MissedFillBefore);
                     }) &&
            sameRows(newMaintenance, other.newMaintenance, [](const MaintenanceRow& r) {
-               return std::tie(r.Registration, r.Date, r.Cost, r.Description);
+               return std::tie(r.Registration, r.Date, r.Cost, r.Description, r.Category);
            });
 }
 

@@ -361,12 +361,12 @@ void TestDataTool::exportToStandardOutputAndFile()
     QCOMPARE(lines.value(0),
              QStringLiteral("Kelmot Record,Registration,Date,Current Mileage,Distance "
                             "Unit,Amount,Price Per,Cost,Description,Make,Model,Fuel,"
-                            "Engine Capacity,Registration Date,Purchase Date,Removed At"));
-    QCOMPARE(lines.value(1), QStringLiteral("Vehicle,AB1,,,,,,,,Mini,One,Petrol,0,,,"));
-    QCOMPARE(lines.value(2), QStringLiteral("Mileage,AB1,2024-01-02,500,Mile,0,0,,,,,,,,,"));
-    QCOMPARE(lines.value(3),
-             QStringLiteral(
-                 "Maintenance,AB1,2024-02-03T09:30:00,,,,,12.5,\"Wipers, \"\"new\"\"\",,,,,,,"));
+                            "Engine Capacity,Registration Date,Purchase Date,Removed At,Fill,"
+                            "Category"));
+    QCOMPARE(lines.value(1), QStringLiteral("Vehicle,AB1,,,,,,,,Mini,One,Petrol,0,,,,,"));
+    QCOMPARE(lines.value(2), QStringLiteral("Mileage,AB1,2024-01-02,500,Mile,0,0,,,,,,,,,,Full,"));
+    QCOMPARE(lines.value(3), QStringLiteral("Maintenance,AB1,2024-02-03T09:30:00,,,,,12.5,"
+                                            "\"Wipers, \"\"new\"\"\",,,,,,,,,Other"));
     const QByteArray whole = out_.toUtf8();
     const QString path = QDir(dir_->path()).filePath("out.csv");
     QCOMPARE(run({"export", "--vehicle", "ab1", path}), 0);
@@ -427,8 +427,8 @@ void TestDataTool::exportRemovedRowsLeftOutOnImport()
         ->RemoveLatestMileage("Clio", QDateTime(QDate(2024, 4, 1), QTime(10, 0), Qt::UTC));
     QCOMPARE(run({"export", "--removed", "-"}), 0);
     QVERIFY2(out_.contains("\r\nRemoved Mileage,Clio,2024-03-19T18:20:00,"), qPrintable(out_));
-    QVERIFY(out_.contains(",Removed At,Reason\r\n"));
-    QVERIFY(out_.contains(",2024-04-01T10:00:00,Removed\r\n"));
+    QVERIFY(out_.contains(",Removed At,Fill,Category,Reason\r\n"));
+    QVERIFY(out_.contains(",2024-04-01T10:00:00,Full,,Removed\r\n"));
     const QString path = QDir(dir_->path()).filePath("removed.csv");
     QCOMPARE(run({"export", "--removed", path}), 0);
     const QString other = QDir(dir_->path()).filePath("other.mdb");
@@ -446,7 +446,7 @@ void TestDataTool::exportRemovedRowsLeftOutOnImport()
     log.reset();
     QCOMPARE(run({"export", "--removed", "-"}), 0);
     QVERIFY2(out_.contains("\r\nRemoved Vehicle Details,Old Clio,,,,,,,,Renault,,,0,,,"
-                           "2024-04-02T10:00:00,Merged\r\n"),
+                           "2024-04-02T10:00:00,,,Merged\r\n"),
              qPrintable(out_));
 }
 
@@ -851,10 +851,11 @@ void TestDataTool::formulaTextsGuardedAndReadBack()
             {"F1", AtMidnight(QDate(2024, 2, 3)), 12.5, text});
     }
     QCOMPARE(run({"export", "-"}), 0);
-    QVERIFY2(out_.contains("\r\nVehicle,F1,,,,,,,," + written + ",Model,Petrol,-1.5,,,\r\n"),
+    QVERIFY2(out_.contains("\r\nVehicle,F1,,,,,,,," + written + ",Model,Petrol,-1.5,,,,,\r\n"),
              qPrintable(out_));
-    QVERIFY2(out_.contains("\r\nMaintenance,F1,2024-02-03,,,,,12.5," + written + ",,,,,,,\r\n"),
-             qPrintable(out_));
+    QVERIFY2(
+        out_.contains("\r\nMaintenance,F1,2024-02-03,,,,,12.5," + written + ",,,,,,,,,Other\r\n"),
+        qPrintable(out_));
     const QString path = QDir(dir_->path()).filePath("formula.csv");
     QCOMPARE(run({"export", path}), 0);
     const QString other = QDir(dir_->path()).filePath("other.mdb");

@@ -14,17 +14,20 @@ inline QString exact(double value)
     return QString::number(value, 'g', 17);
 }
 
+// A fill other than full and a kind of cost other than Other end the row's text.
 inline QString rowText(const MileageRow& r)
 {
-    return QStringLiteral("%1|%2|%3|%4|%5")
+    return QStringLiteral("%1|%2|%3|%4|%5%6%7")
         .arg(r.Registration, StoredDateText(r.Date), exact(r.CurrentMileage), exact(r.Amount),
-             exact(r.PricePer));
+             exact(r.PricePer), QLatin1String(r.PartialFill ? "|partial" : ""),
+             QLatin1String(r.MissedFillBefore ? "|missed" : ""));
 }
 
 inline QString rowText(const MaintenanceRow& r)
 {
-    return QStringLiteral("%1|%2|%3|%4")
-        .arg(r.Registration, StoredDateText(r.Date), exact(r.Cost), r.Description);
+    return QStringLiteral("%1|%2|%3|%4%5")
+        .arg(r.Registration, StoredDateText(r.Date), exact(r.Cost), r.Description,
+             r.Category == CostCategory::Other ? QString() : QLatin1Char('|') + r.Category);
 }
 
 inline QString rowText(const VehicleRow& r)

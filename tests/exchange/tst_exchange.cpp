@@ -149,9 +149,11 @@ void TestExchange::formats_data()
         << ""
         << QStringList{V(golf, "Volkswagen", "Golf", ""),
                        R(golf, "2024-01-05 08:30", RoundToHundredths(12000 / km), 60.75, 1.5),
-                       R(golf, "2024-02-10 17:45", RoundToHundredths(12643.7 / km), 57.68, 1.51),
+                       R(golf, "2024-02-10 17:45", RoundToHundredths(12643.7 / km), 57.68, 1.51) +
+                           "|partial",
                        R(golf, "2024-03-01 12:00", RoundToHundredths(13100 / km), 1.55 * 20, 1.55),
-                       M(golf, "2024-02-01", 89.90, "Oil change - 5W-30, \"long life\"")}
+                       M(golf, "2024-02-01", 89.90, "Oil change - 5W-30, \"long life\"") +
+                           "|Service"}
         << QStringList{"9 row: \"x.5\" in Fuel is not a number",
                        "13 maintenance: the cost is 0 or less"};
     QTest::newRow("fuelio two vehicles, imperial and US gallons")
@@ -173,9 +175,11 @@ void TestExchange::formats_data()
                          6.5 / impGallon),
                        V("TX 4411", "Ford", "F-150", "Gasoline"),
                        R("TX 4411", "2024-01-14 07:40", 106421, 79.78, 3.969 / usGallon),
-                       R("TX 4411", "2024-02-02 18:05", 106802, 31.19, 3.899 / usGallon),
+                       R("TX 4411", "2024-02-02 18:05", 106802, 31.19, 3.899 / usGallon) +
+                           "|partial",
                        M("TX 4411", "2024-01-30 09:00", 120,
-                         "Service - Oil Change, Tire Rotation - synthetic")}
+                         "Service - Oil Change, Tire Rotation - synthetic") +
+                           "|Service"}
         << QStringList{"16 reading: out of line with the readings around it: " +
                            DistanceToText(201500 / km) + " on 20/01/2024 12:00:00",
                        "17 row: the column Odometer Reading is missing",
@@ -186,7 +190,8 @@ void TestExchange::formats_data()
         << ""
         << QStringList{V("Civic", "", "Civic EX", ""),
                        R("Civic", "2024-01-03 08:15", 30120, 11.2 * 3.459, 3.459 / usGallon),
-                       R("Civic", "2024-01-17 17:30", 30480, 11.215 * 3.399, 3.399 / usGallon),
+                       R("Civic", "2024-01-17 17:30", 30480, 11.215 * 3.399, 3.399 / usGallon) +
+                           "|partial",
                        V("Miata", "", "MX-5", ""),
                        R("Miata", "2024-02-01 10:00", 8000, 9 * 3.999, 3.999 / usGallon)}
         << QStringList{"5 row: there is no price",
@@ -206,7 +211,8 @@ void TestExchange::formats_data()
         << QStringList{V("SP 123", "", "", "Diesel"),
                        R("SP 123", "2024-01-04", 15230, 78.5, 78.5 / 45.2),
                        R("SP 123", "2024-01-18", 15912.5, 70.1, 70.1 / 41.07),
-                       M("SP 123", "2024-01-10", 249, "Inspektion - Ölwechsel \"Longlife\"")}
+                       M("SP 123", "2024-01-10", 249, "Inspektion - Ölwechsel \"Longlife\"") +
+                           "|Service"}
         << QStringList{"4 reading: the amount paid is 0 or less",
                        "8 row: \"abc\" in Total price is not a number",
                        "9 row: the line is cut off (a quoted field is not closed)"};
@@ -216,7 +222,7 @@ void TestExchange::formats_data()
         << "LL 1"
         << QStringList{V("LL 1", "", "", ""),
                        R("LL 1", "2024-01-05", 23456.5, 70.44, 70.44 / 40.25),
-                       R("LL 1", "2024-01-20", 23980, 66.99, 66.99 / 38.5)}
+                       R("LL 1", "2024-01-20", 23980, 66.99, 66.99 / 38.5) + "|partial"}
         << QStringList{"4 reading: out of line with the readings around it: 23980 on 20/01/2024"};
     QTest::newRow("lubelogger ISO, decimal point, into a Mile log unconverted")
         << "lubelogger_iso.csv"
@@ -224,7 +230,7 @@ void TestExchange::formats_data()
         << "LL 2"
         << QStringList{V("LL 2", "", "", ""),
                        R("LL 2", "2024-01-05", 23456.5, 70.44, 70.44 / 40.25),
-                       R("LL 2", "2024-01-20", 23980, 66.99, 66.99 / 38.5)}
+                       R("LL 2", "2024-01-20", 23980, 66.99, 66.99 / 38.5) + "|partial"}
         << QStringList{};
 }
 
@@ -402,9 +408,10 @@ void TestExchange::rules()
     file.vehicles << v;
     const QDateTime when = *FileDate(date, DayOrder::YearFirst);
     if (kind == QLatin1String("R"))
-        file.readings << ImportedReading{7, reg, when, value, FileDistance::Unknown, amount, price};
+        file.readings << ImportedReading{7,      reg,   when,        value, FileDistance::Unknown,
+                                         amount, price, {true, true}};
     else
-        file.maintenance << ImportedMaintenance{7, reg, when, value, description};
+        file.maintenance << ImportedMaintenance{7, reg, when, value, description, "Tyres"};
     ImportOptions options;
     const ImportPlan plan = PlanImport(*log_, file, options, clock_);
     QCOMPARE(plan.vehicles.size(), 1);
@@ -416,6 +423,7 @@ void TestExchange::rules()
         QCOMPARE(added, 1);
         ApplyImport(*log_, plan);
         QCOMPARE(logText(*log_).size(), before.size() + 1);
+        QVERIFY(logText(*log_).join('\n').contains(kind == "R" ? "|partial|missed" : "|Tyres"));
     } else if (outcome == QLatin1String("present")) {
         QCOMPARE(present, 1);
         QVERIFY(plan.addsNothing());
@@ -876,9 +884,9 @@ void TestExchange::roundTrip()
     mileage->AppendMileage(
         {"AB12 CDE", at("2019-06-02 23:59:59"), 100000.5 + (0.1 + 0.2), 0.1 + 0.2, 1.0 / 3});
     mileage->AppendMileage({"AB12 CDE", at("2019-07-01 07:00"), 123456.789, 45.67, 1.234567890123});
-    mileage->AppendMileage({"AB12 CDE", at("2019-08-01"), 1e7 + 0.25, 1e-3, 2.5e-5});
+    mileage->AppendMileage({"AB12 CDE", at("2019-08-01"), 1e7 + 0.25, 1e-3, 2.5e-5, true, true});
     maintenance->AppendMaintenance(
-        {"AB12 CDE", at("2019-06-05"), 0.01, "Said \"fine\", then\r\nleft"});
+        {"AB12 CDE", at("2019-06-05"), 0.01, "Said \"fine\", then\r\nleft", "Insurance"});
     maintenance->AppendMaintenance({"AB12 CDE", at("2019-06-05 10:00"), 250.125, " spaces kept "});
     maintenance->AppendMaintenance({"ZZ \"Q\" 1", at("2020-02-02"), 99.99, "a,b;c\nd"});
     const QStringList original = logText(*log_);

@@ -42,6 +42,19 @@ QStringList readText(const ImportFile& f)
         out << QStringLiteral("M %1|%2|%3|%4|%5")
                    .arg(m.line)
                    .arg(m.vehicleKey, StoredDateText(m.date), exact(m.cost), m.description);
+    // The lines of partial fills, of fills after a missed one, and of costs not of the kind Other.
+    QStringList fills[2], kinds;
+    for (const auto& r : f.readings)
+        for (const int i : {0, 1})
+            if (i ? r.fill.missedBefore : r.fill.partial)
+                fills[i] << QString::number(r.line);
+    if (!fills[0].isEmpty() || !fills[1].isEmpty())
+        out << QStringLiteral("P %1 X %2").arg(fills[0].join(',')).arg(fills[1].join(','));
+    for (const auto& m : f.maintenance)
+        if (m.category != CostCategory::Other)
+            kinds << QStringLiteral("%1 %2").arg(m.line).arg(m.category);
+    if (!kinds.isEmpty())
+        out << QStringLiteral("K ") + kinds.join(',');
     for (const auto& b : f.broken)
         out << QStringLiteral("B %1|%2|%3").arg(b.line).arg(b.vehicleKey, b.reason);
     if (f.dateOrder != DateOrder::Unknown)
@@ -183,7 +196,8 @@ void TestFormats::reads_data()
                        perUnit(7, fabia, "2021-04-11", 99519, "km", 12.505, 1.629, 1),
                        perUnit(8, fabia, "2021-04-02", 99280, "km", 28.114, 1.609, 1),
                        perUnit(9, fabia, "2021-03-19", 98752, "km", 29.871, 1.579, 1),
-                       perUnit(10, fabia, "2021-03-06", 98214, "km", 31.406, 1.559, 1)};
+                       perUnit(10, fabia, "2021-03-06", 98214, "km", 31.406, 1.559, 1),
+                       "P 7 X "};
 
     const QString wagon = QStringLiteral("wagon");
     const double us = LitresPerUsGallon;
@@ -218,6 +232,7 @@ void TestFormats::reads_data()
                        perUnit(9, fit, "2015-10-17", 601, "mi", 8.67, 2.259, us),
                        perUnit(10, fit, "2015-10-09", 312, "mi", 8.14, 2.399, us),
                        perUnit(11, fit, "2015-10-04", 35, "mi", 9.2, 0, us),
+                       "P 8 X 5",
                        "D mdy@3",
                        usGallons,
                        decided(mdy, 3, "12/19/15"),
@@ -262,6 +277,7 @@ void TestFormats::reads_data()
                cost(7, fabia, "2021-04-09", 59, "mot - Periodic inspection passed"),
                cost(8, fabia, "2021-03-27", 3.5, "car wash"),
                cost(9, fabia, "2021-03-05", 6400, "bought"),
+               "K 3 Service,4 Parking,6 Service,7 Service,9 Purchase",
                broken(5, fabia, "no cost: a reminder")};
 
     QTest::newRow("spritmonitor German, 13 columns")
@@ -277,6 +293,7 @@ void TestFormats::reads_data()
                        totalOnly(8, "", "2018-04-27", 1043, "km", 63.02, 44.10),
                        totalOnly(9, "", "2018-04-14", 498, "km", 54.58, 38.74),
                        totalOnly(10, "", "2018-04-03", 12, "km", 57.34, 41.28),
+                       "P 7 X ",
                        "D dmy@3",
                        decided(dmy, 3, "30.06.2018")};
     const QStringList sprit20{"F spritmonitor",
@@ -307,6 +324,7 @@ void TestFormats::reads_data()
                        totalOnly(6, ll, "2023-04-23", 49766, "log", 61.38, 37.911),
                        totalOnly(7, ll, "2023-05-06", 50149, "log", 62.05, 38.804),
                        totalOnly(8, ll, "2023-05-21", 50521, "log", 59.04, 37.158),
+                       "P 4 X 6",
                        "D mdy@3",
                        decided(mdy, 3, "3/19/2023"),
                        "N : " + noUnits.arg("litres")};
@@ -321,6 +339,7 @@ void TestFormats::reads_data()
                        totalOnly(6, ll, "2023-04-23", 49766, "log", 61.38, 37.911 * us),
                        totalOnly(7, ll, "2023-05-06", 50149, "log", 62.05, 38.804 * us),
                        totalOnly(8, ll, "2023-05-21", 50521, "log", 59.04, 37.158 * us),
+                       "P 4 X 6",
                        "D mdy@3",
                        decided(mdy, 3, "3/19/2023"),
                        "N : " + noUnits.arg("US gallons")};
@@ -335,13 +354,12 @@ void TestFormats::reads_data()
                        totalOnly(6, ll, "2025-08-25", 31792, "log", 66.64, 40.66),
                        totalOnly(7, ll, "2025-09-08", 32486, "log", 69.15, 42.71),
                        totalOnly(8, ll, "2025-09-22", 32851, "log", 64.09, 40.08),
+                       "P 5 X 7",
                        "D mdy@3",
                        decided(mdy, 3, "7/19/2025"),
                        currency,
                        "N : " + noUnits.arg("litres")};
-    QTest::newRow("lubelogger fuel, padded dates, TRUE/FALSE")
-        << sample("lubelogger-fuel-padded-dates-upper-bool.csv") << "" << any << litre
-        << QStringList{"F lubelogger",
+    QStringList padded{"F lubelogger",
                        "V ||",
                        totalOnly(2, ll, "2019-02-11", 71532, "log", 60.3, 39.41),
                        totalOnly(3, ll, "2019-02-26", 71905, "log", 62.49, 41.8),
@@ -353,6 +371,13 @@ void TestFormats::reads_data()
                        "D mdy@3",
                        decided(mdy, 3, "02/26/2019"),
                        "N : " + noUnits.arg("litres")};
+    QTest::newRow("lubelogger fuel, padded dates, TRUE/FALSE")
+        << sample("lubelogger-fuel-padded-dates-upper-bool.csv") << "" << any << litre << padded;
+    padded.insert(9, "P 4 X 4");
+    QTest::newRow("lubelogger fuel, FALSE/TRUE: partial after a missed fill")
+        << sample("lubelogger-fuel-padded-dates-upper-bool.csv")
+               .replace("72260,40,57,,TRUE,FALSE", "72260,40,57,,FALSE,TRUE")
+        << "" << any << litre << padded;
     const QStringList service{
         "F lubelogger",
         "V ||",
@@ -362,6 +387,7 @@ void TestFormats::reads_data()
         cost(5, ll, "2022-08-08", 25, "Tire rotation - Pressures set to 35 psi"),
         cost(6, ll, "2022-10-03", 41.25, "Cabin air filter - Replaced at the dealer"),
         cost(7, ll, "2022-12-19", 162.80, "Battery - Old battery failed a load test"),
+        "K 2 Service,3 Service,4 Service,5 Tyres,6 Service",
         "D mdy@2",
         decided(mdy, 2, "01/15/2022")};
     QTest::newRow("lubelogger service records")
@@ -393,6 +419,7 @@ void TestFormats::reads_data()
                "V ||",
                cost(2, ll, "2021-02-02", 58.40, "Oil change - Synthetic 0W-20"),
                cost(5, ll, "2021-06-06", 20, "Tire rotation - Rotated front to back"),
+               "K 2 Service,5 Tyres",
                undecided(3, "03/05/2021", "2021-05-03", "2021-03-05"),
                undecided(4, "04/07/2021", "2021-07-04", "2021-04-07"),
                undecided(6, "09/11/2021", "2021-11-09", "2021-09-11"),
@@ -409,6 +436,7 @@ void TestFormats::reads_data()
                        cost(5, ll, "2021-06-06", 20, "Tire rotation - Rotated front to back"),
                        cost(6, ll, "2021-11-09", 95.50, "Brake fluid - Flushed at the dealer"),
                        cost(7, ll, "2021-06-10", 120, "Coolant flush - Dealer service"),
+                       "K 2 Service,3 Service,5 Tyres,6 Service",
                        "D dmy@0",
                        "N dates read day first (day/month/year), as asked; no date of the file "
                        "tells"};
@@ -448,7 +476,7 @@ void TestFormats::reads_data()
                              "\xEF\xBB\xBFSynthetic\0,15\n")
         << "" << any << litre
         << QStringList{"F lubelogger", "V ||",
-                       cost(2, ll, "2023-01-01", 15, "Oil change - Synthetic"),
+                       cost(2, ll, "2023-01-01", 15, "Oil change - Synthetic"), "K 2 Service",
                        "N control characters (such as NUL) read away from the file's texts"};
     QTest::newRow("a field across the reader's 32 KB chunks")
         << "Date,Odometer,Description,Notes,Cost\n2023-01-01,1," + QByteArray(70000, 'y') + ",,10\n"
@@ -473,7 +501,9 @@ void TestFormats::reads_data()
                cost(31, mx5, "2024-05-30 11:15", 0, "Tyre pressure check - Free at the garage"),
                cost(32, mx5, "2024-04-20 14:30", 68.5,
                     "Oil and filter - Mobil 1 5W-30, 4.5 litres"),
-               cost(33, mx5, "2024-03-01 09:00", 210, "Road tax - 12 months")};
+               cost(33, mx5, "2024-03-01 09:00", 210, "Road tax - 12 months"),
+               "P 11 X 9",
+               "K 31 Tyres,32 Service,33 Tax"};
     const QString sienna = QStringLiteral("Sienna");
     QTest::newRow("fuelio, US gallons, 15-column log, empty last line")
         << sample("fuelio-miles-us-gallons.csv") << "" << any << litre
@@ -491,6 +521,7 @@ void TestFormats::reads_data()
                        paid(15, sienna, "2019-04-06", 80355, "mi", 44.84, 2.799, us),
                        cost(31, sienna, "2019-07-01", 150, "Registration renewal"),
                        cost(32, sienna, "2019-05-20", 59.99, "Oil change - Full synthetic 0W-20"),
+                       "K 31 Tax,32 Service",
                        "N Sienna: " + usPrices};
     const QString zafira = QStringLiteral("Zafira");
     QTest::newRow("fuelio, a kg tank beside a litre tank")
@@ -510,6 +541,8 @@ void TestFormats::reads_data()
                cost(35, zafira, "2024-01-05 17:20", 245,
                     "Manutenzione dei 150 mila km - Olio 5W30 4,5 lt\nfiltri olio e "
                     "abitacolo\ncandele nuove"),
+               "P 8,12 X ",
+               "K 28 Service,31 Service,32 Service,34 Tax,35 Service",
                broken(6, zafira, kg),
                broken(7, zafira, kg),
                broken(9, zafira, kg),
@@ -538,6 +571,8 @@ void TestFormats::reads_data()
                        cost(25, camry, "2023-07-09 08:05", 31.98, "Service - Wiper Blades"),
                        cost(26, outback, "2023-07-12 14:30", 742.60,
                             "Service - Tires, Wheel Alignment - 4 new all-season tires"),
+                       "P 14 X 15",
+                       "K 24 Service,25 Service,26 Tyres",
                        "D mdy@12",
                        decided(mdy, 12, "9/14/2023 17:32"),
                        currency,
@@ -565,7 +600,9 @@ void TestFormats::reads_data()
         cost(27, dacia, "2023-05-20 11:45:00", 640,
              "Revizie periodică - Ulei 5W-40, filtru ulei\nfiltru aer, filtru habitaclu"),
         cost(29, dacia, "2023-04-15 15:30:12", 310, "Brake System - Plăcuțe față"),
-        cost(30, dacia, "2023-04-02 09:10:40", 0, "Service - Verificare gratuită în garanție")};
+        cost(30, dacia, "2023-04-02 09:10:40", 0, "Service - Verificare gratuită în garanție"),
+        "P 12 X ",
+        "K 18 Parking,19 Insurance,21 Service,22 Purchase,27 Service,29 Service,30 Service"};
     QTest::newRow("drivvo, sections read by position")
         << sample("drivvo-ro.csv") << "" << any << litre << drivvo;
     QByteArray twoFuels = sample("drivvo-ro.csv");
@@ -582,6 +619,7 @@ void TestFormats::reads_data()
     QStringList extraColumnRows = drivvo;
     extraColumnRows.removeAt(extraColumnRows.indexOf(
         cost(18, dacia, "2023-06-02 13:20:44", 35, "Parcare - Aeroport 2 ore")));
+    extraColumnRows.last().remove(QLatin1String("18 Parking,"));
     extraColumnRows << broken(18, dacia, "the row has 10 fields where its section has 9");
     QTest::newRow("drivvo, a row with a field too many")
         << extraColumn << "" << any << litre << extraColumnRows;
@@ -602,6 +640,23 @@ void TestFormats::reads_data()
                        cost(4, "=K1", "2024-01-03", 11, "-5% off"),
                        cost(5, "=K1", "2024-01-04", 12, "'quoted' word"),
                        cost(6, "=K1", "2024-01-05", 13, "'=twice")};
+    QTest::newRow("kelmot, fills and kinds after the removed rows' columns")
+        << QByteArray("Kelmot Record,Registration,Date,Current Mileage,Distance Unit,Amount,"
+                      "Price Per,Cost,Description,Make,Model,Fuel,Engine Capacity,"
+                      "Registration Date,Purchase Date,Removed At,Fill,Category\n"
+                      "Mileage,K1,2024-01-02,10,Mile,5,1,,,,,,,,,,partial AFTER a missed fill,\n"
+                      "Mileage,K1,2024-01-03,12,Mile,5,1,,,,,,,,,,Half,\n"
+                      "Maintenance,K1,2024-01-04,,,,,13,Winter set,,,,,,,,,Tyres\n"
+                      "Maintenance,K1,2024-01-05,,,,,14,Fuel card,,,,,,,,,Fuel\n")
+        << "" << any << litre
+        << QStringList{"F kelmot",
+                       "V K1|K1|K1",
+                       paid(2, "K1", "2024-01-02", 10, "mi", 5, 1, 1),
+                       cost(4, "K1", "2024-01-04", 13, "Winter set"),
+                       "P 2 X 2",
+                       "K 4 Tyres",
+                       broken(3, "K1", "\"Half\" is not a fill"),
+                       broken(5, "K1", "\"Fuel\" is not a kind of cost")};
 }
 
 void TestFormats::reads()

@@ -1,6 +1,7 @@
 #include "Columns.h"
 #include "FileBuilder.h"
 #include "Formats.h"
+#include "KindWords.h"
 #include "Row.h"
 #include "RowReasons.h"
 #include "SectionWalk.h"
@@ -29,7 +30,9 @@ enum Column
     Total,
     Type,
     SubTypes,
-    Notes
+    Notes,
+    Partial,
+    Missed
 };
 
 constexpr ColumnName Header[] = {{DateFormat, "Date Format"},
@@ -49,7 +52,9 @@ constexpr ColumnName Header[] = {{DateFormat, "Date Format"},
                                  {Total, "Total Cost"},
                                  {Type, "Type"},
                                  {SubTypes, "Sub Types"},
-                                 {Notes, "Notes"}};
+                                 {Notes, "Notes"},
+                                 {Partial, "Partial Fill-Up?"},
+                                 {Missed, "Previously Missed Fill-Ups?"}};
 
 const QStringList Sections = {"Metadata",      "Vehicles",        "Fill-Up Records",
                               "Event Records", "Service Records", "Trip Records"};
@@ -148,7 +153,11 @@ void read(FileBuilder& b)
                         b.broken(rec.line, key, UnstorableFuelReason(volumeWord), RowKind::Reading);
                         return;
                     }
-                    b.fillUp(rec.line, key, *date, *odo, distance, *volume, *litres, total, unit);
+                    // "Yes" / "No" for a partial fill and for fill-ups missed before this one.
+                    const FillKind fill{YesNoWord(row.text(Partial, false)).value_or(false),
+                                        YesNoWord(row.text(Missed, false)).value_or(false)};
+                    b.fillUp(rec.line, key, *date, *odo, distance, *volume, *litres, total, unit,
+                             fill);
                 } else {
                     const auto cost = row.number(Total, dot);
                     const QString type = row.text(Type, false);
@@ -159,7 +168,8 @@ void read(FileBuilder& b)
                         return;
                     }
                     b.vehicle(key);
-                    b.cost(rec.line, key, *date, *cost, {type, sub, notes});
+                    b.cost(rec.line, key, *date, *cost, {type, sub, notes},
+                           CostCategoryOf({sub, type}));
                 }
             }
         });

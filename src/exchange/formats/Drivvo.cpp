@@ -1,6 +1,7 @@
 #include "Columns.h"
 #include "FileBuilder.h"
 #include "Formats.h"
+#include "KindWords.h"
 #include "Row.h"
 #include "SectionWalk.h"
 #include "UnitWords.h"
@@ -100,6 +101,7 @@ void read(FileBuilder& b)
                     int line;
                     double volume;
                     std::optional<double> price, total;
+                    FillKind fill;
                 };
                 QVector<Fuel> fuels;
                 for (int f = 0; f < Fuels; ++f) {
@@ -107,9 +109,14 @@ void read(FileBuilder& b)
                     const auto volume = row.number(at + 3, QStringLiteral("Volume"), dot, false);
                     if (!volume || *volume <= 0)
                         continue;
-                    fuels.append({rec.line, *volume,
+                    // Each fuel's "Filled tank completely" is Yes or No.
+                    const auto full =
+                        YesNoWord(row.text(at + 4, QStringLiteral("Filled tank"), false));
+                    fuels.append({rec.line,
+                                  *volume,
                                   row.number(at + 1, QStringLiteral("Price / L"), dot, false),
-                                  row.number(at + 2, QStringLiteral("Total cost"), dot, false)});
+                                  row.number(at + 2, QStringLiteral("Total cost"), dot, false),
+                                  {!full.value_or(true), false}});
                 }
                 if (row.ok() && fuels.isEmpty())
                     row.fail(QStringLiteral("there is no Volume"));
@@ -119,7 +126,8 @@ void read(FileBuilder& b)
                 }
                 b.vehicle(key).distance = distance;
                 for (const Fuel& f : fuels)
-                    b.fillUp(f.line, key, *date, *odo, distance, f.volume, 1, f.total, f.price);
+                    b.fillUp(f.line, key, *date, *odo, distance, f.volume, 1, f.total, f.price,
+                             f.fill);
                 return;
             }
             const auto cost = row.number(Cost, QStringLiteral("Total cost"), dot);
@@ -130,7 +138,11 @@ void read(FileBuilder& b)
                 return;
             }
             b.vehicle(key);
-            b.cost(rec.line, key, *date, *cost, {type, notes});
+            // A service whose type names no kind is still a service.
+            b.cost(rec.line, key, *date, *cost, {type, notes},
+                   CostCategoryOf({type}, section == QLatin1String(Service.heading)
+                                              ? CostCategory::Service
+                                              : CostCategory::Other));
         });
 }
 

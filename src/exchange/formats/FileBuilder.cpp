@@ -79,7 +79,8 @@ void FileBuilder::vehicleNote(const QString& key, const QString& text)
 
 void FileBuilder::fillUp(int line, const QString& key, const RowDate& date, double odometer,
                          FileDistance distance, double volume, double litresPerUnit,
-                         std::optional<double> total, std::optional<double> unitPrice)
+                         std::optional<double> total, std::optional<double> unitPrice,
+                         FillKind fill)
 {
     ImportedReading r;
     r.line = line;
@@ -87,6 +88,7 @@ void FileBuilder::fillUp(int line, const QString& key, const RowDate& date, doub
     r.date = date.value;
     r.odometer = odometer;
     r.distance = distance;
+    r.fill = fill;
     const double litres = volume * litresPerUnit;
     r.amount = total && *total > 0 ? *total : (unitPrice ? *unitPrice * volume : 0);
     if (unitPrice && *unitPrice > 0)
@@ -115,13 +117,14 @@ void FileBuilder::addMaintenance(ImportedMaintenance maintenance, const RowDate&
 }
 
 void FileBuilder::cost(int line, const QString& key, const RowDate& date, double cost,
-                       const QStringList& descriptionParts)
+                       const QStringList& descriptionParts, const QString& category)
 {
     QStringList parts;
     for (const QString& p : descriptionParts)
         if (!p.trimmed().isEmpty())
             parts << p.trimmed();
-    addMaintenance({line, key, date.value, cost, parts.join(QStringLiteral(" - "))}, date);
+    addMaintenance({line, key, date.value, cost, parts.join(QStringLiteral(" - ")), category},
+                   date);
 }
 
 ImportFile FileBuilder::finish()

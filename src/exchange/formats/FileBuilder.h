@@ -34,10 +34,10 @@ public:
     // and the price per litre.
     void fillUp(int line, const QString& key, const RowDate& date, double odometer,
                 FileDistance distance, double volume, double litresPerUnit,
-                std::optional<double> total, std::optional<double> unitPrice);
+                std::optional<double> total, std::optional<double> unitPrice, FillKind fill = {});
     // A cost; the description is the non-empty parts, each trimmed, joined by " - ".
     void cost(int line, const QString& key, const RowDate& date, double cost,
-              const QStringList& descriptionParts);
+              const QStringList& descriptionParts, const QString& category = CostCategory::Other);
 
     // Rows already in Kelmot's terms; the date is set from date.
     void addReading(ImportedReading reading, const RowDate& date);

@@ -1,10 +1,13 @@
 #include "Columns.h"
 #include "FileBuilder.h"
 #include "Formats.h"
+#include "KindWords.h"
 #include "Row.h"
 #include "RowReasons.h"
 #include "SectionWalk.h"
 #include "UnitWords.h"
+
+#include <QHash>
 
 namespace {
 
@@ -28,7 +31,10 @@ enum Column
     Notes,
     Cost,
     RemindOdo,
-    RemindDate
+    RemindDate,
+    Full,
+    Missed,
+    CostType
 };
 
 // The log's volume column is "Fuel (unit)", or the bare unit for fuel kept by mass or energy.
@@ -54,7 +60,10 @@ constexpr ColumnName Header[] = {{Name, "Name"},
                                  {Notes, "Notes"},
                                  {Cost, "Cost"},
                                  {RemindOdo, "RemindOdo"},
-                                 {RemindDate, "RemindDate"}};
+                                 {RemindDate, "RemindDate"},
+                                 {Full, "Full"},
+                                 {Missed, "Missed"},
+                                 {CostType, "CostTypeID"}};
 
 // How a tank's fuel is measured: litres per unit, or the unit Kelmot cannot keep.
 struct Measure
@@ -108,6 +117,18 @@ bool isReminder(Row& row)
            (!date.isEmpty() && date != QLatin1String("2011-01-01"));
 }
 
+// The kind of one of Fuelio's own categories by its number, for names in a language the
+// words do not know.
+QString builtInKind(const QString& id)
+{
+    const int n = id.trimmed().toInt();
+    return n == 1 || n == 2 ? CostCategory::Service
+           : n == 4         ? CostCategory::Tax
+           : n == 5         ? CostCategory::Parking
+           : n == 31        ? CostCategory::Insurance
+                            : CostCategory::Other;
+}
+
 bool detect(const QString& line)
 {
     return line.startsWith(QLatin1String("## Vehicle"), Qt::CaseInsensitive);
@@ -120,6 +141,7 @@ void read(FileBuilder& b)
     Vehicle current;
     int vehicles = 0;
     Columns cols;
+    QHash<QString, QString> categoryNames; // CostTypeID -> its name
     const QChar dot = QLatin1Char('.');
     const auto vehicleKey = [&]() {
         if (current.key.isEmpty())
@@ -178,9 +200,15 @@ void read(FileBuilder& b)
                     return;
                 }
                 const FileDistance distance = DistanceWord(cols.header(Odometer).section('(', 1));
+                // Full is 1 for a full tank, 0 partial, 2 a second tank's fill that is not full.
+                const QString full = row.text(Full, false).trimmed();
+                const FillKind fill{!full.isEmpty() && full != QLatin1String("1"),
+                                    row.text(Missed, false).trimmed() == QLatin1String("1")};
                 b.fillUp(rec.line, key, *date, *odo,
                          distance == FileDistance::Unknown ? current.distance : distance, *volume,
-                         *measure.litresPerUnit, total, unit);
+                         *measure.litresPerUnit, total, unit, fill);
+            } else if (section == QLatin1String("CostCategories")) {
+                categoryNames.insert(row.text(CostType, false).trimmed(), row.text(Name, false));
             } else if (section == QLatin1String("Costs")) {
                 const QString key = vehicleKey();
                 const QString title = row.text(Title);
@@ -197,7 +225,9 @@ void read(FileBuilder& b)
                     b.broken(rec.line, key, row.problem(), RowKind::Maintenance);
                     return;
                 }
-                b.cost(rec.line, key, *date, *cost, {title, notes});
+                const QString type = row.text(CostType, false).trimmed();
+                b.cost(rec.line, key, *date, *cost, {title, notes},
+                       CostCategoryOf({categoryNames.value(type)}, builtInKind(type)));
             }
         });
 }

@@ -1,6 +1,7 @@
 #include "Columns.h"
 #include "FileBuilder.h"
 #include "Formats.h"
+#include "KindWords.h"
 #include "Row.h"
 #include "RowReasons.h"
 
@@ -20,7 +21,9 @@ enum Column
     Miles,
     ServiceType,
     SubTypes,
-    Notes
+    Notes,
+    Partial,
+    Missed
 };
 
 // Fuelly writes its names with blanks after the commas: matching trims them.
@@ -37,7 +40,9 @@ constexpr ColumnName Header[] = {{Car, "car_name"},
                                  {Miles, "miles"},
                                  {ServiceType, "service_type"},
                                  {SubTypes, "sub_service_types"},
-                                 {Notes, "notes"}};
+                                 {Notes, "notes"},
+                                 {Partial, "partial_fuelup"},
+                                 {Missed, "missed_fuelup"}};
 
 bool detect(const QString& line)
 {
@@ -78,7 +83,11 @@ void readFuelUps(FileBuilder& b, RecordStream& records, const Columns& cols)
         v.distance = distance;
         if (v.model.isEmpty())
             v.model = row.text(Model, false).trimmed();
-        b.fillUp(rec.line, key, *date, *odo, distance, *amount, litresPerUnit, std::nullopt, price);
+        // partial_fuelup and missed_fuelup are 1 when so, 0 (or absent, as in a cut file) when not.
+        const FillKind fill{YesNoWord(row.text(Partial, false)).value_or(false),
+                            YesNoWord(row.text(Missed, false)).value_or(false)};
+        b.fillUp(rec.line, key, *date, *odo, distance, *amount, litresPerUnit, std::nullopt, price,
+                 fill);
     }
 }
 
@@ -110,9 +119,11 @@ void readServices(FileBuilder& b, RecordStream& records, const Columns& cols)
         for (const QString& s : row.text(SubTypes, false).split(QLatin1Char(',')))
             if (!s.trimmed().isEmpty())
                 subTypes << QString(s.trimmed()).replace(QLatin1Char('_'), QLatin1Char(' '));
-        const QString what = subTypes.isEmpty() ? row.text(ServiceType, false).trimmed()
-                                                : subTypes.join(QStringLiteral(", "));
-        b.cost(rec.line, key, *date, *cost, {what, row.text(Notes, false)});
+        const QString type = row.text(ServiceType, false).trimmed();
+        const QString what = subTypes.isEmpty() ? type : subTypes.join(QStringLiteral(", "));
+        // The sub types say more than the type (service, expense, bought) when they say anything.
+        b.cost(rec.line, key, *date, *cost, {what, row.text(Notes, false)},
+               CostCategoryOf({what, type}));
     }
 }
 

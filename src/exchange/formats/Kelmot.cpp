@@ -1,5 +1,6 @@
 #include "Columns.h"
 #include "FileBuilder.h"
+#include "FillWording.h"
 #include "Formats.h"
 #include "FormulaGuard.h"
 #include "Row.h"
@@ -24,7 +25,9 @@ enum Column
     Fuel,
     Capacity,
     RegistrationDate,
-    PurchaseDate
+    PurchaseDate,
+    Fill,
+    Category
 };
 
 constexpr ColumnName Header[] = {{Kind, "Kelmot Record"},
@@ -41,7 +44,9 @@ constexpr ColumnName Header[] = {{Kind, "Kelmot Record"},
                                  {Fuel, "Fuel"},
                                  {Capacity, "Engine Capacity"},
                                  {RegistrationDate, "Registration Date"},
-                                 {PurchaseDate, "Purchase Date"}};
+                                 {PurchaseDate, "Purchase Date"},
+                                 {Fill, "Fill"},
+                                 {Category, "Category"}};
 
 FileDistance unitOf(const QString& word)
 {
@@ -117,6 +122,11 @@ void read(FileBuilder& b)
             const QString unit = row.text(Unit);
             const auto amount = row.number(Amount, dot);
             const auto price = row.number(Price, dot);
+            // Files written before the column have none: every reading a full fill.
+            const QString fillWord = row.text(Fill, false);
+            const auto fill = FillOfWord(fillWord);
+            if (row.ok() && !fill)
+                row.fail(QStringLiteral("\"%1\" is not a fill").arg(fillWord));
             if (row.ok() && unitOf(unit) == FileDistance::Unknown)
                 b.broken(rec.line, reg, QStringLiteral("\"%1\" is not a distance unit").arg(unit),
                          RowKind::Reading);
@@ -124,18 +134,25 @@ void read(FileBuilder& b)
                 b.broken(rec.line, reg, row.problem(), RowKind::Reading);
             else {
                 b.vehicle(reg).plate = reg;
-                b.addReading({rec.line, reg, {}, *mileage, unitOf(unit), *amount, *price}, *date);
+                b.addReading({rec.line, reg, {}, *mileage, unitOf(unit), *amount, *price, *fill},
+                             *date);
             }
         } else if (kind == QLatin1String("Maintenance")) {
             const auto date = row.date(row.text(Date), cols.name(Date));
             const auto cost = row.number(Cost, dot);
             const QString description = unguarded(row.text(Description));
+            // Files written before the column have none: every cost of the kind Other.
+            QString category = row.text(Category, false).trimmed();
+            if (category.isEmpty())
+                category = CostCategory::Other;
+            if (row.ok() && !CostCategory::All.contains(category))
+                row.fail(QStringLiteral("\"%1\" is not a kind of cost").arg(category));
             if (!row.ok()) {
                 b.broken(rec.line, reg, row.problem(), RowKind::Maintenance);
                 continue;
             }
             b.vehicle(reg).plate = reg;
-            b.addMaintenance({rec.line, reg, {}, *cost, description}, *date);
+            b.addMaintenance({rec.line, reg, {}, *cost, description, category}, *date);
         } else if (kind.startsWith(QLatin1String("Removed "))) {
             ++b.file().skippedRows; // kept in the file for the record, never brought back
         } else if (row.ok()) {

@@ -1,6 +1,7 @@
 #include "Columns.h"
 #include "FileBuilder.h"
 #include "Formats.h"
+#include "KindWords.h"
 #include "Row.h"
 
 namespace {
@@ -12,12 +13,19 @@ enum Column
     FuelConsumed,
     Cost,
     Description,
-    Notes
+    Notes,
+    FillToFull,
+    Missed
 };
 
-constexpr ColumnName Header[] = {
-    {Date, "Date"}, {Odometer, "Odometer"},       {FuelConsumed, "FuelConsumed"},
-    {Cost, "Cost"}, {Description, "Description"}, {Notes, "Notes"}};
+constexpr ColumnName Header[] = {{Date, "Date"},
+                                 {Odometer, "Odometer"},
+                                 {FuelConsumed, "FuelConsumed"},
+                                 {Cost, "Cost"},
+                                 {Description, "Description"},
+                                 {Notes, "Notes"},
+                                 {FillToFull, "IsFillToFull"},
+                                 {Missed, "MissedFuelUp"}};
 
 bool detect(const QString& line)
 {
@@ -101,8 +109,11 @@ void read(FileBuilder& b)
                 b.broken(r.line, key, row.problem(), RowKind::Reading);
                 continue;
             }
+            // IsFillToFull False is a partial fill; True/False in any case.
+            const FillKind fill{!YesNoWord(row.text(FillToFull, false)).value_or(true),
+                                YesNoWord(row.text(Missed, false)).value_or(false)};
             b.fillUp(r.line, key, *date, *odo, FileDistance::Unknown, *volume, litresPer(unit),
-                     total, std::nullopt);
+                     total, std::nullopt, fill);
         } else {
             const QString description = row.text(Description);
             const auto cost = row.number(Cost, decimal);
@@ -110,7 +121,9 @@ void read(FileBuilder& b)
                 b.broken(r.line, key, row.problem(), RowKind::Maintenance);
                 continue;
             }
-            b.cost(r.line, key, *date, *cost, {description, row.text(Notes, false)});
+            // The records name no kind: the description's words tell it.
+            b.cost(r.line, key, *date, *cost, {description, row.text(Notes, false)},
+                   CostCategoryOf({description}));
         }
     }
 }

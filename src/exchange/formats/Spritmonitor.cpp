@@ -1,6 +1,7 @@
 #include "Columns.h"
 #include "FileBuilder.h"
 #include "Formats.h"
+#include "KindWords.h"
 #include "Row.h"
 
 namespace {
@@ -13,16 +14,17 @@ enum Column
     Total,
     Fuel,
     Note,
-    CostType
+    CostType,
+    TankType
 };
 
 // The header is in the user's language: each meaning by its English and German name.
 constexpr ColumnName Header[] = {
-    {Date, "Date"},         {Date, "Datum"},        {Odometer, "Odometer"},
-    {Odometer, "Km-Stand"}, {Quantity, "Quantity"}, {Quantity, "Spritmenge"},
-    {Total, "Total price"}, {Total, "Kosten"},      {Fuel, "Fuel"},
-    {Fuel, "Kraftstoff"},   {Note, "Note"},         {Note, "Bemerkung"},
-    {CostType, "Cost type"}};
+    {Date, "Date"},          {Date, "Datum"},        {Odometer, "Odometer"},
+    {Odometer, "Km-Stand"},  {Quantity, "Quantity"}, {Quantity, "Spritmenge"},
+    {Total, "Total price"},  {Total, "Kosten"},      {Fuel, "Fuel"},
+    {Fuel, "Kraftstoff"},    {Note, "Note"},         {Note, "Bemerkung"},
+    {CostType, "Cost type"}, {TankType, "Tankart"}};
 
 bool isHeader(const CsvRecord& rec)
 {
@@ -71,7 +73,7 @@ void read(FileBuilder& b)
                 b.broken(rec.line, key, row.problem(), RowKind::Maintenance);
                 continue;
             }
-            b.cost(rec.line, key, *date, *cost, {type, note});
+            b.cost(rec.line, key, *date, *cost, {type, note}, CostCategoryOf({type}));
         } else {
             const auto odo = row.number(Odometer, comma);
             const auto volume = row.number(Quantity, comma);
@@ -87,8 +89,10 @@ void read(FileBuilder& b)
             ImportedVehicle& vehicle = b.file().vehicles.first();
             if (vehicle.fuel.isEmpty() && !code)
                 vehicle.fuel = fuel;
+            // Tankart 1 is a full tank, 2 a partial one; 0 and 3 only start a log: full.
+            const FillKind fill{row.text(TankType, false).trimmed() == QLatin1String("2"), false};
             b.fillUp(rec.line, key, *date, *odo, FileDistance::Kilometres, *volume, 1, total,
-                     std::nullopt);
+                     std::nullopt, fill);
         }
     }
 }

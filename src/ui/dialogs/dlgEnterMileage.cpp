@@ -99,7 +99,9 @@ void dlgEnterMileage::saveEntry()
 
     if (!state_.MileageTable)
         throw StoreError(0, QStringLiteral("The vehicle log is closed."));
-    state_.MileageTable->AppendMileage(MileageRow{registration, date, mileage, amount, pricePer});
+    state_.MileageTable->AppendMileage(MileageRow{registration, date, mileage, amount, pricePer,
+                                                  ui->chkPartialFill->isChecked(),
+                                                  ui->chkMissedFillBefore->isChecked()});
     close();
 }
 

@@ -33,6 +33,8 @@ dlgEditReading::dlgEditReading(SharedState& state, const QString& registration,
         ui->txtCurrentMileage->setText(DistanceToText(row.CurrentMileage));
         ui->txtAmount->setText(PlainNumber(row.Amount));
         ui->txtPricePer->setText(PlainNumber(row.PricePer));
+        ui->chkPartialFill->setChecked(row.PartialFill);
+        ui->chkMissedFillBefore->setChecked(row.MissedFillBefore);
     } else {
         setWindowTitle(QStringLiteral("Add Reading"));
     }
@@ -93,7 +95,8 @@ void dlgEditReading::saveEntry()
     if (!LogRules::IsPositive(pricePer) && !keepsNoFuel)
         return refuse(QStringLiteral("The entry for 'Price Per' must be a positive Value"));
 
-    store_(MileageRow{registration_, date, mileage, amount, pricePer});
+    store_(MileageRow{registration_, date, mileage, amount, pricePer,
+                      ui->chkPartialFill->isChecked(), ui->chkMissedFillBefore->isChecked()});
     close();
 }
 

@@ -26,11 +26,15 @@ void seed(const QString& path, int readings, const QDate& today)
         q->run();
         for (int i = 0; i < readings; ++i) {
             const qint64 back = qint64(readings - 1 - i) * 3650 / readings;
-            SqliteQuery m = db.query("INSERT INTO Mileage VALUES (?, ?, ?, ?, 1.52)");
+            SqliteQuery m = db.query(R"(INSERT INTO Mileage ("Registration", "Date",
+                "Current Mileage", "Amount", "Price Per", "Fill") VALUES (?, ?, ?, ?, 1.52, ?))");
             m->bind(1, QString::fromLatin1(registration));
             m->bind(2, today.addDays(-back).toString(Qt::ISODate));
             m->bind(3, 1000.0 + i * 7);
             m->bind(4, i % 5 == 0 ? 0.0 : 45.0); // some readings without fuel
+            m->bind(5, qint64(i % 7 == 3     ? 1
+                              : i % 50 == 17 ? 2
+                                             : 0)); // some partial or after a miss
             m->run();
         }
     }

@@ -28,13 +28,16 @@ bool kilometres(const QString& distanceUnit)
 void addEconomy(TrendSeries& series, const QVector<MileageRow>& readings, QDate from, QDate to,
                 bool perLitre)
 {
-    for (qsizetype i = 1; i < readings.size(); ++i) {
-        if (!within(readings[i].Date, from, to))
+    // The chain runs over the whole history: a period's first fill is measured from the full fill
+    // before it.
+    FillChain chain;
+    for (const MileageRow& row : readings) {
+        const FillFigures f = chain.next(row);
+        if (!within(row.Date, from, to))
             continue;
-        const FillFigures f = FiguresOfFill(&readings[i - 1], readings[i]);
         const auto& value = perLitre ? f.DistancePerLitre : f.DistancePerGallon;
         if (value)
-            series.Points.append({readings[i].Date.date(), *value});
+            series.Points.append({row.Date.date(), *value});
     }
 }
 

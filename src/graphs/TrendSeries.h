@@ -33,9 +33,10 @@ struct TrendSeries
 
 // The series of kind for one vehicle between from and to, both days included. readings are in
 // date order (MileageChronological); maintenance is read only for the cost per month.
-// Economy is distance per gallon in miles and per litre in kilometres, each fill against the
-// reading before it, whether or not that one lies in the period; a fill whose figure cannot be
-// formed is left out. The cost per month has a bar for every month of the period, empty ones too.
+// Economy is distance per gallon in miles and per litre in kilometres, each full fill from the
+// full fill before it (FillChain), whether or not that one lies in the period; a fill whose figure
+// cannot be formed (a partial fill, one after a missed fill) is left out. The cost per month has
+// a bar for every month of the period, empty ones too.
 TrendSeries MakeTrendSeries(TrendKind kind, const QVector<MileageRow>& readings,
                             const QVector<MaintenanceRow>& maintenance, QDate from, QDate to,
                             const QString& distanceUnit);

@@ -8,7 +8,8 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
-using FillRows = QList<std::array<double, 3>>;
+// {reading, amount, price per, fill}: the fill as stored, 1 partial, +2 after a missed fill.
+using FillRows = QList<std::array<double, 4>>;
 
 namespace {
 
@@ -19,14 +20,14 @@ QDateTime day(int d)
     return AtMidnight(QDate(2026, 1, 1).addDays(d));
 }
 
-// Readings one day apart, oldest first: {reading, amount, price per}.
+// Readings one day apart, oldest first.
 QVector<MileageEntry> readings(const FillRows& rows)
 {
     QVector<MileageEntry> entries;
-    for (const auto& [reading, amount, pricePer] : rows)
-        entries.append(
-            {entries.size() + 1, MileageRow{QStringLiteral("AB12 CDE"), day(int(entries.size())),
-                                            reading, amount, pricePer}});
+    for (const auto& [reading, amount, pricePer, fill] : rows)
+        entries.append({entries.size() + 1,
+                        MileageRow{QStringLiteral("AB12 CDE"), day(int(entries.size())), reading,
+                                   amount, pricePer, (int(fill) & 1) != 0, (int(fill) & 2) != 0}});
     return entries;
 }
 
@@ -87,6 +88,25 @@ void TestHistoryModels::fillFigures_data()
     QTest::newRow("kilometres stored in miles: the distance to the hundredth")
         << FillRows{{88094.2 / 1.609344, 0, 0}, {88652.2 / 1.609344, 40, 0.8}} << 1
         << QStringList{"346.73", "£40.00", "0.8", "50.00", "6.93", "31.48", "£0.12"};
+    // Full to full: 20 litres (£16) part-filled, then 30 (£24) to the brim, over 400 miles.
+    QTest::newRow("partial fill: its fuel and cost go to the next full fill")
+        << FillRows{{10000, 0, 0}, {10200, 16, 0.8, 1}, {10400, 24, 0.8}} << 2
+        << QStringList{"200", "£24.00", "0.8", "30.00", "8.00", "36.32", "£0.10"};
+    QTest::newRow("partial fill of unknown litres: the next full fill has no economy")
+        << FillRows{{10000, 0, 0}, {10200, 16, 0, 1}, {10400, 24, 0.8}} << 2
+        << QStringList{"200", "£24.00", "0.8", "30.00", "", "", "£0.10"};
+    const FillRows missed{{10000, 0, 0}, {10400, 40, 0.8, 2}, {10800, 40, 0.8}};
+    QTest::newRow("after a missed fill: no figure")
+        << missed << 1 << QStringList{"400", "£40.00", "0.8", "50.00", "", "", ""};
+    QTest::newRow("after a missed fill: measured again from that full fill")
+        << missed << 2 << QStringList{"400", "£40.00", "0.8", "50.00", "8.00", "36.32", "£0.10"};
+    const FillRows partialAfterMissed{
+        {10000, 0, 0}, {10200, 16, 0.8, 3}, {10400, 24, 0.8}, {10800, 40, 0.8}};
+    QTest::newRow("partial after a missed fill: the next full fill only starts again")
+        << partialAfterMissed << 2 << QStringList{"200", "£24.00", "0.8", "30.00", "", "", ""};
+    QTest::newRow("partial after a missed fill: the full fill after that is measured")
+        << partialAfterMissed << 3
+        << QStringList{"400", "£40.00", "0.8", "50.00", "8.00", "36.32", "£0.10"};
 }
 
 void TestHistoryModels::fillFigures()
@@ -97,7 +117,7 @@ void TestHistoryModels::fillFigures()
     ReadingsModel model;
     model.load(readings(rows), QStringLiteral("Mile"));
     QStringList shown;
-    for (int column = Column::DistanceColumn; column < Column::ColumnCount; ++column)
+    for (int column = Column::DistanceColumn; column <= Column::CostPerColumn; ++column)
         shown << cellOf(model, entry, column);
     QCOMPARE(shown, cells);
 }
@@ -109,9 +129,9 @@ void TestHistoryModels::headersFollowTheUnit()
     QStringList headers;
     for (int column = 0; column < model.columnCount(); ++column)
         headers << model.headerData(column, Qt::Horizontal).toString();
-    QCOMPARE(headers,
-             (QStringList{"Date", "Current Kilometres", "Distance", "Amount", "Price Per", "Litres",
-                          "Kilometres per Litre", "Kilometres per Gallon", "Cost per Kilometre"}));
+    QCOMPARE(headers, (QStringList{"Date", "Current Kilometres", "Distance", "Amount", "Price Per",
+                                   "Litres", "Kilometres per Litre", "Kilometres per Gallon",
+                                   "Cost per Kilometre", "Fill"}));
 }
 
 void TestHistoryModels::newestFirstAndSorting_data()

@@ -12,6 +12,7 @@
 #include "frmMain.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
@@ -177,6 +178,7 @@ void TestHistory::editAnOldTypo()
     QCOMPARE(boxes, (QStringList{"10/02/2026", "10400", "40", "0.8"}));
 
     fillReading(edit, "10/02/2026", "10500", "45", "0.8");
+    Child<QCheckBox>(edit, "chkPartialFill")->setChecked(true);
     QTest::mouseClick(Child<QPushButton>(edit, "OKButton"), Qt::LeftButton);
     FlushDeletes();
     QVERIFY(!history->findChild<dlgEditReading*>());
@@ -185,6 +187,13 @@ void TestHistory::editAnOldTypo()
     QCOMPARE(column(readings, ReadingsModel::DistanceColumn),
              (QStringList{"400", "300", "500", ""}));
     QCOMPARE(readings->currentIndex().row(), 2); // still on the mended reading
+    // Its 56.25 litres count towards the full fill after it: 800 miles on 106.25 litres.
+    QCOMPARE(column(readings, ReadingsModel::FillColumn),
+             (QStringList{"Full", "Full", "Partial", "Full"}));
+    QCOMPARE(column(readings, ReadingsModel::PerLitreColumn),
+             (QStringList{"8.00", "7.53", "", ""}));
+    QCOMPARE(Child<QLabel>(history, "lblExactEconomy")->text(),
+             QStringLiteral("Exact economy over 2 full fills: 34.87 Miles per Gallon"));
     // The main window follows at once: fuel to date 40 + 45 + 40.
     QCOMPARE(env.label("lblCost"), QStringLiteral("£125.00"));
     QTableView* removed = table(history, "grdRemoved");
@@ -193,6 +202,10 @@ void TestHistory::editAnOldTypo()
              QStringLiteral("Current Miles 010400, £40.00 at 0.8"));
     QCOMPARE(removed->model()->index(0, 4).data().toString(),
              QStringLiteral("Replaced by an edit"));
+    Child<QPushButton>(history, "cmdEdit")->click(); // Edit shows the fill as stored
+    edit = history->findChild<dlgEditReading*>();
+    QVERIFY(edit && Child<QCheckBox>(edit, "chkPartialFill")->isChecked());
+    QVERIFY(!Child<QCheckBox>(edit, "chkMissedFillBefore")->isChecked());
 }
 
 void TestHistory::editRefusedAsRecordMileageWouldWithBothNeighbours_data()
@@ -512,11 +525,12 @@ void TestHistory::keysEscapeAndCopy()
     QCOMPARE(readings->currentIndex().row(), 1);
     QTest::keyClick(readings, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(readings, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QGuiApplication::clipboard()->text(),
-             QStringLiteral("Date\tCurrent Miles\tDistance\tAmount\tPrice Per\tLitres\tMiles per "
-                            "Litre\tMiles per Gallon\tCost per Mile\n"
-                            "10/03/2026\t010800\t400\t£40.00\t0.8\t50.00\t8.00\t36.32\t£0.10\n"
-                            "10/02/2026\t010400\t400\t£40.00\t0.8\t50.00\t8.00\t36.32\t£0.10\n"));
+    QCOMPARE(
+        QGuiApplication::clipboard()->text(),
+        QStringLiteral("Date\tCurrent Miles\tDistance\tAmount\tPrice Per\tLitres\tMiles per "
+                       "Litre\tMiles per Gallon\tCost per Mile\tFill\n"
+                       "10/03/2026\t010800\t400\t£40.00\t0.8\t50.00\t8.00\t36.32\t£0.10\tFull\n"
+                       "10/02/2026\t010400\t400\t£40.00\t0.8\t50.00\t8.00\t36.32\t£0.10\tFull\n"));
     QTest::keyClick(readings, Qt::Key_Escape);
     QVERIFY(!history->isVisible());
 }

@@ -5,6 +5,7 @@
 #include "dlgEnterMileage.h"
 #include "frmMain.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -25,7 +26,9 @@ struct MileageForm
           mileage(Child<QLineEdit>(d, "txtCurrentMileage")),
           amount(Child<QLineEdit>(d, "txtAmount")), pricePer(Child<QLineEdit>(d, "txtPricePer")),
           ok(Child<QPushButton>(d, "OKButton")), cancel(Child<QPushButton>(d, "CancelButton")),
-          registration(Child<QLabel>(d, "lblVehicleRegistration"))
+          registration(Child<QLabel>(d, "lblVehicleRegistration")),
+          partial(Child<QCheckBox>(d, "chkPartialFill")),
+          missed(Child<QCheckBox>(d, "chkMissedFillBefore"))
     {
     }
     void fill(const QString& d, const QString& m, const QString& a, const QString& p)
@@ -39,6 +42,7 @@ struct MileageForm
     QLineEdit *date, *mileage, *amount, *pricePer;
     QPushButton *ok, *cancel;
     QLabel* registration;
+    QCheckBox *partial, *missed;
 };
 
 struct MaintenanceForm
@@ -190,11 +194,14 @@ void TestRecordDialogs::mileageOpensWithDefaults()
     QVERIFY(!f.ok->isDefault() && !f.ok->autoDefault());
     QVERIFY(!f.cancel->isDefault() && !f.cancel->autoDefault());
     QCOMPARE(d->focusWidget(), f.date);
-    // Tab order: the four boxes, OK, Cancel; labels take no focus.
+    // Tab order: the four boxes, the fill, OK, Cancel; labels take no focus.
     QCOMPARE(f.date->nextInFocusChain(), f.mileage);
     QCOMPARE(f.mileage->nextInFocusChain(), f.amount);
     QCOMPARE(f.amount->nextInFocusChain(), f.pricePer);
-    QCOMPARE(f.pricePer->nextInFocusChain(), f.ok);
+    QCOMPARE(f.pricePer->nextInFocusChain(), f.partial);
+    QCOMPARE(f.partial->nextInFocusChain(), f.missed);
+    QCOMPARE(f.missed->nextInFocusChain(), f.ok);
+    QVERIFY(!f.partial->isChecked() && !f.missed->isChecked()); // a full fill, as ever
     QCOMPARE(f.ok->nextInFocusChain(), f.cancel);
     for (QLabel* label : d->findChildren<QLabel*>())
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
@@ -217,7 +224,7 @@ void TestRecordDialogs::mileageLayout()
 {
     QWidget* d = openMileage();
     MileageForm f(d);
-    QCOMPARE(d->size(), QSize(265, 233)); // 3975 x 3495 twips
+    QCOMPARE(d->size(), QSize(265, 269)); // 3975 x 3495 twips, and the fill boxes below
     QCOMPARE(d->minimumSize(), d->maximumSize());
     QVERIFY(d->windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!(d->windowFlags() & Qt::WindowMinimizeButtonHint));
@@ -229,6 +236,8 @@ void TestRecordDialogs::mileageLayout()
     QCOMPARE(f.pricePer->geometry(), QRect(136, 152, 81, 19));
     QCOMPARE(f.ok->geometry(), QRect(40, 192, 81, 25));
     QCOMPARE(f.cancel->geometry(), QRect(144, 192, 81, 25));
+    QCOMPARE(f.partial->geometry(), QRect(8, 224, 249, 17));
+    QCOMPARE(f.missed->geometry(), QRect(8, 244, 249, 17));
     QCOMPARE(f.registration->x(), 112);
     QVERIFY(!d->windowIcon().isNull());
 }
@@ -258,6 +267,8 @@ void TestRecordDialogs::mileageEqualDateAndReadingAccepted()
     MileageForm f(openMileage());
     f.fill(QStringLiteral("10/01/2026"), QStringLiteral("10000"), QStringLiteral("40.00"),
            QStringLiteral("0.80"));
+    f.partial->setChecked(true);
+    f.missed->setChecked(true);
     f.ok->click();
     QVERIFY(env->messages.shown.isEmpty());
     QVERIFY(!f.dialog || !f.dialog->isVisible());
@@ -270,6 +281,7 @@ void TestRecordDialogs::mileageEqualDateAndReadingAccepted()
     QCOMPARE(rows[1].CurrentMileage, 10000.0);
     QCOMPARE(rows[1].Amount, 40.0);
     QCOMPARE(rows[1].PricePer, 0.8);
+    QVERIFY(rows[1].PartialFill && rows[1].MissedFillBefore);
 }
 
 void TestRecordDialogs::mileageChecks_data()

@@ -72,9 +72,10 @@ void dlgEnterMileage::saveEntry()
 
     if (!state_.MileageTable)
         throw StoreError(0, QStringLiteral("The vehicle log is closed."));
-    state_.MileageTable->AppendCheckedMileage(MileageRow{registration, typed.date.value,
-                                                         typed.mileage.value, typed.amount.value,
-                                                         typed.pricePer.value});
+    state_.MileageTable->AppendCheckedMileage(
+        MileageRow{registration, typed.date.value, typed.mileage.value, typed.amount.value,
+                   typed.pricePer.value, ui->chkPartialFill->isChecked(),
+                   ui->chkMissedFillBefore->isChecked()});
     close();
 }
 

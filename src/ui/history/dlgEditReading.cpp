@@ -32,6 +32,8 @@ dlgEditReading::dlgEditReading(SharedState& state, const QString& registration,
         ui->txtCurrentMileage->setText(DistanceToText(row.CurrentMileage));
         ui->txtAmount->setText(PlainNumber(row.Amount));
         ui->txtPricePer->setText(PlainNumber(row.PricePer));
+        ui->chkPartialFill->setChecked(row.PartialFill);
+        ui->chkMissedFillBefore->setChecked(row.MissedFillBefore);
     } else {
         setWindowTitle(QStringLiteral("Add Reading"));
     }
@@ -71,7 +73,8 @@ void dlgEditReading::saveEntry()
         return refuse(refusal->message);
 
     store_(MileageRow{registration_, typed.date.value, typed.mileage.value, typed.amount.value,
-                      typed.pricePer.value});
+                      typed.pricePer.value, ui->chkPartialFill->isChecked(),
+                      ui->chkMissedFillBefore->isChecked()});
     close();
 }
 

@@ -112,6 +112,7 @@ void frmHistory::load()
     loadedRegistration_ = registration_;
     setWindowTitle(QStringLiteral("History of ") + registration_);
     readings_->load(log.MileageEntries(registration_), state_.DistanceUnit);
+    ui->lblExactEconomy->setText(readings_->exactEconomyText());
     maintenance_->load(log.MaintenanceEntries(registration_));
     removed_->load(log.RemovedEntries(registration_), state_.DistanceUnit);
     ui->grdMaintenance->resizeRowsToContents();

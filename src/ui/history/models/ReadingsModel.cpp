@@ -3,6 +3,7 @@
 #include "NumberForms.h"
 #include "TextConversions.h"
 #include "UnitWording.h"
+#include "VehicleStatistics.h"
 
 #include <limits>
 
@@ -18,6 +19,27 @@ QString twoDecimals(const std::optional<double>& value)
     return value ? TwoDecimalsForm(*value) : QString();
 }
 
+QString fillText(const MileageRow& row)
+{
+    const QString fill = row.PartialFill ? QStringLiteral("Partial") : QStringLiteral("Full");
+    return row.MissedFillBefore ? fill + QStringLiteral(", after a missed fill") : fill;
+}
+
+QString exactEconomy(const FillChain& chain, const QString& unit)
+{
+    const int fills = chain.MeasuredFills();
+    if (fills == 0)
+        return QStringLiteral("Exact economy: needs two full fills with none missed between");
+    const bool perLitre = LogUnitOf(unit) == DistanceUnitKind::Kilometre;
+    const double litres = chain.MeasuredLitres() / (perLitre ? 1 : LitresPerGallon);
+    return QStringLiteral("Exact economy over %1 full fill%2: %3 %4")
+        .arg(fills)
+        .arg(fills == 1 ? QString() : QStringLiteral("s"))
+        .arg(TwoDecimalsForm(chain.MeasuredDistance() / litres))
+        .arg(PluralUnit(unit) +
+             (perLitre ? QStringLiteral(" per Litre") : QStringLiteral(" per Gallon")));
+}
+
 } // namespace
 
 ReadingsModel::ReadingsModel(QObject* parent) : HistoryTableModel(parent) {}
@@ -29,15 +51,13 @@ void ReadingsModel::load(QVector<MileageEntry> readings, const QString& unit)
                 QStringLiteral("Amount"), QStringLiteral("Price Per"), QStringLiteral("Litres"),
                 PluralUnit(unit) + QStringLiteral(" per Litre"),
                 PluralUnit(unit) + QStringLiteral(" per Gallon"),
-                QStringLiteral("Cost per ") + unit});
+                QStringLiteral("Cost per ") + unit, QStringLiteral("Fill")});
     entries_ = std::move(readings);
     figures_.resize(entries_.size());
-    const MileageRow* previous = nullptr;
-    for (qsizetype i = 0; i < entries_.size(); ++i) {
-        const MileageRow& row = std::as_const(entries_)[i].row;
-        figures_[i] = FiguresOfFill(previous, row);
-        previous = &row;
-    }
+    FillChain chain;
+    for (qsizetype i = 0; i < entries_.size(); ++i)
+        figures_[i] = chain.next(std::as_const(entries_)[i].row);
+    exactEconomy_ = exactEconomy(chain, unit);
     finishLoad(entries_.size());
 }
 
@@ -69,6 +89,8 @@ double ReadingsModel::numericKey(qsizetype entry, int column) const
         return key(f.DistancePerGallon);
     case CostPerColumn:
         return key(f.CostPer);
+    case FillColumn:
+        return (row.PartialFill ? 1 : 0) + (row.MissedFillBefore ? 2 : 0);
     default:
         return emptyKey();
     }
@@ -97,6 +119,8 @@ QString ReadingsModel::cellText(qsizetype entry, int column) const
         return twoDecimals(f.DistancePerGallon);
     case CostPerColumn:
         return f.CostPer ? CurrencyForm(*f.CostPer) : QString();
+    case FillColumn:
+        return fillText(row);
     default:
         return {};
     }
@@ -104,5 +128,5 @@ QString ReadingsModel::cellText(qsizetype entry, int column) const
 
 Qt::Alignment ReadingsModel::alignment(int column) const
 {
-    return column == DateColumn ? Qt::AlignLeft : Qt::AlignRight;
+    return column == DateColumn || column == FillColumn ? Qt::AlignLeft : Qt::AlignRight;
 }

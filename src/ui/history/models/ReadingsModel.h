@@ -7,7 +7,8 @@
 #include <QVector>
 
 // The "Readings" tab: every reading of a vehicle with the figures of its fill-up, worked out once
-// per load in one pass over the readings in date order; the sort keys are read off those.
+// per load in one pass over the readings in date order (full to full, see FillChain); the sort
+// keys are read off those.
 class ReadingsModel final : public HistoryTableModel
 {
     Q_OBJECT
@@ -24,6 +25,7 @@ public:
         PerLitreColumn,
         PerGallonColumn,
         CostPerColumn,
+        FillColumn,
         ColumnCount
     };
 
@@ -36,6 +38,9 @@ public:
     // In load order, that is date order.
     const QVector<MileageEntry>& entries() const { return entries_; }
     const FillFigures& figures(qsizetype entry) const { return figures_[entry]; }
+    // The line under the table: the economy over every measured stretch from full fill to full
+    // fill, in the unit's figure (per gallon in miles, per litre in kilometres).
+    QString exactEconomyText() const { return exactEconomy_; }
 
     qint64 entryKey(qsizetype entry) const override { return entries_[entry].id; }
 
@@ -49,4 +54,5 @@ protected:
 private:
     QVector<MileageEntry> entries_;
     QVector<FillFigures> figures_;
+    QString exactEconomy_;
 };

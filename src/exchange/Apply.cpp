@@ -10,6 +10,7 @@ void ApplyImport(VehicleLog& log, const ImportPlan& plan, const ExchangeProgress
     batch.vehicles = plan.newVehicles;
     batch.mileage = plan.newMileage;
     batch.maintenance = plan.newMaintenance;
+    batch.reminders = plan.newReminders;
     log.AppendBatch(batch);
     if (progress)
         progress(total, total);

@@ -63,6 +63,19 @@ struct ImportedMaintenance
     QString category = CostCategory::Other; // one of CostCategory::All
 };
 
+// A reminder the file sets: due at a date, at an odometer reading (in the vehicle's unit) or
+// both, and repeating every so many months or so much distance when it does.
+struct ImportedReminder
+{
+    int line = 0;
+    QString vehicleKey;
+    QString title;
+    QDateTime dueDate; // invalid when it is not due at a date
+    double dueOdometer = 0;
+    int everyMonths = 0;
+    double everyDistance = 0;
+};
+
 // What a row of a file stands for, so that a refused one is counted with its kind.
 enum class RowKind
 {
@@ -106,6 +119,7 @@ struct ImportFile
     QVector<ImportedVehicle> vehicles;
     QVector<ImportedReading> readings;
     QVector<ImportedMaintenance> maintenance;
+    QVector<ImportedReminder> reminders;
     QVector<BrokenRow> broken;
     int skippedRows = 0; // rows the format says to leave out (Kelmot's Removed rows)
 

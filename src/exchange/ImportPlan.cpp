@@ -72,6 +72,8 @@ struct Slot
     // read finds its rows present, and the stored flags and kinds stay as they are.
     std::map<std::tuple<qint64, double, double>, int> storedMileage;
     std::map<std::tuple<qint64, double, QString>, int> storedMaintenance;
+    // Stored reminders by title and due, so that a file imported again adds none twice.
+    std::set<std::tuple<QString, qint64, double>> storedReminders;
     std::vector<Candidate> candidates;
 };
 
@@ -138,7 +140,7 @@ public:
         plan_.format = file_.format;
         plan_.skippedRows = file_.skippedRows;
         plan_.notes = file_.notes;
-        total_ = 2 * file_.readings.size() + file_.maintenance.size();
+        total_ = 2 * file_.readings.size() + file_.maintenance.size() + file_.reminders.size();
         const QStringList registrations = log_.ListRegistrations();
         for (const ImportedVehicle& v : file_.vehicles) {
             if (options_.skipKeys.contains(v.key))
@@ -177,6 +179,7 @@ public:
         for (auto& [key, slot] : slots_)
             keepInOrder(slot);
         planMaintenance();
+        planReminders();
         for (auto& s : plan_.vehicles) {
             std::stable_sort(
                 s.refused.begin(), s.refused.end(),
@@ -213,6 +216,8 @@ private:
             }
             for (const MaintenanceRow& m : log_.MaintenanceByDate(registration))
                 ++slot.storedMaintenance[{m.Date.toMSecsSinceEpoch(), m.Cost, m.Description}];
+            for (const ReminderEntry& r : log_.Reminders(registration))
+                slot.storedReminders.insert(reminderKey(r.row));
             // Stored in date order already, ties by rowid; sorting again costs little and
             // makes the bounds below independent of that.
             std::stable_sort(slot.stored.begin(), slot.stored.end(),
@@ -226,8 +231,9 @@ private:
 
     static void refuse(VehicleImportSummary& s, int line, const char* what, const QString& reason)
     {
-        const RowKind kind =
-            qstrcmp(what, "maintenance") == 0 ? RowKind::Maintenance : RowKind::Reading;
+        const RowKind kind = qstrcmp(what, "maintenance") == 0 ? RowKind::Maintenance
+                             : qstrcmp(what, "reminder") == 0  ? RowKind::Other
+                                                               : RowKind::Reading;
         s.refused.append({line, QString::fromLatin1(what), reason, kind});
     }
 
@@ -268,16 +274,22 @@ private:
 
     double inLogUnit(VehicleImportSummary& s, const ImportedReading& r)
     {
-        const ImportedVehicle& v = *vehicleOf_[r.vehicleKey];
-        const FileDistance unit = r.distance != FileDistance::Unknown ? r.distance : v.distance;
+        return inLogUnit(s, r.vehicleKey, r.distance, r.odometer);
+    }
+
+    double inLogUnit(VehicleImportSummary& s, const QString& vehicleKey, FileDistance distance,
+                     double odometer)
+    {
+        const ImportedVehicle& v = *vehicleOf_[vehicleKey];
+        const FileDistance unit = distance != FileDistance::Unknown ? distance : v.distance;
         if (unit == FileDistance::Unknown || unit == logUnit_)
-            return r.odometer;
+            return odometer;
         if (s.conversions.isEmpty())
             s.conversions << QStringLiteral("odometer readings converted from %1 to %2 "
                                             "(1 mile = 1.609344 km)")
                                  .arg(unitName(unit), unitName(logUnit_));
-        return unit == FileDistance::Kilometres ? r.odometer / KilometresPerMile
-                                                : r.odometer * KilometresPerMile;
+        return unit == FileDistance::Kilometres ? odometer / KilometresPerMile
+                                                : odometer * KilometresPerMile;
     }
 
     // Every rule but the order, row by row in the file's order (so "the second" of two equal
@@ -505,6 +517,60 @@ private:
         }
     }
 
+    static std::tuple<QString, qint64, double> reminderKey(const ReminderRow& r)
+    {
+        return {r.Title, r.DueDate.isValid() ? r.DueDate.toMSecsSinceEpoch() : 0, r.DueMileage};
+    }
+
+    // A vehicle's reminders go with it; one the log holds already (same title and due) is
+    // present. Distances are converted as its readings are.
+    void planReminders()
+    {
+        for (const ImportedReminder& r : file_.reminders) {
+            tick();
+            if (!summaryOf_.contains(r.vehicleKey))
+                continue;
+            VehicleImportSummary& s = plan_.vehicles[summaryOf_[r.vehicleKey]];
+            if (s.registration.isEmpty()) {
+                refuse(s, r.line, "reminder", noRegistration());
+                continue;
+            }
+            Slot& slot = slotFor(s.registration);
+            if (slot.newVehicle && slot.kept == 0) {
+                refuse(s, r.line, "reminder",
+                       QStringLiteral("the vehicle %1 is not added: none of its readings can be "
+                                      "imported")
+                           .arg(slot.registration));
+                continue;
+            }
+            if (r.title.isEmpty()) {
+                refuse(s, r.line, "reminder", QStringLiteral("there is no title"));
+                continue;
+            }
+            const auto distance = [&](double value) {
+                const double converted = inLogUnit(s, r.vehicleKey, FileDistance::Unknown, value);
+                return converted == value ? value : RoundToHundredths(converted);
+            };
+            ReminderRow row;
+            row.Registration = slot.registration;
+            row.Title = r.title;
+            row.DueDate = r.dueDate.isValid() ? AtMidnight(r.dueDate.date()) : QDateTime();
+            row.DueMileage = distance(r.dueOdometer);
+            row.EveryMonths = r.everyMonths;
+            row.EveryMileage = distance(r.everyDistance);
+            if (!row.DueDate.isValid() && row.DueMileage <= 0) {
+                refuse(s, r.line, "reminder", QStringLiteral("it is due at no date or reading"));
+                continue;
+            }
+            if (!slot.storedReminders.insert(reminderKey(row)).second) {
+                ++s.remindersPresent;
+                continue;
+            }
+            plan_.newReminders.append(row);
+            ++s.remindersAdded;
+        }
+    }
+
     static QString noRegistration()
     {
         return QStringLiteral("the file names no vehicle: choose the registration to import into");
@@ -565,7 +631,8 @@ bool ImportPlan::needsRegistration() const
 
 bool ImportPlan::addsNothing() const
 {
-    return newVehicles.isEmpty() && newMileage.isEmpty() && newMaintenance.isEmpty();
+    return newVehicles.isEmpty() && newMileage.isEmpty() && newMaintenance.isEmpty() &&
+           newReminders.isEmpty();
 }
 
 bool ImportPlan::storesSameRowsAs(const ImportPlan& other) const
@@ -580,8 +647,14 @@ bool ImportPlan::storesSameRowsAs(const ImportPlan& other) const
                         return std::tie(r.Registration, r.Date, r.CurrentMileage, r.Amount,
                                         r.PricePer, r.PartialFill, r.MissedFillBefore);
                     }) &&
-           sameRows(newMaintenance, other.newMaintenance, [](const MaintenanceRow& r) {
-               return std::tie(r.Registration, r.Date, r.Cost, r.Description, r.Category);
+           sameRows(newMaintenance, other.newMaintenance,
+                    [](const MaintenanceRow& r) {
+                        return std::tie(r.Registration, r.Date, r.Cost, r.Description,
+                                        r.Category);
+                    }) &&
+           sameRows(newReminders, other.newReminders, [](const ReminderRow& r) {
+               return std::tie(r.Registration, r.Title, r.DueDate, r.DueMileage, r.EveryMonths,
+                               r.EveryMileage);
            });
 }
 

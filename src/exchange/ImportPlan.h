@@ -42,6 +42,8 @@ struct VehicleImportSummary
     int readingsPresent = 0;
     int maintenanceAdded = 0;
     int maintenancePresent = 0;
+    int remindersAdded = 0;
+    int remindersPresent = 0;
     QVector<RefusedRow> refused; // in line order
     QStringList conversions;     // unit conversions made, in plain words
     QString fileName;            // the plate or name the file gives the vehicle
@@ -63,6 +65,7 @@ struct ImportPlan
     QVector<VehicleRow> newVehicles;
     QVector<MileageRow> newMileage;
     QVector<MaintenanceRow> newMaintenance;
+    QVector<ReminderRow> newReminders;
     bool needsRegistration() const; // some vehicle has no registration yet (map it first)
     bool addsNothing() const;
     // The same rows to store, in the same order (a plan made again finds the store unchanged).

@@ -54,6 +54,11 @@ QString ImportSummaryText(const ImportPlan& plan, bool applied)
         out += countLine("readings", s.readingsAdded, s.readingsPresent, readingsRefused);
         out +=
             countLine("maintenance", s.maintenanceAdded, s.maintenancePresent, maintenanceRefused);
+        if (s.remindersAdded + s.remindersPresent > 0)
+            out += QStringLiteral("  %1 added, %2 already present\n")
+                       .arg(CountText(s.remindersAdded, QStringLiteral("reminder"),
+                                      QStringLiteral("reminders")))
+                       .arg(s.remindersPresent);
         if (otherRefused > 0)
             out += QStringLiteral("  other rows: %1 refused\n").arg(otherRefused);
         for (const QString& c : s.notes + s.conversions)

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMetaType>
 #include <QSettings>
+#include <QtNumeric>
 
 QVariant QtSettingsStore::value(const QString& key) const
 {
@@ -39,4 +40,13 @@ QString ReadDistanceUnit(const SettingsStore& settings)
     if (value.isValid() && value.typeId() == QMetaType::QString)
         return value.toString();
     return QStringLiteral("Mile");
+}
+
+std::optional<double> ReadSettingNumber(const SettingsStore& settings, const char* key)
+{
+    bool ok = false;
+    const double number = settings.value(QString::fromLatin1(key)).toString().toDouble(&ok);
+    if (!ok || !qIsFinite(number) || number < 0)
+        return std::nullopt;
+    return number;
 }

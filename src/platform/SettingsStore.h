@@ -2,9 +2,15 @@
 
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 // The settings value that holds the distance unit word.
 inline constexpr char DistanceMeasurementKey[] = "Config/Distance_Measurement";
+
+// The settings values that say when a reminder counts as due soon: within so many days, or so
+// much distance in the distance unit. Written as text, as the unit is.
+inline constexpr char ReminderSoonDaysKey[] = "Config/Reminder_Soon_Days";
+inline constexpr char ReminderSoonDistanceKey[] = "Config/Reminder_Soon_Distance";
 
 // The per-user settings store; keys are "Group/Name" paths such as "Config/Distance_Measurement".
 class SettingsStore
@@ -30,3 +36,7 @@ public:
 
 // The stored distance unit word: only a string value counts, anything else or nothing is "Mile".
 QString ReadDistanceUnit(const SettingsStore& settings);
+
+// A number stored under key; none when nothing is stored or it does not read as a number of at
+// least 0.
+std::optional<double> ReadSettingNumber(const SettingsStore& settings, const char* key);

@@ -3,12 +3,25 @@
 #include "SqliteDatabase.h"
 #include "StoreError.h"
 #include "StoredValues.h"
+#include "TextConversions.h"
 
 namespace RowForms {
 
 namespace {
 constexpr int kPartial = 1;
 constexpr int kMissedBefore = 2;
+
+StoreError conversion(const QString& why)
+{
+    return StoreError(StoreError::ConversionFailure, why + QStringLiteral(" Nothing was stored."));
+}
+
+double notNegative(double value, const QString& field)
+{
+    if (StoredValues::FiniteNumber(value, field) < 0)
+        throw conversion(QStringLiteral("The %1 of a reminder cannot be below 0.").arg(field));
+    return value;
+}
 } // namespace
 
 int FillOf(const MileageRow& row)
@@ -56,6 +69,38 @@ StoredVehicle stored(const VehicleRow& row)
             row.Model,
             StoredValues::FiniteNumber(row.EngineCapacity, QStringLiteral("Engine Capacity")),
             row.Fuel};
+}
+
+StoredReminder stored(const ReminderRow& row)
+{
+    StoredReminder s;
+    s.registration = row.Registration;
+    s.title = row.Title.trimmed();
+    if (s.title.isEmpty())
+        throw conversion(QStringLiteral("A reminder needs a title."));
+    s.category = StoredValues::KnownCategory(row.Category);
+    if (row.DueDate.isValid())
+        s.dueDate =
+            StoredValues::DateText(AtMidnight(row.DueDate.date()), QStringLiteral("Due Date"));
+    s.dueMileage = notNegative(row.DueMileage, QStringLiteral("Due Mileage"));
+    if (s.dueDate.isEmpty() && s.dueMileage == 0)
+        throw conversion(QStringLiteral("A reminder is due at a date, at a reading or both."));
+    if (row.EveryMonths < 0)
+        throw conversion(QStringLiteral("The Every Months of a reminder cannot be below 0."));
+    s.everyMonths = row.EveryMonths;
+    s.everyMileage = notNegative(row.EveryMileage, QStringLiteral("Every Mileage"));
+    return s;
+}
+
+void bind(SqliteQuery& q, const StoredReminder& s)
+{
+    q->bind(1, s.registration);
+    q->bind(2, s.title);
+    q->bind(3, s.category);
+    q->bind(4, s.dueDate);
+    q->bind(5, s.dueMileage);
+    q->bind(6, s.everyMonths);
+    q->bind(7, s.everyMileage);
 }
 
 void bind(SqliteQuery& q, const StoredMileage& row)

@@ -37,6 +37,15 @@ struct StoredVehicle
     QString fuel;
 };
 
+// A reminder's values as stored: what it is not due at, or does not repeat by, is NULL.
+struct StoredReminder
+{
+    QString registration, title, category, dueDate;
+    double dueMileage = 0;
+    qint64 everyMonths = 0;
+    double everyMileage = 0;
+};
+
 // The "Fill" column's value for a reading's fill flags, and the flags it stands for.
 int FillOf(const MileageRow& row);
 void SetFill(MileageRow& row, qint64 fill);
@@ -46,10 +55,14 @@ StoredMileage stored(const MileageRow& row);
 void check(const MileageRow& row);
 StoredMaintenance stored(const MaintenanceRow& row);
 StoredVehicle stored(const VehicleRow& row);
+// A reminder has a title and a known kind and is due at a date, a reading or both.
+StoredReminder stored(const ReminderRow& row);
 
 void bind(SqliteQuery& q, const StoredMileage& row);
 void bind(SqliteQuery& q, const StoredMaintenance& row);
 void bind(SqliteQuery& q, const StoredVehicle& row);
+// Parameters 1-7 of kInsertReminder (and of the reminder update, which leaves out the first).
+void bind(SqliteQuery& q, const StoredReminder& row);
 
 // Columns 0-5 (a reading) and 0-4 (a maintenance entry) as the queries below select them.
 MileageRow readMileage(const SqliteQuery& q);
@@ -79,6 +92,10 @@ inline constexpr char kInsertMaintenance[] =
 inline constexpr char kInsertVehicle[] = R"(INSERT INTO "Vehicle Details" ("Registration",
     "Registration Date", "Purchase Date", "Make", "Model", "Engine Capacity", "Fuel")
     VALUES (?, ?, ?, ?, ?, ?, ?))";
+inline constexpr char kInsertReminder[] =
+    R"(INSERT INTO "Reminders" ("Registration", "Title", "Category",
+    "Due Date", "Due Mileage", "Every Months", "Every Mileage")
+    VALUES (?, ?, ?, NULLIF(?, ''), NULLIF(?, 0), NULLIF(?, 0), NULLIF(?, 0)))";
 inline constexpr char kNewestMileage[] =
     R"(SELECT "Registration", "Date", "Current Mileage", "Amount",
     "Price Per", "Fill", rowid FROM "Mileage" WHERE "Registration" = ?

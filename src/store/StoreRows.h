@@ -159,4 +159,5 @@ struct LogBatch
     QVector<VehicleRow> vehicles;
     QVector<MileageRow> mileage;
     QVector<MaintenanceRow> maintenance;
+    QVector<ReminderRow> reminders;
 };

@@ -304,6 +304,9 @@ void VehicleLog::AppendBatch(const LogBatch& batch)
         RowForms::check(row);
     for (const auto& row : batch.maintenance)
         maintenance << stored(row);
+    QVector<StoredReminder> reminders;
+    for (const auto& row : batch.reminders)
+        reminders << stored(row);
     ++writes_;
     SqliteTransaction transaction(db);
     // One use of each statement for the whole batch; each row binds every parameter anew.
@@ -326,6 +329,14 @@ void VehicleLog::AppendBatch(const LogBatch& batch)
     {
         SqliteQuery q = db.query(kInsertMaintenance);
         for (const auto& row : maintenance) {
+            bind(q, row);
+            q->run();
+            q->rewind();
+        }
+    }
+    {
+        SqliteQuery q = db.query(kInsertReminder);
+        for (const auto& row : reminders) {
             bind(q, row);
             q->run();
             q->rewind();

@@ -146,6 +146,18 @@ public:
     // its whole details row is kept in "Removed Vehicle Details" ("Merged", stamped mergedAt),
     // with those that differ from `into`'s.
     void MergeVehicle(const QString& from, const QString& into, const QDateTime& mergedAt);
+    // A vehicle's reminders, in the order they were added. Every value is checked (3421)
+    // before anything is written: a title, a known kind, due at a date, a reading or both.
+    QVector<ReminderEntry> Reminders(const QString& registration);
+    qint64 AddReminder(const ReminderRow& row);
+    // The reminder stays with its vehicle: row's Registration is not read.
+    void ReplaceReminder(qint64 id, const ReminderRow& row);
+    void DeleteReminder(qint64 id);
+    // In one transaction: records a maintenance entry (the reminder's title and kind, at date
+    // and cost) and moves the next due to date + its months and reading + its distance, or
+    // deletes a reminder that does not repeat. Returns the maintenance entry's id.
+    qint64 MarkReminderDone(qint64 id, const QDateTime& date, double reading, double cost);
+
     // What MergeVehicle would move and keep aside; StoreError::NotFound for a missing vehicle.
     MergePreview PreviewMerge(const QString& from, const QString& into);
 

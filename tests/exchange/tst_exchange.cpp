@@ -661,6 +661,9 @@ void TestExchange::summaryTellsEverything()
                                      18.895 * 1.402,
                                      1.402}
                   << ImportedReading{4, v.key, at("2024-03-01"), 1, FileDistance::Unknown, 5, 1};
+    // A reminder's distances in the log's unit; the same one twice is stored once.
+    const ImportedReminder belt{7, v.key, "Timing belt", at("2024-06-01"), 160934.4, 0, 16093.44};
+    file.reminders << belt << belt;
     // Counted with their kind, when the reader could tell it.
     file.broken << BrokenRow{5, v.key, QStringLiteral("no cost: a reminder"), RowKind::Maintenance}
                 << BrokenRow{6, v.key, QStringLiteral("\"x\" is not a kind of record")};
@@ -674,6 +677,7 @@ void TestExchange::summaryTellsEverything()
                  "Vehicle AB12 CDE\n"
                  "  readings: 1 added, 1 already present, 1 refused\n"
                  "  maintenance: 0 added, 0 already present, 1 refused\n"
+                 "  1 reminder added, 1 already present\n"
                  "  other rows: 1 refused\n"
                  "  AB12CDE in the file is filed under AB12 CDE, the log's vehicle of that "
                  "registration\n"
@@ -685,6 +689,14 @@ void TestExchange::summaryTellsEverything()
                  "  line 6: row refused: \"x\" is not a kind of record\n"
                  "Nothing stored (dry run): 1 row (0 new vehicles) would be added; 3 rows "
                  "refused.\n"));
+    QCOMPARE(plan.newReminders.size(), 1);
+    QCOMPARE(plan.newReminders[0].DueMileage, 100000.);
+    QCOMPARE(plan.newReminders[0].EveryMileage, 10000.);
+    ApplyImport(*log_, plan);
+    QCOMPARE(log_->Reminders(QStringLiteral("AB12 CDE")).size(), 1);
+    const ImportPlan again = PlanImport(*log_, file, {}, clock_);
+    QVERIFY(again.newReminders.isEmpty());
+    QCOMPARE(again.vehicles[0].remindersPresent, 2);
 }
 
 // The preview's table: a row per vehicle, only where its rows go can be changed, and changing

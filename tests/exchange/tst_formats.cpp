@@ -55,6 +55,13 @@ QStringList readText(const ImportFile& f)
             kinds << QStringLiteral("%1 %2").arg(m.line).arg(m.category);
     if (!kinds.isEmpty())
         out << QStringLiteral("K ") + kinds.join(',');
+    for (const auto& r : f.reminders)
+        out << QStringLiteral("A %1|%2|%3|%4|%5|%6|%7")
+                   .arg(r.line)
+                   .arg(r.vehicleKey, r.title,
+                        r.dueDate.isValid() ? StoredDateText(r.dueDate) : QString(),
+                        exact(r.dueOdometer), QString::number(r.everyMonths),
+                        exact(r.everyDistance));
     for (const auto& b : f.broken)
         out << QStringLiteral("B %1|%2|%3").arg(b.line).arg(b.vehicleKey, b.reason);
     if (f.dateOrder != DateOrder::Unknown)
@@ -116,6 +123,15 @@ QString cost(int line, const QString& key, const char* date, double value,
     return QStringLiteral("M %1|%2|%3|%4|%5")
         .arg(line)
         .arg(key, D(date), exact(value), description);
+}
+
+QString reminder(int line, const QString& key, const QString& title, const char* date, double odo,
+                 int months = 0, double every = 0)
+{
+    return QStringLiteral("A %1|%2|%3|%4|%5|%6|%7")
+        .arg(line)
+        .arg(key, title, *date ? D(date) : QString(), exact(odo), QString::number(months),
+             exact(every));
 }
 
 QString broken(int line, const QString& key, const QString& reason)
@@ -278,7 +294,7 @@ void TestFormats::reads_data()
                cost(8, fabia, "2021-03-27", 3.5, "car wash"),
                cost(9, fabia, "2021-03-05", 6400, "bought"),
                "K 3 Service,4 Parking,6 Service,7 Service,9 Purchase",
-               broken(5, fabia, "no cost: a reminder")};
+               reminder(5, fabia, "service", "2021-05-20", 100812)};
 
     QTest::newRow("spritmonitor German, 13 columns")
         << sample("spritmonitor-fuelings-de-13.csv") << "" << any << litre
@@ -503,7 +519,23 @@ void TestFormats::reads_data()
                     "Oil and filter - Mobil 1 5W-30, 4.5 litres"),
                cost(33, mx5, "2024-03-01 09:00", 210, "Road tax - 12 months"),
                "P 11 X 9",
-               "K 31 Tyres,32 Service,33 Tax"};
+               "K 31 Tyres,32 Service,33 Tax",
+               reminder(33, mx5, "Road tax", "2025-03-01", 0)};
+    QTest::newRow("fuelio reminders: alone, with the work, a bad date")
+        << QByteArray("\"## Vehicle\"\n\"Name\",\"DistUnit\"\n\"Golf\",\"0\"\n\"## Costs\"\n"
+                      "\"CostTitle\",\"Date\",\"Cost\",\"RemindOdo\",\"RemindDate\",\"RepeatOdo\","
+                      "\"RepeatMonths\"\n"
+                      "\"Timing "
+                      "belt\",\"2024-01-05\",\"0.0\",\"120000.0\",\"2011-01-01\",\"60000\",\"0\"\n"
+                      "\"MOT\",\"2024-01-06\",\"54.85\",\"0\",\"2025-01-06\",\"0\",\"12\"\n"
+                      "\"Brakes\",\"2024-01-07\",\"\",\"0\",\"soon\",\"0\",\"0\"\n")
+        << "" << any << litre
+        << QStringList{"F fuelio",
+                       "V Golf|Golf|",
+                       cost(7, "Golf", "2024-01-06", 54.85, "MOT"),
+                       reminder(6, "Golf", "Timing belt", "", 120000, 0, 60000),
+                       reminder(7, "Golf", "MOT", "2025-01-06", 0, 12),
+                       broken(8, "Golf", "\"soon\" in RemindDate is not a date")};
     const QString sienna = QStringLiteral("Sienna");
     QTest::newRow("fuelio, US gallons, 15-column log, empty last line")
         << sample("fuelio-miles-us-gallons.csv") << "" << any << litre

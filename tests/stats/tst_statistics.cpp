@@ -1,4 +1,5 @@
 #include "NumberForms.h"
+#include "ReminderStatus.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
 #include "VehicleStatistics.h"
@@ -74,6 +75,8 @@ private slots:
     void noReadingsAtAll();
     void extremeValuesNeverShowInfOrNan();
     void decimalReadingsShowTheDistanceAsTyped();
+    void reminderStatus_data();
+    void reminderStatus();
 };
 
 void TestStatistics::displayForms()
@@ -343,6 +346,71 @@ void TestStatistics::decimalReadingsShowTheDistanceAsTyped()
         {reading(day(2026, 1, 10), 0), reading(day(2026, 3, 1), 88652.8 / 1.609344)}, {},
         QDate(2026, 6, 15));
     QCOMPARE(FormatStatistics(noisy).lblMiles, QStringLiteral("55086.3"));
+}
+
+void TestStatistics::reminderStatus_data()
+{
+    QTest::addColumn<QDate>("dueDate");
+    QTest::addColumn<double>("dueMileage");
+    QTest::addColumn<int>("soonDays");
+    QTest::addColumn<double>("soonDistance");
+    QTest::addColumn<int>("state"); // ReminderState
+    QTest::addColumn<QDate>("due");
+    QTest::addColumn<bool>("estimated");
+    const int later = int(ReminderState::Later), soon = int(ReminderState::DueSoon),
+              overdue = int(ReminderState::Overdue);
+    const QDate none;
+    // Today 10 Mar 2024; 15 a day over the last 90 days (10900 on 1 Mar).
+    QTest::newRow("date later") << QDate(2024, 5, 1) << 0. << 30 << 500. << later
+                                << QDate(2024, 5, 1) << false;
+    QTest::newRow("date 30 days off")
+        << QDate(2024, 4, 9) << 0. << 30 << 500. << soon << QDate(2024, 4, 9) << false;
+    QTest::newRow("date today is not yet overdue")
+        << QDate(2024, 3, 10) << 0. << 30 << 500. << soon << QDate(2024, 3, 10) << false;
+    QTest::newRow("date passed") << QDate(2024, 3, 9) << 0. << 30 << 500. << overdue
+                                 << QDate(2024, 3, 9) << false;
+    QTest::newRow("reading reached") << none << 10900. << 30 << 500. << overdue << none << false;
+    QTest::newRow("reading 400 off, reckoned in 27 days")
+        << none << 11300. << 30 << 500. << soon << QDate(2024, 3, 28) << true;
+    QTest::newRow("reading 550 off, reckoned date soon")
+        << none << 11450. << 30 << 500. << soon << QDate(2024, 4, 7) << true;
+    QTest::newRow("reading 1500 off, reckoned in 100 days")
+        << none << 12400. << 30 << 500. << later << QDate(2024, 6, 9) << true;
+    QTest::newRow("both, the date first")
+        << QDate(2024, 4, 1) << 12400. << 30 << 500. << soon << QDate(2024, 4, 1) << false;
+    QTest::newRow("both, the reading first")
+        << QDate(2024, 12, 1) << 11450. << 30 << 500. << soon << QDate(2024, 4, 7) << true;
+    QTest::newRow("both, the reading reached")
+        << QDate(2024, 12, 1) << 10800. << 30 << 500. << overdue << QDate(2024, 12, 1) << false;
+    QTest::newRow("7 days") << QDate(2024, 4, 9) << 0. << 7 << 500. << later << QDate(2024, 4, 9)
+                            << false;
+    QTest::newRow("1000 distance")
+        << none << 11800. << 7 << 1000. << soon << QDate(2024, 4, 30) << true;
+}
+
+void TestStatistics::reminderStatus()
+{
+    QFETCH(QDate, dueDate);
+    QFETCH(double, dueMileage);
+    QFETCH(int, soonDays);
+    QFETCH(double, soonDistance);
+    QFETCH(int, state);
+    QFETCH(QDate, due);
+    QFETCH(bool, estimated);
+    // The June reading lies outside the 90 days and would make it 21.5 a day.
+    const ReadingPace pace =
+        PaceOf({reading(day(2023, 6, 1), 5000), reading(day(2024, 1, 1), 10000),
+                reading(day(2024, 1, 31), 10300), reading(day(2024, 3, 1), 10900)});
+    QCOMPARE(*pace.perDay, 15.);
+    ReminderRow row{Reg, QStringLiteral("MOT"), CostCategory::Tax,
+                    dueDate.isValid() ? AtMidnight(dueDate) : QDateTime(), dueMileage};
+    const ReminderStatus status =
+        StatusOf(row, pace, QDate(2024, 3, 10), ReminderThresholds{soonDays, soonDistance});
+    QCOMPARE(int(status.state), state);
+    QCOMPARE(status.due, due);
+    QCOMPARE(status.estimated, estimated);
+    // Too few readings to tell a pace: no reckoned date.
+    QVERIFY(!PaceOf({reading(day(2024, 3, 1), 10900)}).perDay);
 }
 
 QTEST_MAIN(TestStatistics)

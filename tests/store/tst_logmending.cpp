@@ -55,6 +55,8 @@ private slots:
     void merge_data();
     void merge();
     void concurrentWriterCannotBreakTheOrder();
+    void reminderMarkedDone_data();
+    void reminderMarkedDone();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -497,6 +499,95 @@ void TestLogMending::concurrentWriterCannotBreakTheOrder()
         log_->ReplaceMileage(ids_[1], reading(Reg, day(2024, 2, 1), 10600), at(2024, 5, 1, 9, 0)));
     QCOMPARE(log_->RemovedEntries(Reg).size(), 0);
     QCOMPARE(everything(*log_, Reg).size(), before.size() + 1);
+}
+
+void TestLogMending::reminderMarkedDone_data()
+{
+    QTest::addColumn<QDate>("dueDate");
+    QTest::addColumn<double>("dueMileage");
+    QTest::addColumn<int>("everyMonths");
+    QTest::addColumn<double>("everyMileage");
+    QTest::addColumn<bool>("refuseUpdate"); // a trigger fails the move of the next due
+    QTest::addColumn<QDate>("nextDate");    // null: no longer due at a date
+    QTest::addColumn<double>("nextMileage");
+    QTest::addColumn<bool>("kept");
+    const QDate none;
+    QTest::newRow("one-off is deleted")
+        << QDate(2024, 3, 1) << 0. << 0 << 0. << false << none << 0. << false;
+    QTest::newRow("every 12 months from the day done")
+        << QDate(2024, 3, 1) << 0. << 12 << 0. << false << QDate(2025, 3, 31) << 0. << true;
+    QTest::newRow("every 6000 miles from the reading done")
+        << none << 16000. << 0 << 6000. << false << none << 16850. << true;
+    QTest::newRow("both repeat") << QDate(2024, 3, 1) << 16000. << 12 << 6000. << false
+                                 << QDate(2025, 3, 31) << 16850. << true;
+    QTest::newRow("a way that does not repeat is spent")
+        << QDate(2024, 3, 1) << 16000. << 0 << 6000. << false << none << 16850. << true;
+    QTest::newRow("failed move leaves no entry")
+        << QDate(2024, 3, 1) << 0. << 12 << 0. << true << QDate(2024, 3, 1) << 0. << true;
+}
+
+void TestLogMending::reminderMarkedDone()
+{
+    QFETCH(QDate, dueDate);
+    QFETCH(double, dueMileage);
+    QFETCH(int, everyMonths);
+    QFETCH(double, everyMileage);
+    QFETCH(bool, refuseUpdate);
+    QFETCH(QDate, nextDate);
+    QFETCH(double, nextMileage);
+    QFETCH(bool, kept);
+    const ReminderRow row{Reg,
+                          QStringLiteral("MOT"),
+                          CostCategory::Tax,
+                          dueDate.isValid() ? AtMidnight(dueDate) : QDateTime(),
+                          dueMileage,
+                          everyMonths,
+                          everyMileage};
+    const qint64 id = log_->AddReminder(row);
+    const qint64 other =
+        log_->AddReminder(ReminderRow{Reg, "Tyres", CostCategory::Tyres, {}, 20000});
+    if (refuseUpdate)
+        rawExecute(path_, R"(CREATE TRIGGER refuse BEFORE UPDATE ON "Reminders"
+            BEGIN SELECT RAISE(ABORT, 'refused'); END)");
+    const QStringList before = everything(*log_, Reg);
+    try {
+        log_->MarkReminderDone(id, day(2024, 3, 31), 10850, 54.85);
+        QVERIFY(!refuseUpdate);
+    } catch (const StoreError&) {
+        QVERIFY(refuseUpdate);
+        QCOMPARE(everything(*log_, Reg), before);
+    }
+    if (!refuseUpdate) {
+        const auto entries = log_->MaintenanceEntries(Reg);
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries[0].row.Description, QStringLiteral("MOT"));
+        QCOMPARE(entries[0].row.Category, CostCategory::Tax);
+        QCOMPARE(entries[0].row.Cost, 54.85);
+        QCOMPARE(entries[0].row.Date, day(2024, 3, 31));
+    }
+    const auto reminders = log_->Reminders(Reg);
+    QCOMPARE(reminders.size(), kept ? 2 : 1);
+    QCOMPARE(reminders.last().id, other);
+    QCOMPARE(reminders.last().row.DueMileage, 20000.);
+    if (kept) {
+        QCOMPARE(reminders[0].id, id);
+        QCOMPARE(reminders[0].row.DueDate.date(), nextDate);
+        QCOMPARE(reminders[0].row.DueMileage, nextMileage);
+        QCOMPARE(reminders[0].row.EveryMonths, everyMonths);
+        return;
+    }
+    // Edits keep the reminder with its vehicle; what is gone cannot be edited or deleted.
+    log_->ReplaceReminder(other,
+                          ReminderRow{"OTHER", " Tyres, front ", CostCategory::Tyres, {}, 21000});
+    QCOMPARE(log_->Reminders(Reg).last().row.Title, QStringLiteral("Tyres, front"));
+    log_->DeleteReminder(other);
+    QVERIFY(log_->Reminders(Reg).isEmpty());
+    QVERIFY_THROWS_EXCEPTION(StoreError, log_->DeleteReminder(other));
+    QVERIFY_THROWS_EXCEPTION(StoreError, log_->MarkReminderDone(id, day(2024, 4, 1), 1, 1));
+    for (const ReminderRow& refused :
+         {ReminderRow{Reg, " ", CostCategory::Tax, {}, 1}, ReminderRow{Reg, "MOT", "Fines", {}, 1},
+          ReminderRow{Reg, "MOT", CostCategory::Tax, {}, 0, 12}})
+        QVERIFY_THROWS_EXCEPTION(StoreError, log_->AddReminder(refused));
 }
 
 QTEST_GUILESS_MAIN(TestLogMending)

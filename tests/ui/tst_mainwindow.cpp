@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -128,6 +129,7 @@ private slots:
     void closingClosesEveryWindowThenTheStore();
     void unhandledFailureIsShownAndTheWindowGoesOn();
     void activationReportsAFailureOnce();
+    void remindersDueAtStartBesideTheReadingAndDone();
 };
 
 void TestMainWindow::windowAndClientArea()
@@ -158,8 +160,8 @@ void TestMainWindow::menusHaveTheirItemsWithoutKeys()
         {QStringLiteral("Vehicle"),
          {QStringLiteral("Record Mileage"), QStringLiteral("Record Maintenance"),
           QStringLiteral("Add New Vehicle"), QStringLiteral("-"), QStringLiteral("History..."),
-          QStringLiteral("Graphs..."), QStringLiteral("Rename Vehicle..."),
-          QStringLiteral("Remove Latest Reading..."),
+          QStringLiteral("Graphs..."), QStringLiteral("Reminders..."),
+          QStringLiteral("Rename Vehicle..."), QStringLiteral("Remove Latest Reading..."),
           QStringLiteral("Remove Latest Maintenance Entry...")}},
         {QStringLiteral("Tools"), {QStringLiteral("Preferences")}},
         {QStringLiteral("Reports"), {QStringLiteral("Maintenance Report")}},
@@ -732,9 +734,10 @@ void TestMainWindow::eachWindowOpensOnce()
 {
     Env env;
     frmMain& window = env.loaded({vehicle(QStringLiteral("AB12 CDE"))});
-    for (const auto& [item, name] : {std::pair{"Record_Mileage", "dlgEnterMileage"},
-                                     std::pair{"Record_Maintenance", "dlgEnterMaintenance"},
-                                     std::pair{"Add_New_Vehicle", "dlgAddVehicle"}}) {
+    for (const auto& [item, name] :
+         {std::pair{"Record_Mileage", "dlgEnterMileage"},
+          std::pair{"Record_Maintenance", "dlgEnterMaintenance"},
+          std::pair{"Add_New_Vehicle", "dlgAddVehicle"}, std::pair{"Reminders", "dlgReminders"}}) {
         QAction* action = Child<QAction>(&window, item);
         action->trigger();
         QCOMPARE(openWindows(QString::fromLatin1(name)), 1);
@@ -865,6 +868,51 @@ void TestMainWindow::activationReportsAFailureOnce()
     window.resize(800, 600);
     QCOMPARE(env.messages.shown.size(), 3);
     renameReadings(env.storePath(), "Gone", "Mileage");
+    window.close();
+}
+
+void TestMainWindow::remindersDueAtStartBesideTheReadingAndDone()
+{
+    Env env;
+    VehicleLog& log = *env.state->LogDatabase;
+    store(*env.state, vehicle(QStringLiteral("AB12 CDE")));
+    store(*env.state, vehicle(QStringLiteral("ZZ99 ZZZ")));
+    log.AddReminder(ReminderRow{"AB12 CDE", "MOT", CostCategory::Tax, Day(2026, 6, 1)});
+    log.AddReminder(ReminderRow{"ZZ99 ZZZ", "Tyres", CostCategory::Tyres, {}, 1400});
+    log.AddReminder(ReminderRow{"ZZ99 ZZZ", "Belt", CostCategory::Service, Day(2027, 1, 1)});
+    frmMain& window = env.loaded({});
+    QCOMPARE(env.messages.shown.size(), 1);
+    QCOMPARE(env.messages.lastText(), QStringLiteral("Reminders overdue or due soon:\n\n"
+                                                     "AB12 CDE: Overdue: MOT.\n"
+                                                     "ZZ99 ZZZ: Due soon: Tyres."));
+    auto* summary = Child<QLabel>(&window, "lblReminders");
+    QCOMPARE(summary->text(), QStringLiteral("Overdue: MOT."));
+
+    Child<QAction>(&window, "Reminders")->trigger();
+    auto* reminders = Child<QWidget>(&window, "dlgReminders");
+    auto* list = Child<QTableWidget>(reminders, "tblReminders");
+    QCOMPARE(list->item(0, 1)->text(), QStringLiteral("01/06/2026"));
+    QCOMPARE(list->item(0, 2)->text(), QStringLiteral("Overdue"));
+    // Done without a cost is refused; with one it records the work and the summary follows.
+    list->selectRow(0);
+    QTest::mouseClick(Child<QPushButton>(reminders, "cmdDone"), Qt::LeftButton);
+    QCOMPARE(env.messages.lastText(),
+             QStringLiteral("The entry for 'Amount' must be a positive Value"));
+    Child<QLineEdit>(reminders, "txtDoneCost")->setText(QStringLiteral("54.85"));
+    QTest::mouseClick(Child<QPushButton>(reminders, "cmdDone"), Qt::LeftButton);
+    QCOMPARE(log.MaintenanceEntries(QStringLiteral("AB12 CDE")).size(), 1);
+    QCOMPARE(list->rowCount(), 0);
+    QCOMPARE(summary->text(), QString());
+
+    // It follows the vehicle shown, and adds from its boxes.
+    window.findChild<QComboBox*>(QStringLiteral("cmbVehicleReg"))->setCurrentIndex(1);
+    window.cmbVehicleReg_Click();
+    QCOMPARE(summary->text(), QStringLiteral("Due soon: Tyres."));
+    QCOMPARE(list->item(0, 1)->text(), QStringLiteral("1400 Miles"));
+    Child<QLineEdit>(reminders, "txtTitle")->setText(QStringLiteral("Wipers"));
+    Child<QLineEdit>(reminders, "txtDueDate")->setText(QStringLiteral("20/06/2026"));
+    QTest::mouseClick(Child<QPushButton>(reminders, "cmdAdd"), Qt::LeftButton);
+    QCOMPARE(summary->text(), QStringLiteral("Due soon: Tyres, Wipers."));
     window.close();
 }
 

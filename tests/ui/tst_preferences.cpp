@@ -1,3 +1,4 @@
+#include "ReminderSettings.h"
 #include "Startup.h"
 #include "TestEnvironment.h"
 #include "TextConversions.h"
@@ -7,6 +8,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QtTest>
@@ -85,6 +87,7 @@ private slots:
     void storedWordOfAnotherKindDoesNotFailTheDialog();
     void openedOnceFromTheMainWindow();
     void endingTheProgramEndsItAtOnce();
+    void reminderThresholdsCheckedAndKeptWhenChanged();
 };
 
 void TestPreferences::layoutAsDocumented()
@@ -119,8 +122,10 @@ void TestPreferences::opensWithFocusOnCancel()
     Harness h;
     QVERIFY(QTest::qWaitForWindowActive(h.dialog.get()));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(h.cancel()));
-    // Tab order: Cancel, OK, then the list, and round again; the label takes no focus.
+    // Tab order: Cancel, OK, then the list, the reminder boxes, and round again; the label takes
+    // no focus.
     for (QWidget* next : {static_cast<QWidget*>(h.ok()), static_cast<QWidget*>(h.list()),
+                          h.child<QWidget>("txtSoonDays"), h.child<QWidget>("txtSoonDistance"),
                           static_cast<QWidget*>(h.cancel())}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -349,6 +354,28 @@ void TestPreferences::endingTheProgramEndsItAtOnce()
     QCOMPARE(waitpid(child, &status, 0), child);
     QVERIFY(WIFEXITED(status));
     QCOMPARE(WEXITSTATUS(status), 0);
+}
+
+void TestPreferences::reminderThresholdsCheckedAndKeptWhenChanged()
+{
+    Harness h;
+    auto* days = h.child<QLineEdit>("txtSoonDays");
+    auto* distance = h.child<QLineEdit>("txtSoonDistance");
+    QCOMPARE(days->text(), QStringLiteral("30"));
+    QCOMPARE(distance->text(), QStringLiteral("500"));
+    QCOMPARE(h.child<QLabel>("lblSoonDistance")->text(),
+             QStringLiteral("Reminders due soon: Miles"));
+    days->setText(QStringLiteral("1.5"));
+    QTest::mouseClick(h.ok(), Qt::LeftButton);
+    QCOMPARE(h.env.settings.writes, 0);
+    QCOMPARE(h.env.messages.shown.size(), 1);
+    QVERIFY(h.dialog->isVisible());
+    days->setText(QStringLiteral("14"));
+    distance->setText(QStringLiteral("250"));
+    QTest::mouseClick(h.ok(), Qt::LeftButton);
+    QCOMPARE(h.env.settings.writes, 3);
+    QCOMPARE(StoredReminderThresholds(h.env.settings).soonDays, 14);
+    QCOMPARE(StoredReminderThresholds(h.env.settings).soonDistance, 250.);
 }
 
 QTEST_MAIN(TestPreferences)

@@ -116,6 +116,15 @@ void FileBuilder::addMaintenance(ImportedMaintenance maintenance, const RowDate&
     maintenanceDates_.append(date.pending);
 }
 
+void FileBuilder::addReminder(ImportedReminder reminder, const std::optional<RowDate>& due)
+{
+    reminder.vehicleKey = vehicle(reminder.vehicleKey).key;
+    reminder.title = reminder.title.trimmed();
+    reminder.dueDate = due ? due->value : QDateTime();
+    file_.reminders.append(reminder);
+    reminderDates_.append(due ? due->pending : -1);
+}
+
 void FileBuilder::cost(int line, const QString& key, const RowDate& date, double cost,
                        const QStringList& descriptionParts, const QString& category)
 {
@@ -161,6 +170,12 @@ ImportFile FileBuilder::finish()
                     file_.maintenance[i].vehicleKey, RowKind::Maintenance))
             file_.maintenance[kept++] = std::move(file_.maintenance[i]);
     file_.maintenance.resize(kept);
+    kept = 0;
+    for (qsizetype i = 0; i < file_.reminders.size(); ++i)
+        if (resolve(file_.reminders[i].dueDate, reminderDates_[i], file_.reminders[i].vehicleKey,
+                    RowKind::Other))
+            file_.reminders[kept++] = std::move(file_.reminders[i]);
+    file_.reminders.resize(kept);
     std::sort(file_.undecidedDateLines.begin(), file_.undecidedDateLines.end());
     std::stable_sort(file_.broken.begin(), file_.broken.end(),
                      [](const BrokenRow& a, const BrokenRow& b) { return a.line < b.line; });

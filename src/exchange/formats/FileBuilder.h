@@ -42,6 +42,8 @@ public:
     // Rows already in Kelmot's terms; the date is set from date.
     void addReading(ImportedReading reading, const RowDate& date);
     void addMaintenance(ImportedMaintenance maintenance, const RowDate& date);
+    // A reminder; its due date is set from due, when it has one.
+    void addReminder(ImportedReminder reminder, const std::optional<RowDate>& due);
 
     // Decides the file's day/month order and sets every waiting date.
     ImportFile finish();
@@ -66,7 +68,7 @@ private:
     qint64 records_ = 0;
     NumberMarks marks_;
     QVector<Pending> pending_;
-    QVector<qsizetype> readingDates_, maintenanceDates_;
+    QVector<qsizetype> readingDates_, maintenanceDates_, reminderDates_;
     DateOrder declared_ = DateOrder::Unknown;
     QString declaredWhere_;
 };

@@ -34,7 +34,9 @@ enum Column
     RemindDate,
     Full,
     Missed,
-    CostType
+    CostType,
+    RepeatOdo,
+    RepeatMonths
 };
 
 // The log's volume column is "Fuel (unit)", or the bare unit for fuel kept by mass or energy.
@@ -63,7 +65,9 @@ constexpr ColumnName Header[] = {{Name, "Name"},
                                  {RemindDate, "RemindDate"},
                                  {Full, "Full"},
                                  {Missed, "Missed"},
-                                 {CostType, "CostTypeID"}};
+                                 {CostType, "CostTypeID"},
+                                 {RepeatOdo, "RepeatOdo"},
+                                 {RepeatMonths, "RepeatMonths"}};
 
 // How a tank's fuel is measured: litres per unit, or the unit Kelmot cannot keep.
 struct Measure
@@ -108,13 +112,39 @@ struct Vehicle
     Measure tank1, tank2;
 };
 
-// A cost entry that only sets a reminder: no cost, a reminder odometer or date of its own.
+// Fuelio's "no reminder date".
+const QLatin1String NoRemindDate("2011-01-01");
+
+// A cost entry that sets a reminder: a reminder odometer or date of its own.
 bool isReminder(Row& row)
 {
     const QString odo = row.text(RemindOdo, false).trimmed();
     const QString date = row.text(RemindDate, false).trimmed();
-    return (!odo.isEmpty() && odo.toDouble() > 0) ||
-           (!date.isEmpty() && date != QLatin1String("2011-01-01"));
+    return (!odo.isEmpty() && odo.toDouble() > 0) || (!date.isEmpty() && date != NoRemindDate);
+}
+
+// The reminder a cost entry sets, due at its reminder odometer and date and repeating as it
+// says; false, with the row broken, when its date does not read.
+bool addReminder(FileBuilder& b, Row& row, const Columns& cols, const QString& key,
+                 const QString& title)
+{
+    const QString dateText = row.text(RemindDate, false).trimmed();
+    std::optional<RowDate> due;
+    if (!dateText.isEmpty() && dateText != NoRemindDate) {
+        due = row.date(dateText, cols.name(RemindDate));
+        if (!row.ok())
+            return false;
+    }
+    const double odo = row.text(RemindOdo, false).trimmed().toDouble();
+    ImportedReminder r{row.line(),
+                       key,
+                       title,
+                       {},
+                       odo > 0 ? odo : 0,
+                       std::max(0, row.text(RepeatMonths, false).trimmed().toInt()),
+                       std::max(0.0, row.text(RepeatOdo, false).trimmed().toDouble())};
+    b.addReminder(r, due);
+    return true;
 }
 
 // The kind of one of Fuelio's own categories by its number, for names in a language the
@@ -215,10 +245,14 @@ void read(FileBuilder& b)
                 const auto date = row.date(row.text(Date), cols.name(Date));
                 const QString costText = row.text(Cost).trimmed();
                 const QString notes = row.text(Notes, false);
-                if (row.ok() && (costText.isEmpty() || FileNumber(costText) == 0.0) &&
-                    isReminder(row)) {
-                    b.broken(rec.line, key, ReminderReason(), RowKind::Maintenance);
-                    return;
+                if (row.ok() && isReminder(row)) {
+                    if (!addReminder(b, row, cols, key, title)) {
+                        b.broken(rec.line, key, row.problem(), RowKind::Other);
+                        return;
+                    }
+                    // A reminder alone, or the work done together with the next reminder.
+                    if (costText.isEmpty() || FileNumber(costText) == 0.0)
+                        return;
                 }
                 const auto cost = row.number(Cost, dot);
                 if (!row.ok()) {

@@ -91,7 +91,8 @@ void readFuelUps(FileBuilder& b, RecordStream& records, const Columns& cols)
     }
 }
 
-// Services: every row a cost; price is the total and may be empty (a reminder).
+// Services: every row a cost; price is the total, and a row without one is a reminder of work
+// due at its date and odometer.
 void readServices(FileBuilder& b, RecordStream& records, const Columns& cols)
 {
     const QChar dot = QLatin1Char('.');
@@ -111,16 +112,23 @@ void readServices(FileBuilder& b, RecordStream& records, const Columns& cols)
         ImportedVehicle& v = b.vehicle(key);
         if (v.model.isEmpty())
             v.model = row.text(Model, false).trimmed();
-        if (!priced) {
-            b.broken(rec.line, key, ReminderReason(), RowKind::Maintenance);
-            continue;
-        }
         QStringList subTypes;
         for (const QString& s : row.text(SubTypes, false).split(QLatin1Char(',')))
             if (!s.trimmed().isEmpty())
                 subTypes << QString(s.trimmed()).replace(QLatin1Char('_'), QLatin1Char(' '));
         const QString type = row.text(ServiceType, false).trimmed();
         const QString what = subTypes.isEmpty() ? type : subTypes.join(QStringLiteral(", "));
+        if (!priced) {
+            const QString notes = row.text(Notes, false).trimmed();
+            const double odo = row.text(Odometer, false).trimmed().toDouble();
+            b.addReminder({rec.line,
+                           key,
+                           notes.isEmpty() ? what : what + QStringLiteral(" - ") + notes,
+                           {},
+                           odo > 0 ? odo : 0},
+                          date);
+            continue;
+        }
         // The sub types say more than the type (service, expense, bought) when they say anything.
         b.cost(rec.line, key, *date, *cost, {what, row.text(Notes, false)},
                CostCategoryOf({what, type}));

@@ -17,8 +17,3 @@ QString UnstorableFuelReason(const QString& unit)
 {
     return QStringLiteral("fuel measured in %1 cannot be stored as litres").arg(unit);
 }
-
-QString ReminderReason()
-{
-    return QStringLiteral("no cost: a reminder");
-}

@@ -10,5 +10,3 @@ QString DateProblem(const std::optional<QDateTime>& value, const QString& text,
                     const QString& name);
 // Fuel that Kelmot cannot keep as litres: the reason a row of it is refused.
 QString UnstorableFuelReason(const QString& unit);
-// The reason for an entry without a cost that only reminds.
-QString ReminderReason();

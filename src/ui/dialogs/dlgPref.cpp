@@ -1,5 +1,8 @@
 #include "dlgPref.h"
 
+#include "ReminderSettings.h"
+#include "TextConversions.h"
+#include "UnitWording.h"
 #include "WindowSupport.h"
 #include "ui_dlgPref.h"
 
@@ -33,6 +36,11 @@ void dlgPref::Form_Load()
     ui->cmbDistMeas->addItem(QStringLiteral("Kilometre"));
     // A stored word that is neither entry selects nothing; OK then keeps that word.
     ui->cmbDistMeas->setCurrentIndex(ui->cmbDistMeas->findText(state_.DistanceUnit));
+    const ReminderThresholds soon = StoredReminderThresholds(state_.platform.settings);
+    ui->txtSoonDays->setText(QString::number(soon.soonDays));
+    ui->txtSoonDistance->setText(PlainNumber(soon.soonDistance));
+    ui->lblSoonDistance->setText(QStringLiteral("Reminders due soon: ") +
+                                 PluralUnit(state_.DistanceUnit));
     ui->CancelButton->setFocus();
 }
 
@@ -40,6 +48,18 @@ void dlgPref::OKButton_Click()
 {
     const QString unit =
         ui->cmbDistMeas->currentIndex() >= 0 ? ui->cmbDistMeas->currentText() : state_.DistanceUnit;
+    // The thresholds are checked before anything is written: a refusal leaves the dialog open.
+    const QString days = ui->txtSoonDays->text().trimmed();
+    const QString distance = ui->txtSoonDistance->text().trimmed();
+    const auto wholeDays = days.toUInt();
+    if (QString::number(wholeDays) != days || wholeDays > 3650 || !IsNumericText(distance) ||
+        TextToNumber(distance) < 0) {
+        state_.platform.messages.show(
+            QStringLiteral("The reminder entries must be a whole number of days and a distance "
+                           "of 0 or more"),
+            QStringLiteral("Invalid Entry"), Messages::Icon::Exclamation);
+        return;
+    }
     SettingsStore& settings = state_.platform.settings;
     const bool opened = settings.openForWriting();
     state_.LastCallResult = opened ? 0 : 1;
@@ -53,6 +73,13 @@ void dlgPref::OKButton_Click()
     // Written every time, even unchanged; a failure here is not reported.
     state_.LastCallResult =
         settings.setString(QString::fromLatin1(DistanceMeasurementKey), unit) ? 0 : 1;
+    // The thresholds are written only when changed; a failure is not reported either.
+    const ReminderThresholds before = StoredReminderThresholds(settings);
+    if (int(wholeDays) != before.soonDays)
+        settings.setString(QString::fromLatin1(ReminderSoonDaysKey), days);
+    if (TextToNumber(distance) != before.soonDistance)
+        settings.setString(QString::fromLatin1(ReminderSoonDistanceKey),
+                           PlainNumber(TextToNumber(distance)));
     state_.DistanceUnit = unit;
     if (relabel_)
         relabel_();

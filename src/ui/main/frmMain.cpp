@@ -6,6 +6,7 @@
 #include "WindowSupport.h"
 #include "dlgAddVehicle.h"
 #include "dlgAddVehicleFIRST.h"
+#include "dlgReminders.h"
 #include "frmGraphs.h"
 #include "frmHistory.h"
 #include "ui_frmMain.h"
@@ -81,6 +82,7 @@ void frmMain::ConnectEvents()
     on(ui->History, &frmMain::History_Click);
     on(ui->Graphs, &frmMain::Graphs_Click);
     on(ui->Rename_Vehicle, &frmMain::Rename_Vehicle_Click);
+    on(ui->Reminders, &frmMain::Reminders_Click);
     on(ui->Remove_Latest_Reading, &frmMain::Remove_Latest_Reading_Click);
     on(ui->Remove_Latest_Maintenance_Entry, &frmMain::Remove_Latest_Maintenance_Entry_Click);
 
@@ -116,6 +118,7 @@ void frmMain::Form_Load()
     if (state_.FirstRunCancelled)
         return; // start-up unloads the window and ends silently
     ShowSplash();
+    ShowRemindersDue();
 }
 
 void frmMain::RunFirstRunDialog()
@@ -172,11 +175,14 @@ void frmMain::ShowVehicleDetails()
     ShowConfirmChanges(false);
     DrawGraphs();
     ShowVehicleStatistics(state_.CurrentRegistration);
-    // An open History or Graphs window follows the vehicle shown.
+    ShowReminderSummary();
+    // An open History, Graphs or Reminders window follows the vehicle shown.
     if (auto* history = qobject_cast<frmHistory*>(history_.data()))
         history->ShowVehicle(state_.CurrentRegistration);
     if (auto* graphs = qobject_cast<frmGraphs*>(graphs_.data()))
         graphs->ShowVehicle(state_.CurrentRegistration);
+    if (auto* reminders = qobject_cast<dlgReminders*>(reminders_.data()))
+        reminders->ShowVehicle(state_.CurrentRegistration);
 }
 
 void frmMain::ShowConfirmChanges(bool visible)

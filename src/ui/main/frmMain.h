@@ -20,6 +20,7 @@ class frmMain;
 //   frmMainData.cpp        import, export, backup and removing a mistaken latest entry
 //   frmMainRestore.cpp     putting a backup in the log's place and showing it
 //   frmMainHistory.cpp     the History window and renaming a vehicle
+//   frmMainReminders.cpp   the Reminders window, the reminders summary and start-up message
 class frmMain final : public QMainWindow
 {
     Q_OBJECT
@@ -39,6 +40,8 @@ public:
     void DrawGraphs();
     // Rewords the three captions built from the distance unit.
     void RelabelDistanceUnit();
+    // What is overdue or due soon for the vehicle shown, in one line.
+    void ShowReminderSummary();
 
     // Menu and toolbar commands.
     void Exit_Click();
@@ -56,6 +59,7 @@ public:
     void History_Click();
     void Graphs_Click();
     void Rename_Vehicle_Click();
+    void Reminders_Click();
     void Remove_Latest_Reading_Click();
     void Remove_Latest_Maintenance_Entry_Click();
     void Toolbar1_ButtonClick(int position);
@@ -82,6 +86,8 @@ private:
     void Form_Resize();
     void Form_Unload();
     void ShowSplash();
+    // Once at start-up: every vehicle's reminders overdue or due soon, when there are any.
+    void ShowRemindersDue();
     // Runs a handler at an event boundary: a failure is shown in a "Kelmot" box, never passed on.
     void Handle(void (frmMain::*handler)());
     void ConnectEvents();
@@ -118,6 +124,7 @@ private:
     QPointer<QWidget> history_;
     QPointer<QWidget> graphs_;
     QPointer<QWidget> renameVehicle_;
+    QPointer<QWidget> reminders_;
     // The last drawing on activation failed and was reported.
     bool activationFailed_ = false;
 

@@ -13,7 +13,12 @@ void frmMain::Preferences_Click()
 {
     ShowOnce(preferences_, [this] {
         return new dlgPref(
-            state_, [this] { RelabelDistanceUnit(); }, this);
+            state_,
+            [this] {
+                RelabelDistanceUnit();
+                ShowReminderSummary();
+            },
+            this);
     });
 }
 

@@ -40,3 +40,9 @@ QString ReadDistanceUnit(const SettingsStore& settings)
         return value.toString();
     return QStringLiteral("Mile");
 }
+
+bool ReadLeavePurchaseOut(const SettingsStore& settings)
+{
+    return settings.value(QString::fromLatin1(LeavePurchaseOutKey)).toString() ==
+           QStringLiteral("true");
+}

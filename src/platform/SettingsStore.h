@@ -5,6 +5,8 @@
 
 // The settings value that holds the distance unit word.
 inline constexpr char DistanceMeasurementKey[] = "Config/Distance_Measurement";
+// Whether the cost figures leave purchase costs out: "true" or "false".
+inline constexpr char LeavePurchaseOutKey[] = "Config/Leave_Purchase_Out";
 
 // The per-user settings store; keys are "Group/Name" paths such as "Config/Distance_Measurement".
 class SettingsStore
@@ -30,3 +32,5 @@ public:
 
 // The stored distance unit word: only a string value counts, anything else or nothing is "Mile".
 QString ReadDistanceUnit(const SettingsStore& settings);
+// Whether purchase costs stay out of the cost figures; anything but a stored "true" is no.
+bool ReadLeavePurchaseOut(const SettingsStore& settings);

@@ -33,6 +33,7 @@ void dlgPref::Form_Load()
     ui->cmbDistMeas->addItem(QStringLiteral("Kilometre"));
     // A stored word that is neither entry selects nothing; OK then keeps that word.
     ui->cmbDistMeas->setCurrentIndex(ui->cmbDistMeas->findText(state_.DistanceUnit));
+    ui->chkLeavePurchaseOut->setChecked(ReadLeavePurchaseOut(state_.platform.settings));
     ui->CancelButton->setFocus();
 }
 
@@ -53,6 +54,12 @@ void dlgPref::OKButton_Click()
     // Written every time, even unchanged; a failure here is not reported.
     state_.LastCallResult =
         settings.setString(QString::fromLatin1(DistanceMeasurementKey), unit) ? 0 : 1;
+    // Written only when changed, so that OK writes the unit alone as it always has; the panel
+    // shows the new figures the next time a vehicle is shown, as with a new record.
+    const bool leavePurchaseOut = ui->chkLeavePurchaseOut->isChecked();
+    if (leavePurchaseOut != ReadLeavePurchaseOut(settings))
+        settings.setString(QString::fromLatin1(LeavePurchaseOutKey),
+                           leavePurchaseOut ? QStringLiteral("true") : QStringLiteral("false"));
     state_.DistanceUnit = unit;
     if (relabel_)
         relabel_();

@@ -50,3 +50,9 @@ std::optional<double> ReadSettingNumber(const SettingsStore& settings, const cha
         return std::nullopt;
     return number;
 }
+
+bool ReadLeavePurchaseOut(const SettingsStore& settings)
+{
+    return settings.value(QString::fromLatin1(LeavePurchaseOutKey)).toString() ==
+           QStringLiteral("true");
+}

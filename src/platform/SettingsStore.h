@@ -6,6 +6,8 @@
 
 // The settings value that holds the distance unit word.
 inline constexpr char DistanceMeasurementKey[] = "Config/Distance_Measurement";
+// Whether the cost figures leave purchase costs out: "true" or "false".
+inline constexpr char LeavePurchaseOutKey[] = "Config/Leave_Purchase_Out";
 
 // The settings values that say when a reminder counts as due soon: within so many days, or so
 // much distance in the distance unit. Written as text, as the unit is.
@@ -40,3 +42,5 @@ QString ReadDistanceUnit(const SettingsStore& settings);
 // A number stored under key; none when nothing is stored or it does not read as a number of at
 // least 0.
 std::optional<double> ReadSettingNumber(const SettingsStore& settings, const char* key);
+// Whether purchase costs stay out of the cost figures; anything but a stored "true" is no.
+bool ReadLeavePurchaseOut(const SettingsStore& settings);

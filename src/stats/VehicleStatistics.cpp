@@ -46,7 +46,7 @@ bool IsCurrentYearRecord(const QDateTime& date, const QDate& today)
 
 VehicleStatisticsFigures ComputeStatistics(const QVector<MileageRow>& readings,
                                            const QVector<MaintenanceRow>& maintenance,
-                                           const QDate& today)
+                                           const QDate& today, bool leavePurchaseOut)
 {
     VehicleStatisticsFigures f;
     if (!readings.isEmpty()) {
@@ -74,6 +74,8 @@ VehicleStatisticsFigures ComputeStatistics(const QVector<MileageRow>& readings,
     }
 
     for (const MaintenanceRow& m : maintenance) {
+        if (leavePurchaseOut && m.Category == CostCategory::Purchase)
+            continue;
         f.ToDate.Maintenance += m.Cost;
         if (m.Date >= yearStart)
             f.CurrentYear.Maintenance += m.Cost;

@@ -50,9 +50,11 @@ bool IsCurrentYearRecord(const QDateTime& date, const QDate& today);
 // readings must be in chronological order (Date, then Current Mileage, ascending), as
 // VehicleLog::MileageChronological delivers them; the order of maintenance rows does not matter.
 // A vehicle without any reading (never written by the program) gives all-zero figures.
+// leavePurchaseOut keeps the price of the vehicle itself out of the maintenance sums, so that the
+// "(inc. Maint.)" figures show what running it costs.
 VehicleStatisticsFigures ComputeStatistics(const QVector<MileageRow>& readings,
                                            const QVector<MaintenanceRow>& maintenance,
-                                           const QDate& today);
+                                           const QDate& today, bool leavePurchaseOut = false);
 
 // The captions of the panel's labels, named after them.
 struct VehicleStatisticsTexts

@@ -53,6 +53,8 @@ private slots:
     void newestFirstAndSorting();
     void sortingKeepsTheSelection();
     void maintenanceShowsLineBreaks();
+    void maintenanceShowsOneCategory_data();
+    void maintenanceShowsOneCategory();
     void removedListsNewestRemovalFirst();
     void tabTextQuotesWhatASpreadsheetWouldSplit();
 };
@@ -196,6 +198,36 @@ void TestHistoryModels::maintenanceShowsLineBreaks()
     QCOMPARE(model.entryAt(0), 0); // "Tyres" before "wipers", whatever the case
 }
 
+void TestHistoryModels::maintenanceShowsOneCategory_data()
+{
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<int>("column"); // sorted by, ascending (1: Cost); -1 as opened
+    QTest::addColumn<QList<qsizetype>>("entries");
+    QTest::newRow("services, newest first") << "Service" << -1 << QList<qsizetype>{2, 0};
+    QTest::newRow("services by cost") << "Service" << 1 << QList<qsizetype>{2, 0};
+    QTest::newRow("none of the category") << "Tax" << -1 << QList<qsizetype>{};
+    QTest::newRow("every category") << "" << 1 << QList<qsizetype>{2, 1, 0, 3};
+}
+
+void TestHistoryModels::maintenanceShowsOneCategory()
+{
+    QFETCH(QString, category);
+    QFETCH(int, column);
+    QFETCH(QList<qsizetype>, entries);
+    MaintenanceModel model;
+    model.load({{1, {"AB12 CDE", day(0), 50, "oil", CostCategory::Service}},
+                {2, {"AB12 CDE", day(1), 30, "tyre", CostCategory::Tyres}},
+                {3, {"AB12 CDE", day(2), 10, "bulb", CostCategory::Service}},
+                {4, {"AB12 CDE", day(3), 5000, "bought", CostCategory::Purchase}}});
+    model.showCategory(category);
+    if (column >= 0)
+        model.sort(column, Qt::AscendingOrder);
+    QList<qsizetype> shown;
+    for (int row = 0; row < model.rowCount(); ++row)
+        shown << model.entryAt(row);
+    QCOMPARE(shown, entries);
+}
+
 void TestHistoryModels::removedListsNewestRemovalFirst()
 {
     RemovedEntry reading;
@@ -242,9 +274,9 @@ void TestHistoryModels::tabTextQuotesWhatASpreadsheetWouldSplit()
     model.load({{1, MaintenanceRow{"AB12 CDE", day(0), 10, "plain"}},
                 {2, MaintenanceRow{"AB12 CDE", day(1), 20, "two\nlines, \"quoted\""}}});
     QCOMPARE(RowsAsTabText(model, {1, 0, 1}),
-             QStringLiteral("Date\tCost\tDescription\n"
-                            "02/01/2026\t£20.00\t\"two\nlines, \"\"quoted\"\"\"\n"
-                            "01/01/2026\t£10.00\tplain\n"));
+             QStringLiteral("Date\tCost\tDescription\tCategory\n"
+                            "02/01/2026\t£20.00\t\"two\nlines, \"\"quoted\"\"\"\tOther\n"
+                            "01/01/2026\t£10.00\tplain\tOther\n"));
 }
 
 QTEST_GUILESS_MAIN(TestHistoryModels)

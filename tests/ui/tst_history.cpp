@@ -275,11 +275,26 @@ void TestHistory::addAForgottenReceiptOfAnyPastDate()
     Child<QLineEdit>(add, "txtDate")->setText("15/03/2026");
     Child<QLineEdit>(add, "txtAmount")->setText("250");
     Child<QPlainTextEdit>(add, "txtDescription")->setPlainText("Tyres\nfront pair");
+    Child<QComboBox>(add, "cmbCategory")->setCurrentText(CostCategory::Tyres);
     Child<QPushButton>(add, "OKButton")->click();
     QVERIFY(env.messages.shown.isEmpty());
     QTableView* maintenance = table(history, "grdMaintenance");
     QCOMPARE(column(maintenance, 2), (QStringList{"Wipers", "Tyres\nfront pair", "Oil change"}));
+    QCOMPARE(column(maintenance, 3), (QStringList{"Other", "Tyres", "Other"}));
     QCOMPARE(env.label("lblCostinc"), QStringLiteral("£525.00")); // 120 fuel + 405 maintenance
+
+    // Shown alone by its category, it is edited with the category it has, which the edit keeps.
+    auto* filter = Child<QComboBox>(history, "cmbCategoryFilter");
+    filter->setCurrentText(CostCategory::Tyres);
+    QCOMPARE(column(maintenance, 2), QStringList{"Tyres\nfront pair"});
+    FlushDeletes(); // the Add dialog
+    Child<QPushButton>(history, "cmdEdit")->click();
+    auto* edit = history->findChild<dlgEditMaintenance*>();
+    QVERIFY(edit);
+    QCOMPARE(Child<QComboBox>(edit, "cmbCategory")->currentText(), CostCategory::Tyres);
+    Child<QLineEdit>(edit, "txtAmount")->setText("260");
+    Child<QPushButton>(edit, "OKButton")->click();
+    QCOMPARE(column(maintenance, 1), QStringList{"£260.00"});
 }
 
 void TestHistory::addAForgottenReading()

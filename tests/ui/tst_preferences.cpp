@@ -6,6 +6,7 @@
 #include "dlgPref.h"
 #include "frmMain.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -122,10 +123,11 @@ void TestPreferences::opensWithFocusOnCancel()
     Harness h;
     QVERIFY(QTest::qWaitForWindowActive(h.dialog.get()));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(h.cancel()));
-    // Tab order: Cancel, OK, then the list, the reminder boxes, and round again; the label takes
-    // no focus.
+    // Tab order: Cancel, OK, then the list, the reminder boxes, the purchase box, and round
+    // again; the label takes no focus.
     for (QWidget* next : {static_cast<QWidget*>(h.ok()), static_cast<QWidget*>(h.list()),
                           h.child<QWidget>("txtSoonDays"), h.child<QWidget>("txtSoonDistance"),
+                          static_cast<QWidget*>(h.child<QCheckBox>("chkLeavePurchaseOut")),
                           static_cast<QWidget*>(h.cancel())}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -151,8 +153,11 @@ void TestPreferences::kilometreIsStoredAndUsed()
 {
     Harness h;
     h.list()->setCurrentIndex(1);
+    h.child<QCheckBox>("chkLeavePurchaseOut")->setChecked(true);
     QTest::mouseClick(h.ok(), Qt::LeftButton);
     QCOMPARE(h.env.settings.values.value(Key), QVariant(QStringLiteral("Kilometre")));
+    QVERIFY(ReadLeavePurchaseOut(h.env.settings));
+    QVERIFY(dlgPref(*h.env.state, {}, nullptr, [] {}).findChild<QCheckBox*>()->isChecked());
     QCOMPARE(h.env.state->DistanceUnit, QStringLiteral("Kilometre"));
     QCOMPARE(h.relabels, 1);
     QCOMPARE(ReadDistanceUnit(h.env.settings), QStringLiteral("Kilometre"));

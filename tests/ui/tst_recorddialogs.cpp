@@ -6,6 +6,7 @@
 #include "frmMain.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -51,7 +52,8 @@ struct MaintenanceForm
         : dialog(d), date(Child<QLineEdit>(d, "txtDate")), amount(Child<QLineEdit>(d, "txtAmount")),
           description(Child<QPlainTextEdit>(d, "txtDescription")),
           ok(Child<QPushButton>(d, "OKButton")), cancel(Child<QPushButton>(d, "CancelButton")),
-          registration(Child<QLabel>(d, "lblVehicleRegistration"))
+          registration(Child<QLabel>(d, "lblVehicleRegistration")),
+          category(Child<QComboBox>(d, "cmbCategory"))
     {
     }
     void fill(const QString& d, const QString& a, const QString& text)
@@ -65,6 +67,7 @@ struct MaintenanceForm
     QPlainTextEdit* description;
     QPushButton *ok, *cancel;
     QLabel* registration;
+    QComboBox* category;
 };
 
 } // namespace
@@ -671,6 +674,8 @@ void TestRecordDialogs::maintenanceOpensWithDefaults()
     QCOMPARE(Child<QLabel>(d, "lblDate")->buddy(), f.date);
     QCOMPARE(Child<QLabel>(d, "lblAmountPaid")->buddy(), f.amount);
     QCOMPARE(Child<QLabel>(d, "lblDescription")->buddy(), f.description);
+    QCOMPARE(Child<QLabel>(d, "lblCategory")->buddy(), f.category);
+    QCOMPARE(f.category->currentText(), CostCategory::Other);
     for (QLabel* label : d->findChildren<QLabel*>())
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
 }
@@ -679,7 +684,8 @@ void TestRecordDialogs::maintenanceLayout()
 {
     QWidget* d = openMaintenance();
     MaintenanceForm f(d);
-    QCOMPARE(d->size(), QSize(315, 242)); // 4725 x 3630 twips
+    // 4725 x 3630 twips, and below it the category.
+    QCOMPARE(d->size(), QSize(315, 272));
     QCOMPARE(d->minimumSize(), d->maximumSize());
     QCOMPARE(d->pos(), QPoint(160, 85)); // 2400, 1275 twips
     QCOMPARE(f.date->geometry(), QRect(136, 56, 81, 19));
@@ -706,6 +712,7 @@ void TestRecordDialogs::maintenanceFirstEntryTakesAnyPastDate()
 {
     MaintenanceForm f(openMaintenance());
     f.fill(QStringLiteral("03/04/1995"), QStringLiteral("12.50"), QStringLiteral("Tyres"));
+    f.category->setCurrentText(CostCategory::Tyres);
     f.ok->click();
     QVERIFY(env->messages.shown.isEmpty());
     QVERIFY(!f.dialog || !f.dialog->isVisible());
@@ -714,6 +721,7 @@ void TestRecordDialogs::maintenanceFirstEntryTakesAnyPastDate()
     QCOMPARE(rows[0].Date, Day(1995, 4, 3));
     QCOMPARE(rows[0].Cost, 12.5);
     QCOMPARE(rows[0].Description, QStringLiteral("Tyres"));
+    QCOMPARE(rows[0].Category, CostCategory::Tyres);
     QCOMPARE(rows[0].Registration, Reg);
 }
 
@@ -812,6 +820,7 @@ void TestRecordDialogs::maintenanceChecks()
         QVERIFY(env->messages.shown.isEmpty());
         QCOMPARE(env->state->LogDatabase->MaintenanceByDate(Reg).size(), 1);
         QCOMPARE(env->state->LogDatabase->MaintenanceByDate(Reg)[0].Cost, TextToNumber(amount));
+        QCOMPARE(env->state->LogDatabase->MaintenanceByDate(Reg)[0].Category, CostCategory::Other);
         return;
     }
     verifyRefused(message);

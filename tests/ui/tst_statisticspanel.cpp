@@ -68,6 +68,7 @@ private slots:
     void noCurrentYearReadingShowsZeroForms();
     void pickingAnotherVehicleRecomputes();
     void recordingKeepsTheFiguresUntilTheVehicleIsShownAgain();
+    void purchaseLeftOutWhenPreferred();
 
 private:
     void start();
@@ -202,6 +203,18 @@ void TestStatisticsPanel::recordingKeepsTheFiguresUntilTheVehicleIsShownAgain()
     QCOMPARE(shown.value("lblCostPer"), QStringLiteral("£0.10"));
     QCOMPARE(shown.value("lblMilesPerLitreTD"), QStringLiteral("8.00"));
     QCOMPARE(shown.value("lblMilesPerGallonYR"), QStringLiteral("36.32"));
+}
+
+void TestStatisticsPanel::purchaseLeftOutWhenPreferred()
+{
+    seedWorkedExample(*env->state);
+    env->state->MaintenanceTable->AppendMaintenance(
+        {Reg, Day(2026, 1, 15), 5000, QStringLiteral("Bought"), CostCategory::Purchase});
+    start();
+    QCOMPARE(panel(started.window.get()).value("lblCostPerincDate"), QStringLiteral("£6.50"));
+    env->settings.values[QString::fromLatin1(LeavePurchaseOutKey)] = QStringLiteral("true");
+    started.window->ShowVehicleDetails();
+    QCOMPARE(panel(started.window.get()), WorkedExample);
 }
 
 QTEST_MAIN(TestStatisticsPanel)

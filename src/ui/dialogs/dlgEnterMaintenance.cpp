@@ -1,5 +1,6 @@
 #include "dlgEnterMaintenance.h"
 
+#include "CategoryBox.h"
 #include "EntryChecks.h"
 #include "SharedState.h"
 #include "TextConversions.h"
@@ -32,6 +33,9 @@ void dlgEnterMaintenance::Form_Load()
     ui->txtDate->setText(DateToText(state_.platform.clock.today()));
     ui->txtAmount->setText(QStringLiteral("0.00"));
     ui->txtDescription->clear();
+    // Other, as every entry recorded before costs had a category: nothing is claimed for an
+    // entry that the user did not say.
+    FillCategoryBox(ui->cmbCategory, CostCategory::Other);
     ui->txtDate->setFocus();
 }
 
@@ -72,7 +76,8 @@ void dlgEnterMaintenance::saveEntry()
     if (!state_.MaintenanceTable)
         throw StoreError(0, QStringLiteral("The vehicle log is closed."));
     state_.MaintenanceTable->AppendCheckedMaintenance(
-        MaintenanceRow{registration, typed.date.value, typed.cost.value, typed.description});
+        MaintenanceRow{registration, typed.date.value, typed.cost.value, typed.description,
+                       ui->cmbCategory->currentText()});
     close();
 }
 

@@ -10,8 +10,8 @@ namespace Ui {
 class dlgEnterMaintenance;
 }
 
-// Record Maintenance: one dated maintenance cost with a description, for the vehicle
-// shown in the main window when the dialog opened. Window behaviour as dlgEnterMileage.
+// Record Maintenance: one dated maintenance cost with a description and its category, for the
+// vehicle shown in the main window when the dialog opened. Window behaviour as dlgEnterMileage.
 class dlgEnterMaintenance final : public QDialog
 {
     Q_OBJECT

@@ -41,6 +41,7 @@ void dlgPref::Form_Load()
     ui->txtSoonDistance->setText(PlainNumber(soon.soonDistance));
     ui->lblSoonDistance->setText(QStringLiteral("Reminders due soon: ") +
                                  PluralUnit(state_.DistanceUnit));
+    ui->chkLeavePurchaseOut->setChecked(ReadLeavePurchaseOut(state_.platform.settings));
     ui->CancelButton->setFocus();
 }
 
@@ -80,6 +81,12 @@ void dlgPref::OKButton_Click()
     if (TextToNumber(distance) != before.soonDistance)
         settings.setString(QString::fromLatin1(ReminderSoonDistanceKey),
                            PlainNumber(TextToNumber(distance)));
+    // Written only when changed, so that OK writes the unit alone as it always has; the panel
+    // shows the new figures the next time a vehicle is shown, as with a new record.
+    const bool leavePurchaseOut = ui->chkLeavePurchaseOut->isChecked();
+    if (leavePurchaseOut != ReadLeavePurchaseOut(settings))
+        settings.setString(QString::fromLatin1(LeavePurchaseOutKey),
+                           leavePurchaseOut ? QStringLiteral("true") : QStringLiteral("false"));
     state_.DistanceUnit = unit;
     if (relabel_)
         relabel_();

@@ -10,8 +10,9 @@ namespace Ui {
 class dlgPref;
 }
 
-// Preferences: the distance unit, Mile or Kilometre. OK stores the chosen word in the settings
-// store, sets DistanceUnit and has the main window relabel its captions; Cancel changes nothing.
+// Preferences: the distance unit, Mile or Kilometre, and whether purchase costs stay out of the
+// cost figures. OK stores the chosen word in the settings store, sets DistanceUnit and has the
+// main window relabel its captions; Cancel changes nothing.
 // A settings store that cannot be opened for writing ends the program after its message.
 class dlgPref final : public QDialog
 {

@@ -1,5 +1,6 @@
 #include "dlgEditMaintenance.h"
 
+#include "CategoryBox.h"
 #include "EntryChecks.h"
 #include "SharedState.h"
 #include "TextConversions.h"
@@ -32,6 +33,7 @@ dlgEditMaintenance::dlgEditMaintenance(SharedState& state, const QString& regist
     } else {
         setWindowTitle(QStringLiteral("Add Maintenance Entry"));
     }
+    FillCategoryBox(ui->cmbCategory, editing_ ? editing_->row.Category : CostCategory::Other);
     ui->txtDate->setFocus();
 }
 
@@ -63,7 +65,8 @@ void dlgEditMaintenance::saveEntry()
             EntryChecks::Maintenance(typed, state_.platform.clock.today(), std::nullopt))
         return refuse(refusal->message);
 
-    store_(MaintenanceRow{registration_, typed.date.value, typed.cost.value, typed.description});
+    store_(MaintenanceRow{registration_, typed.date.value, typed.cost.value, typed.description,
+                          ui->cmbCategory->currentText()});
     close();
 }
 

@@ -14,6 +14,7 @@
 #include "ui_frmHistory.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -84,6 +85,11 @@ frmHistory::frmHistory(SharedState& state, Changed changed, QWidget* parent)
     on(ui->cmdClose, &frmHistory::cmdClose_Click);
     connect(ui->tabHistory, &QTabWidget::currentChanged, this, [this] { tabHistory_Change(); });
     tabHistory_Change();
+
+    ui->cmbCategoryFilter->addItem(QStringLiteral("All categories"));
+    ui->cmbCategoryFilter->addItems(CostCategory::All);
+    connect(ui->cmbCategoryFilter, &QComboBox::currentIndexChanged, this,
+            [this] { cmbCategoryFilter_Change(); });
 }
 
 frmHistory::~frmHistory() = default;
@@ -139,6 +145,15 @@ void frmHistory::tabHistory_Change()
     ui->cmdEdit->setVisible(!removed);
     ui->cmdRemove->setVisible(!removed);
     ui->cmdPutBack->setVisible(removed);
+}
+
+void frmHistory::cmbCategoryFilter_Change()
+{
+    const int index = ui->cmbCategoryFilter->currentIndex();
+    maintenance_->showCategory(index > 0 ? ui->cmbCategoryFilter->currentText() : QString());
+    ui->grdMaintenance->resizeRowsToContents();
+    if (maintenance_->rowCount() > 0)
+        ui->grdMaintenance->setCurrentIndex(maintenance_->index(0, 0));
 }
 
 QTableView* frmHistory::shownTable() const

@@ -50,6 +50,7 @@ protected:
 private:
     void load();
     void tabHistory_Change();
+    void cmbCategoryFilter_Change();
     QTableView* shownTable() const;
     // The load position of the current row's entry in the shown table; -1 for none.
     qsizetype currentEntry() const;

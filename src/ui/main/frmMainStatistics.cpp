@@ -11,7 +11,8 @@ void frmMain::ShowVehicleStatistics(const QString& registration)
     const QVector<MileageRow> readings = state_.LogDatabase->MileageChronological(registration);
     const QVector<MaintenanceRow> maintenance = state_.LogDatabase->MaintenanceByDate(registration);
     const VehicleStatisticsTexts t =
-        FormatStatistics(ComputeStatistics(readings, maintenance, state_.platform.clock.today()));
+        FormatStatistics(ComputeStatistics(readings, maintenance, state_.platform.clock.today(),
+                                           ReadLeavePurchaseOut(state_.platform.settings)));
 
     ui->lblCurrentMileage->setText(t.lblCurrentMileage);
     ui->lblMiles->setText(t.lblMiles);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
-#include <numeric>
 
 HistoryTableModel::HistoryTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -57,7 +56,7 @@ void HistoryTableModel::sort(int column, Qt::SortOrder order)
     orderEntries();
 
     if (!before.isEmpty()) {
-        std::vector<int> rows(order_.size());
+        std::vector<int> rows(static_cast<size_t>(count_));
         for (size_t row = 0; row < order_.size(); ++row)
             rows[size_t(order_[row])] = int(row);
         QModelIndexList after;
@@ -111,7 +110,14 @@ double HistoryTableModel::numericKey(qsizetype entry, int column) const
 
 void HistoryTableModel::finishLoad(qsizetype count)
 {
-    order_.resize(size_t(count));
+    count_ = count;
+    orderEntries();
+    endResetModel();
+}
+
+void HistoryTableModel::refilter()
+{
+    beginResetModel();
     orderEntries();
     endResetModel();
 }
@@ -146,20 +152,20 @@ void HistoryTableModel::orderEntries()
 {
     // Entries are loaded oldest first, so ties fall back on load order: newest first when
     // descending, and every order is the same each time.
-    std::iota(order_.begin(), order_.end(), qsizetype(0));
+    order_.clear();
+    order_.reserve(size_t(count_));
+    for (qsizetype entry = 0; entry < count_; ++entry)
+        if (isShown(entry))
+            order_.push_back(entry);
     const bool descending = sortOrder_ == Qt::DescendingOrder;
     const int column = sortColumn_;
     if (hasNumericKeys(column)) {
         // Entries usually arrive in date order already: then the order is read off, not sorted.
-        const qsizetype count = qsizetype(order_.size());
-        qsizetype inOrder = 1;
-        for (double previous = count > 0 ? numericKey(0, column) : 0; inOrder < count; ++inOrder) {
-            const double key = numericKey(inOrder, column);
-            if (key < previous)
-                break;
-            previous = key;
-        }
-        if (inOrder >= count) {
+        const bool inOrder =
+            std::is_sorted(order_.begin(), order_.end(), [&](qsizetype a, qsizetype b) {
+                return numericKey(a, column) < numericKey(b, column);
+            });
+        if (inOrder) {
             if (descending)
                 std::reverse(order_.begin(), order_.end());
             return;
@@ -167,7 +173,7 @@ void HistoryTableModel::orderEntries()
         // Keys beside their positions, so that the sort walks one contiguous array.
         std::vector<std::pair<double, qsizetype>> keyed(order_.size());
         for (size_t i = 0; i < keyed.size(); ++i)
-            keyed[i] = {numericKey(qsizetype(i), column), qsizetype(i)};
+            keyed[i] = {numericKey(order_[i], column), order_[i]};
         if (descending)
             std::sort(keyed.begin(), keyed.end(), std::greater<>());
         else
@@ -176,9 +182,9 @@ void HistoryTableModel::orderEntries()
             order_[i] = keyed[i].second;
         return;
     }
-    std::vector<QString> texts(order_.size());
-    for (size_t i = 0; i < texts.size(); ++i)
-        texts[i] = sortText(qsizetype(i), sortColumn_);
+    std::vector<QString> texts(static_cast<size_t>(count_));
+    for (const qsizetype entry : order_)
+        texts[size_t(entry)] = sortText(entry, sortColumn_);
     std::sort(order_.begin(), order_.end(), [&](qsizetype a, qsizetype b) {
         const int c = texts[size_t(a)].compare(texts[size_t(b)], Qt::CaseInsensitive);
         if (c != 0)

@@ -45,6 +45,9 @@ protected:
     void finishLoad(qsizetype count);
     // The order before the user picks one; a later load keeps whatever the user picked.
     void presetSort(int column, Qt::SortOrder order);
+    // Whether the table shows an entry; refilter() applies a change of the answer.
+    virtual bool isShown(qsizetype) const { return true; }
+    void refilter();
     virtual QString cellText(qsizetype entry, int column) const = 0;
     virtual QString sortText(qsizetype entry, int column) const;
     virtual Qt::Alignment alignment(int column) const;
@@ -59,7 +62,8 @@ private:
 
     QStringList headers_;
     std::vector<std::vector<double>> keys_;
-    std::vector<qsizetype> order_;
+    qsizetype count_ = 0;
+    std::vector<qsizetype> order_; // the shown entries, top to bottom
     int sortColumn_ = 0;
     Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
 };

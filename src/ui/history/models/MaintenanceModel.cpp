@@ -9,7 +9,8 @@ MaintenanceModel::MaintenanceModel(QObject* parent) : HistoryTableModel(parent) 
 void MaintenanceModel::load(QVector<MaintenanceEntry> entries)
 {
     beginResetModel();
-    setHeaders({QStringLiteral("Date"), QStringLiteral("Cost"), QStringLiteral("Description")});
+    setHeaders({QStringLiteral("Date"), QStringLiteral("Cost"), QStringLiteral("Description"),
+                QStringLiteral("Category")});
     entries_ = std::move(entries);
     const size_t count = size_t(entries_.size());
     std::vector<double> dates(count), costs(count);
@@ -32,6 +33,8 @@ QString MaintenanceModel::cellText(qsizetype entry, int column) const
         return CurrencyForm(row.Cost);
     case DescriptionColumn:
         return WithLineBreaks(row.Description);
+    case CategoryColumn:
+        return row.Category;
     default:
         return {};
     }
@@ -46,4 +49,17 @@ QString MaintenanceModel::sortText(qsizetype entry, int column) const
 Qt::Alignment MaintenanceModel::alignment(int column) const
 {
     return column == CostColumn ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+void MaintenanceModel::showCategory(const QString& category)
+{
+    if (category == category_)
+        return;
+    category_ = category;
+    refilter();
+}
+
+bool MaintenanceModel::isShown(qsizetype entry) const
+{
+    return category_.isEmpty() || entries_[entry].row.Category == category_;
 }

@@ -5,7 +5,8 @@
 
 #include <QVector>
 
-// The "Maintenance" tab: every maintenance entry, its description whole with its line breaks.
+// The "Maintenance" tab: every maintenance entry, its description whole with its line breaks, or
+// only the entries of one category.
 class MaintenanceModel final : public HistoryTableModel
 {
     Q_OBJECT
@@ -16,6 +17,7 @@ public:
         DateColumn,
         CostColumn,
         DescriptionColumn,
+        CategoryColumn,
         ColumnCount
     };
 
@@ -27,11 +29,16 @@ public:
 
     qint64 entryKey(qsizetype entry) const override { return entries_[entry].id; }
 
+    // Shows only the entries of category; an empty one shows every entry.
+    void showCategory(const QString& category);
+
 protected:
     QString cellText(qsizetype entry, int column) const override;
     QString sortText(qsizetype entry, int column) const override;
     Qt::Alignment alignment(int column) const override;
+    bool isShown(qsizetype entry) const override;
 
 private:
     QVector<MaintenanceEntry> entries_;
+    QString category_;
 };

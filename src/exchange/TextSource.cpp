@@ -21,15 +21,28 @@ QString fromWindows1252(const QByteArray& bytes)
     return text;
 }
 
+bool invisible(char16_t c)
+{
+    return c == 0xFEFF || (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r');
+}
+
 // Takes out what no logbook's text holds and what would let one text pass for another: U+FEFF,
 // NUL and the other control characters but tab and line ends. True when a control character
 // was taken out.
 bool dropInvisible(QString& text)
 {
+    // Most texts hold none: found without writing (or detaching) anything.
+    const QChar* start = text.constData();
+    const qsizetype size = text.size();
+    qsizetype first = 0;
+    while (first < size && !invisible(start[first].unicode()))
+        ++first;
+    if (first == size)
+        return false;
     bool controls = false;
-    qsizetype kept = 0;
+    qsizetype kept = first;
     QChar* chars = text.data();
-    for (qsizetype i = 0, size = text.size(); i < size; ++i) {
+    for (qsizetype i = first; i < size; ++i) {
         const char16_t c = chars[i].unicode();
         if (c == 0xFEFF)
             continue;

@@ -49,7 +49,7 @@ void TestCsv::records()
     QFETCH(QStringList, records);
     QStringList got;
     for (const CsvRecord& r : ReadCsv(text))
-        got << r.fields.join(QLatin1Char('|')) + QLatin1Char('@') + QString::number(r.line) +
+        got << r.fields().join(QLatin1Char('|')) + QLatin1Char('@') + QString::number(r.line) +
                    (r.cutOff ? QStringLiteral("!") : QString());
     QCOMPARE(got, records);
 }
@@ -72,7 +72,7 @@ void TestCsv::writtenFieldsReadBack()
         CsvField(value) + QLatin1Char(',') + CsvField(value) + QLatin1String("\r\n");
     const auto records = ReadCsv(line);
     QCOMPARE(records.size(), 1);
-    QCOMPARE(records.first().fields, QStringList({value, value}));
+    QCOMPARE(records.first().fields(), QStringList({value, value}));
 }
 
 void TestCsv::formulaGuardReadsBack_data()

@@ -127,13 +127,23 @@ bool RecordStream::next(CsvRecord& record)
                 record.append(source_.get());
             }
         } else {
-            // A field without quotes is taken a run of characters at a time.
+            // Fields without quotes are taken a run of characters at a time, the run going on
+            // over separators while the next field starts without a quote: a plain record is
+            // copied at once. Separators are not counted in a line's length.
             while (!source_.atEnd()) {
                 const QStringView rest = source_.rest();
-                qsizetype n = 0;
-                while (n < rest.size() && !ends(rest[n]))
+                qsizetype n = 0, separators = 0;
+                for (;;) {
+                    while (n < rest.size() && !ends(rest[n]))
+                        ++n;
+                    if (n + 1 >= rest.size() || rest[n] != separator_ ||
+                        rest[n + 1] == QLatin1Char('"'))
+                        break;
+                    record.endFieldAhead(n);
                     ++n;
-                count(n, lineLength, rowLength);
+                    ++separators;
+                }
+                count(n - separators, lineLength, rowLength);
                 record.append(rest.first(n));
                 source_.skip(n);
                 if (n < rest.size())
@@ -142,7 +152,7 @@ bool RecordStream::next(CsvRecord& record)
         }
         record.endField();
         if (!source_.atEnd() && source_.peek() == separator_) {
-            source_.get();
+            record.append(source_.get());
             continue;
         }
         if (!source_.atEnd() && source_.peek() == QLatin1Char('\r'))

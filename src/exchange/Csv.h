@@ -19,7 +19,7 @@ public:
     // Valid until the record is read into again.
     QStringView field(qsizetype i) const
     {
-        const int start = i == 0 ? 0 : ends_[size_t(i) - 1];
+        const int start = i == 0 ? 0 : ends_[size_t(i) - 1] + 1; // after the separator
         return QStringView(text_).sliced(start, ends_[size_t(i)] - start);
     }
     QStringView last() const { return field(size() - 1); }
@@ -31,9 +31,11 @@ public:
     void append(QStringView text) { text_.append(text); }
     void append(QChar c) { text_.append(c); }
     void endField() { ends_.push_back(int(text_.size())); }
+    // A field ends n characters into the text appended next.
+    void endFieldAhead(qsizetype n) { ends_.push_back(int(text_.size() + n)); }
 
 private:
-    QString text_;          // the fields' characters one after another
+    QString text_;          // the fields one after another, a separator between each two
     std::vector<int> ends_; // where each field ends in text_ (a record is under 1 MB)
 };
 

@@ -1,5 +1,6 @@
 #include "TextSource.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -38,15 +39,21 @@ bool dropInvisible(QString& text)
     const QChar* start = text.constData();
     const qsizetype size = text.size();
     qsizetype first = 0;
-    for (; first + 4 <= size; first += 4) {
-        quint64 four = 0;
-        std::memcpy(&four, start + first, sizeof four);
-        constexpr quint64 Space = 0x0020002000200020, High = 0x8000800080008000;
-        if (((four - Space) | four) & High) // some character below U+0020 or above U+7FFF
+    for (;;) {
+        for (; first + 4 <= size; first += 4) {
+            quint64 four = 0;
+            std::memcpy(&four, start + first, sizeof four);
+            constexpr quint64 Space = 0x0020002000200020, High = 0x8000800080008000;
+            if (((four - Space) | four) & High) // some character below U+0020 or above U+7FFF
+                break;
+        }
+        // That block (a line end, say) or the last few characters, one at a time.
+        const qsizetype stop = std::min(first + 4, size);
+        while (first < stop && !invisible(start[first].unicode()))
+            ++first;
+        if (first < stop || first == size)
             break;
     }
-    while (first < size && !invisible(start[first].unicode()))
-        ++first;
     if (first == size)
         return false;
     bool controls = false;

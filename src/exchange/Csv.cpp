@@ -13,6 +13,23 @@ QVector<CsvRecord> ReadCsv(const QString& text, QChar separator)
     return records;
 }
 
+QStringList CsvRecord::fields() const
+{
+    QStringList all;
+    all.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        all << field(i).toString();
+    return all;
+}
+
+void CsvRecord::clear()
+{
+    line = 0;
+    cutOff = false;
+    text_.resize(0); // keeps its room, unlike clear()
+    ends_.clear();
+}
+
 QString CsvField(const QString& value)
 {
     bool quote = false;
@@ -62,13 +79,8 @@ void RecordStream::count(qsizetype& lineLength, qsizetype& rowLength)
                               .arg(line_));
 }
 
-void RecordStream::count(qsizetype n, qsizetype& lineLength, qsizetype& rowLength)
+void RecordStream::refuseOver(qsizetype n, qsizetype& lineLength, qsizetype& rowLength)
 {
-    if (lineLength + n <= MaxLineLength && rowLength + n <= MaxLineLength) {
-        lineLength += n;
-        rowLength += n;
-        return;
-    }
     for (qsizetype i = 0; i < n; ++i) // the same refusal as character by character
         count(lineLength, rowLength);
 }
@@ -77,18 +89,13 @@ bool RecordStream::next(CsvRecord& record)
 {
     if (source_.atEnd())
         return false;
-    QStringList fields = std::move(record.fields);
-    fields.clear(); // its room is kept for this record's fields
-    record = CsvRecord();
-    record.fields = std::move(fields);
+    record.clear();
     record.line = line_;
     qsizetype lineLength = 0, rowLength = 0;
     const auto ends = [this](QChar c) {
         return c == separator_ || c == QLatin1Char('\n') || c == QLatin1Char('\r');
     };
-    QString field;
     for (;;) {
-        field.clear();
         if (!source_.atEnd() && source_.peek() == QLatin1Char('"')) {
             source_.get();
             bool closed = false;
@@ -97,7 +104,7 @@ bool RecordStream::next(CsvRecord& record)
                 count(lineLength, rowLength);
                 if (c == QLatin1Char('"')) {
                     if (!source_.atEnd() && source_.peek() == QLatin1Char('"')) {
-                        field += source_.get();
+                        record.append(source_.get());
                         continue;
                     }
                     closed = true;
@@ -105,37 +112,47 @@ bool RecordStream::next(CsvRecord& record)
                 }
                 if (backslash_ && c == QLatin1Char('\\') && !source_.atEnd() &&
                     source_.peek() == QLatin1Char('"')) {
-                    field += source_.get();
+                    record.append(source_.get());
                     continue;
                 }
                 if (lineEnd(c))
                     lineLength = 0;
-                field += c;
+                record.append(c);
             }
             if (!closed)
                 record.cutOff = true;
             // Anything between the closing quote and the separator is kept as it stands.
             while (!source_.atEnd() && !ends(source_.peek())) {
                 count(lineLength, rowLength);
-                field += source_.get();
+                record.append(source_.get());
             }
         } else {
-            // A field without quotes is taken a run of characters at a time.
+            // Fields without quotes are taken a run of characters at a time, the run going on
+            // over separators while the next field starts without a quote: a plain record is
+            // copied at once. Separators are not counted in a line's length.
             while (!source_.atEnd()) {
                 const QStringView rest = source_.rest();
-                qsizetype n = 0;
-                while (n < rest.size() && !ends(rest[n]))
+                qsizetype n = 0, separators = 0;
+                for (;;) {
+                    while (n < rest.size() && !ends(rest[n]))
+                        ++n;
+                    if (n + 1 >= rest.size() || rest[n] != separator_ ||
+                        rest[n + 1] == QLatin1Char('"'))
+                        break;
+                    record.endFieldAhead(n);
                     ++n;
-                count(n, lineLength, rowLength);
-                field += rest.first(n);
+                    ++separators;
+                }
+                count(n - separators, lineLength, rowLength);
+                record.append(rest.first(n));
                 source_.skip(n);
                 if (n < rest.size())
                     break;
             }
         }
-        record.fields.append(std::move(field));
+        record.endField();
         if (!source_.atEnd() && source_.peek() == separator_) {
-            source_.get();
+            record.append(source_.get());
             continue;
         }
         if (!source_.atEnd() && source_.peek() == QLatin1Char('\r'))

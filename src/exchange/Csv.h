@@ -5,14 +5,38 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <vector>
 
-// One record of a delimited text file.
-struct CsvRecord
+// One record of a delimited text file. Its fields are views into the record's own text, which
+// keeps its room from record to record: reading a field allocates nothing.
+class CsvRecord
 {
-    int line = 0; // physical line where the record starts, from 1
-    QStringList fields;
+public:
+    int line = 0;        // physical line where the record starts, from 1
     bool cutOff = false; // the file ended inside a quoted field
-    bool blank() const { return fields.size() == 1 && fields.first().isEmpty(); }
+
+    qsizetype size() const { return qsizetype(ends_.size()); }
+    // Valid until the record is read into again.
+    QStringView field(qsizetype i) const
+    {
+        const int start = i == 0 ? 0 : ends_[size_t(i) - 1] + 1; // after the separator
+        return QStringView(text_).sliced(start, ends_[size_t(i)] - start);
+    }
+    QStringView last() const { return field(size() - 1); }
+    QStringList fields() const; // copies, for header rows
+    bool blank() const { return size() == 1 && ends_[0] == 0; }
+
+    // Building the record while reading it.
+    void clear();
+    void append(QStringView text) { text_.append(text); }
+    void append(QChar c) { text_.append(c); }
+    void endField() { ends_.push_back(int(text_.size())); }
+    // A field ends n characters into the text appended next.
+    void endFieldAhead(qsizetype n) { ends_.push_back(int(text_.size() + n)); }
+
+private:
+    QString text_;          // the fields one after another, a separator between each two
+    std::vector<int> ends_; // where each field ends in text_ (a record is under 1 MB)
 };
 
 // RFC 4180 reading: quoted fields may hold separators, doubled quotes and line breaks; lines
@@ -42,7 +66,17 @@ public:
 
 private:
     void count(qsizetype& lineLength, qsizetype& rowLength);
-    void count(qsizetype n, qsizetype& lineLength, qsizetype& rowLength); // n characters
+    // n characters at once; inline, as it runs once a field.
+    void count(qsizetype n, qsizetype& lineLength, qsizetype& rowLength)
+    {
+        if (lineLength + n <= MaxLineLength && rowLength + n <= MaxLineLength) {
+            lineLength += n;
+            rowLength += n;
+            return;
+        }
+        refuseOver(n, lineLength, rowLength);
+    }
+    void refuseOver(qsizetype n, qsizetype& lineLength, qsizetype& rowLength);
     bool lineEnd(QChar c); // consumes a line end starting with c, counting it
 
     TextSource& source_;

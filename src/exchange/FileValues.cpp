@@ -1,6 +1,7 @@
 #include "FileValues.h"
 
 #include <QLocale>
+#include <QVarLengthArray>
 #include <charconv>
 #include <cmath>
 
@@ -11,29 +12,69 @@ bool isMark(QChar c)
     return c == QLatin1Char('.') || c == QLatin1Char(',');
 }
 
+// Digits in from_chars' form (nothing when the value read is not finite).
+std::optional<double> fromChars(const char* begin, const char* end)
+{
+    double value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// Whether text is only digits, decimal marks and a leading minus; if so, its value or nothing.
+std::optional<std::optional<double>> plainFigure(QStringView text, QChar decimal)
+{
+    char ascii[32];
+    if (text.size() > qsizetype(sizeof ascii))
+        return std::nullopt;
+    bool digits = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            ascii[i] = char(c);
+            digits = true;
+        } else if (c == decimal.unicode()) {
+            ascii[i] = '.';
+        } else if (c == u'-' && i == 0) {
+            ascii[i] = '-';
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits)
+        return std::nullopt;
+    return fromChars(ascii, ascii + text.size());
+}
+
 } // namespace
 
-std::optional<double> FileNumber(const QString& text, QChar decimal, NumberMarks* marks)
+std::optional<double> FileNumber(QStringView text, QChar decimal, NumberMarks* marks)
 {
+    // Most figures are digits and a decimal mark, perhaps after a minus: read straight, as the
+    // walk below would read them.
+    if (const auto plain = plainFigure(text, decimal))
+        return *plain;
     NumberMarks seen;
     // Letters count as a currency code only as up to three capitals ("EUR", "USD").
     int letters = 0;
     for (const QChar c : text)
         if (c.isLetter() && (++letters > 3 || !(c >= QLatin1Char('A') && c <= QLatin1Char('Z'))))
             return std::nullopt;
-    std::string plain;
-    plain.reserve(size_t(text.size()));
-    bool digits = false, afterNumber = false;
+    // The figure in from_chars' terms, never longer than the text.
+    QVarLengthArray<char, 64> plain(text.size());
+    qsizetype size = 0;
+    bool digits = false, afterNumber = false, minus = false;
     for (const QChar c : text) {
         if (c.isDigit() && c.unicode() < 128) {
             if (afterNumber)
                 return std::nullopt; // "12 34": two numbers
-            plain += char(c.unicode());
+            plain[size++] = char(c.unicode());
             digits = true;
         } else if (c == decimal) {
             if (afterNumber)
                 return std::nullopt;
-            plain += '.';
+            plain[size++] = '.';
         } else if (isMark(c) || c == QLatin1Char('\'') || c == QChar(0x202F) ||
                    c == QChar(0x00A0)) {
             // thousands separators: only between digits
@@ -41,10 +82,12 @@ std::optional<double> FileNumber(const QString& text, QChar decimal, NumberMarks
                 return std::nullopt;
             seen.thousands = true;
         } else if (c == QLatin1Char('-') || c == QLatin1Char('+')) {
-            if (digits || plain.find_first_of("-+") != std::string::npos)
+            if (digits || minus) // a plus sign is read away, as is one before a minus
                 return std::nullopt;
-            if (c == QLatin1Char('-'))
-                plain += '-';
+            if (c == QLatin1Char('-')) {
+                minus = true;
+                plain[size++] = '-';
+            }
         } else if (c.isSpace()) {
             if (digits)
                 afterNumber = true;
@@ -59,9 +102,8 @@ std::optional<double> FileNumber(const QString& text, QChar decimal, NumberMarks
     }
     if (!digits)
         return std::nullopt;
-    double value = 0;
-    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value))
+    const auto value = fromChars(plain.data(), plain.data() + size);
+    if (!value)
         return std::nullopt;
     if (marks) {
         marks->currency = marks->currency || seen.currency;
@@ -108,7 +150,7 @@ DayOrder OrderOfPattern(const QString& pattern)
     return DayOrder::DayFirst;
 }
 
-std::optional<QDateTime> FileDate(const QString& text, DayOrder order)
+std::optional<QDateTime> FileDate(QStringView text, DayOrder order)
 {
     int parts[6] = {0, 0, 0, 0, 0, 0};
     int widths[6] = {0, 0, 0, 0, 0, 0};
@@ -136,13 +178,13 @@ std::optional<QDateTime> FileDate(const QString& text, DayOrder order)
         }
         inNumber = false;
         if (c.isLetter()) {
-            const QString rest = text.mid(i).trimmed().toUpper();
+            if (count == 3 && (c == QLatin1Char('T') || c == QLatin1Char('t')))
+                continue; // ISO's date-time mark
+            const QString rest = text.sliced(i).trimmed().toString().toUpper();
             if (count >= 4 && (rest == QLatin1String("PM") || rest == QLatin1String("P.M.")))
                 pm = true;
             else if (count >= 4 && (rest == QLatin1String("AM") || rest == QLatin1String("A.M.")))
                 am = true;
-            else if (count == 3 && (c == QLatin1Char('T') || c == QLatin1Char('t')))
-                continue; // ISO's date-time mark
             else
                 return std::nullopt;
             break;

@@ -17,7 +17,7 @@ struct NumberMarks
 // A number with the given decimal mark; currency signs and words, blanks and the other mark
 // (as thousands separator) are read away, and recorded in marks when given. Nothing for text
 // that holds no number.
-std::optional<double> FileNumber(const QString& text, QChar decimal = QLatin1Char('.'),
+std::optional<double> FileNumber(QStringView text, QChar decimal = QLatin1Char('.'),
                                  NumberMarks* marks = nullptr);
 // A number whose decimal mark is "." or "," as the text shows it: with both, the last one is the
 // decimal mark; a lone "," followed by other than three digits is one too.
@@ -35,7 +35,7 @@ enum class DayOrder
 // A date of digits in the given order with any separators, a time of day (H:mm, H:mm:ss, an
 // AM/PM mark) optional after it; two-digit years are 20xx, other parts have one or two digits.
 // Nothing when it is no valid date or does not start with a digit.
-std::optional<QDateTime> FileDate(const QString& text, DayOrder order);
+std::optional<QDateTime> FileDate(QStringView text, DayOrder order);
 // The order of a date pattern such as "M/d/yyyy", "dd.MM.yyyy" or "yyyy-MM-dd".
 DayOrder OrderOfPattern(const QString& pattern);
 // The store's own date text: yyyy-MM-dd, with THH:mm:ss when the time is not midnight.

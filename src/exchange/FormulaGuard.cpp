@@ -8,7 +8,7 @@ bool startsFormula(QChar c)
 }
 
 // Whether the text is `atLeast` or more apostrophes followed by a character that starts a formula.
-bool guardedShape(const QString& text, qsizetype atLeast)
+bool guardedShape(QStringView text, qsizetype atLeast)
 {
     qsizetype i = 0;
     while (i < text.size() && text[i] == u'\'')
@@ -26,4 +26,9 @@ QString GuardFormula(const QString& text)
 QString UnguardFormula(const QString& text)
 {
     return guardedShape(text, 1) ? text.mid(1) : text;
+}
+
+QStringView UnguardFormula(QStringView text)
+{
+    return guardedShape(text, 1) ? text.sliced(1) : text;
 }

@@ -9,3 +9,4 @@
 QString GuardFormula(const QString& text);
 // The inverse of GuardFormula: UnguardFormula(GuardFormula(t)) == t for every t.
 QString UnguardFormula(const QString& text);
+QStringView UnguardFormula(QStringView text); // the same, without a copy

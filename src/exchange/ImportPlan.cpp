@@ -649,8 +649,7 @@ bool ImportPlan::storesSameRowsAs(const ImportPlan& other) const
                     }) &&
            sameRows(newMaintenance, other.newMaintenance,
                     [](const MaintenanceRow& r) {
-                        return std::tie(r.Registration, r.Date, r.Cost, r.Description,
-                                        r.Category);
+                        return std::tie(r.Registration, r.Date, r.Cost, r.Description, r.Category);
                     }) &&
            sameRows(newReminders, other.newReminders, [](const ReminderRow& r) {
                return std::tie(r.Registration, r.Title, r.DueDate, r.DueMileage, r.EveryMonths,

@@ -1,5 +1,8 @@
 #include "TextSource.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 constexpr qint64 ChunkBytes = 1 << 15;
@@ -21,15 +24,42 @@ QString fromWindows1252(const QByteArray& bytes)
     return text;
 }
 
+bool invisible(char16_t c)
+{
+    return c == 0xFEFF || (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r');
+}
+
 // Takes out what no logbook's text holds and what would let one text pass for another: U+FEFF,
 // NUL and the other control characters but tab and line ends. True when a control character
 // was taken out.
 bool dropInvisible(QString& text)
 {
+    // Most texts hold none: found without writing (or detaching) anything, four characters at
+    // a time while they are all between U+0020 and U+7FFF (U+FEFF is above).
+    const QChar* start = text.constData();
+    const qsizetype size = text.size();
+    qsizetype first = 0;
+    for (;;) {
+        for (; first + 4 <= size; first += 4) {
+            quint64 four = 0;
+            std::memcpy(&four, start + first, sizeof four);
+            constexpr quint64 Space = 0x0020002000200020, High = 0x8000800080008000;
+            if (((four - Space) | four) & High) // some character below U+0020 or above U+7FFF
+                break;
+        }
+        // That block (a line end, say) or the last few characters, one at a time.
+        const qsizetype stop = std::min(first + 4, size);
+        while (first < stop && !invisible(start[first].unicode()))
+            ++first;
+        if (first < stop || first == size)
+            break;
+    }
+    if (first == size)
+        return false;
     bool controls = false;
-    qsizetype kept = 0;
+    qsizetype kept = first;
     QChar* chars = text.data();
-    for (qsizetype i = 0, size = text.size(); i < size; ++i) {
+    for (qsizetype i = first; i < size; ++i) {
         const char16_t c = chars[i].unicode();
         if (c == 0xFEFF)
             continue;

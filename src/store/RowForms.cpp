@@ -113,6 +113,21 @@ void bind(SqliteQuery& q, const StoredMileage& row)
     q->bind(6, qint64(row.fill));
 }
 
+void MileageBinder::bind(SqliteQuery& q, const MileageRow& row)
+{
+    const int dateSize = StoredValues::DateChars(row.Date, QStringLiteral("Date"), date_);
+    if (!started_ || row.Registration != registration_) {
+        started_ = true;
+        registration_ = row.Registration;
+        registrationUtf8_ = row.Registration.toUtf8();
+    }
+    q->bindKept(1, QByteArrayView(date_, dateSize));
+    q->bindKept(2, registrationUtf8_);
+    q->bind(3, StoredValues::FiniteNumber(row.CurrentMileage, QStringLiteral("Current Mileage")));
+    q->bind(4, StoredValues::FiniteNumber(row.Amount, QStringLiteral("Amount")));
+    q->bind(5, StoredValues::FiniteNumber(row.PricePer, QStringLiteral("Price Per")));
+}
+
 void bind(SqliteQuery& q, const StoredMaintenance& row)
 {
     q->bind(1, row.date);

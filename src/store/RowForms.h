@@ -59,6 +59,21 @@ StoredVehicle stored(const VehicleRow& row);
 StoredReminder stored(const ReminderRow& row);
 
 void bind(SqliteQuery& q, const StoredMileage& row);
+
+// Binds readings one after another, each converted as bind(q, stored(row)) would: the texts stay
+// here until the next row, so SQLite need not copy them, and a registration is converted once
+// for its run of rows.
+class MileageBinder
+{
+public:
+    void bind(SqliteQuery& q, const MileageRow& row);
+
+private:
+    bool started_ = false;
+    QString registration_;
+    QByteArray registrationUtf8_;
+    char date_[19] = {};
+};
 void bind(SqliteQuery& q, const StoredMaintenance& row);
 void bind(SqliteQuery& q, const StoredVehicle& row);
 // Parameters 1-7 of kInsertReminder (and of the reminder update, which leaves out the first).

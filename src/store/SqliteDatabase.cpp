@@ -152,6 +152,13 @@ void SqliteStatement::bind(int index, const QString& value)
                         sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
+void SqliteStatement::bindKept(int index, QByteArrayView utf8)
+{
+    // An empty text is still text, never NULL.
+    sqlite3_bind_text64(statement_, index, utf8.isNull() ? "" : utf8.data(),
+                        sqlite3_uint64(utf8.size()), SQLITE_STATIC, SQLITE_UTF8);
+}
+
 void SqliteStatement::bind(int index, double value)
 {
     sqlite3_bind_double(statement_, index, value);

@@ -35,6 +35,8 @@ public:
 
     // Parameters are numbered from 1, as SQLite numbers them.
     void bind(int index, const QString& value);
+    // UTF-8 text that the caller keeps unchanged until the statement has run: not copied.
+    void bindKept(int index, QByteArrayView utf8);
     void bind(int index, double value);
     void bind(int index, qint64 value);
     // Runs to the next row: true while there is one.

@@ -29,10 +29,10 @@ int digitsAt(const char* s, int at, int count)
 }
 
 // value, 0 <= value < 10^width, as width digits with leading zeros.
-void putDigits(char16_t* out, int value, int width)
+void putDigits(char* out, int value, int width)
 {
     for (int i = width; i-- > 0; value /= 10)
-        out[i] = char16_t(u'0' + value % 10);
+        out[i] = char('0' + value % 10);
 }
 
 char folded(char c)
@@ -46,7 +46,10 @@ namespace StoredValues {
 
 bool IsStorableDate(const QDateTime& value)
 {
-    return value.isValid() && value.date().year() >= 100 && value.date().year() <= 9999;
+    if (!value.isValid())
+        return false;
+    const int year = value.date().year();
+    return year >= 100 && year <= 9999;
 }
 
 void CheckDate(const QDateTime& value, const QString& field)
@@ -57,25 +60,33 @@ void CheckDate(const QDateTime& value, const QString& field)
 
 QString DateText(const QDateTime& value, const QString& field)
 {
+    char text[19];
+    const int size = DateChars(value, field, text);
+    return QString::fromLatin1(text, size);
+}
+
+int DateChars(const QDateTime& value, const QString& field, char (&out)[19])
+{
     CheckDate(value, field);
     // Written digit by digit: an import writes one per reading.
     const QDate d = value.date();
     const QTime t = value.time();
-    char16_t text[19];
-    putDigits(text, d.year(), 4);
-    text[4] = u'-';
-    putDigits(text + 5, d.month(), 2);
-    text[7] = u'-';
-    putDigits(text + 8, d.day(), 2);
+    int year = 0, month = 0, day = 0;
+    d.getDate(&year, &month, &day);
+    putDigits(out, year, 4);
+    out[4] = '-';
+    putDigits(out + 5, month, 2);
+    out[7] = '-';
+    putDigits(out + 8, day, 2);
     if (t == QTime(0, 0))
-        return QString(reinterpret_cast<const QChar*>(text), 10);
-    text[10] = u'T';
-    putDigits(text + 11, t.hour(), 2);
-    text[13] = u':';
-    putDigits(text + 14, t.minute(), 2);
-    text[16] = u':';
-    putDigits(text + 17, t.second(), 2);
-    return QString(reinterpret_cast<const QChar*>(text), 19);
+        return 10;
+    out[10] = 'T';
+    putDigits(out + 11, t.hour(), 2);
+    out[13] = ':';
+    putDigits(out + 14, t.minute(), 2);
+    out[16] = ':';
+    putDigits(out + 17, t.second(), 2);
+    return 19;
 }
 
 QString MomentText(const QDateTime& value, const QString& field)

@@ -13,6 +13,8 @@ bool IsStorableDate(const QDateTime& value);
 // yyyy-MM-dd, or yyyy-MM-ddTHH:mm:ss when the value has a time of day. A date the store cannot
 // hold is StoreError 3421 naming the field.
 QString DateText(const QDateTime& value, const QString& field);
+// DateText's characters (ASCII) written into out; how many.
+int DateChars(const QDateTime& value, const QString& field, char (&out)[19]);
 // Only DateText's check: StoreError 3421 naming the field for a date the store cannot hold.
 void CheckDate(const QDateTime& value, const QString& field);
 // A moment, always with its time of day (when an entry was removed).

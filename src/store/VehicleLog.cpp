@@ -319,9 +319,10 @@ void VehicleLog::AppendBatch(const LogBatch& batch)
         }
     }
     {
+        RowForms::MileageBinder binder; // outlives the query, which clears what it bound
         SqliteQuery q = db.query(kInsertMileage);
         for (const auto& row : batch.mileage) {
-            bind(q, stored(row));
+            binder.bind(q, row);
             q->run();
             q->rewind();
         }

@@ -10,7 +10,7 @@ QString CurrentUnitsCaption(const QString& unit)
     return QStringLiteral("Current ") + PluralUnit(unit);
 }
 
-std::optional<DistanceUnitKind> UnitNamed(const QString& word)
+std::optional<DistanceUnitKind> UnitNamed(QStringView word)
 {
     if (word == u"Mile")
         return DistanceUnitKind::Mile;

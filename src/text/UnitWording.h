@@ -15,7 +15,7 @@ enum class DistanceUnitKind
     Kilometre
 };
 // The unit a word names exactly ("Mile", "Kilometre"); nothing for any other word.
-std::optional<DistanceUnitKind> UnitNamed(const QString& word);
+std::optional<DistanceUnitKind> UnitNamed(QStringView word);
 // The log's unit from the preference's word: anything but "Kilometre" means miles.
 DistanceUnitKind LogUnitOf(const QString& word);
 QString UnitWord(DistanceUnitKind unit);

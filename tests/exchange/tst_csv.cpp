@@ -49,7 +49,7 @@ void TestCsv::records()
     QFETCH(QStringList, records);
     QStringList got;
     for (const CsvRecord& r : ReadCsv(text))
-        got << r.fields.join(QLatin1Char('|')) + QLatin1Char('@') + QString::number(r.line) +
+        got << r.fields().join(QLatin1Char('|')) + QLatin1Char('@') + QString::number(r.line) +
                    (r.cutOff ? QStringLiteral("!") : QString());
     QCOMPARE(got, records);
 }
@@ -72,7 +72,7 @@ void TestCsv::writtenFieldsReadBack()
         CsvField(value) + QLatin1Char(',') + CsvField(value) + QLatin1String("\r\n");
     const auto records = ReadCsv(line);
     QCOMPARE(records.size(), 1);
-    QCOMPARE(records.first().fields, QStringList({value, value}));
+    QCOMPARE(records.first().fields(), QStringList({value, value}));
 }
 
 void TestCsv::formulaGuardReadsBack_data()
@@ -116,6 +116,8 @@ void TestCsv::numbers_data()
     QTest::newRow("euro after") << "70,10 €" << QChar(',') << true << 70.1;
     QTest::newRow("currency code before") << "EUR 12,50" << QChar(',') << true << 12.5;
     QTest::newRow("negative") << "-5" << QChar('.') << true << -5.0;
+    QTest::newRow("plain decimal comma") << "-12,5" << QChar(',') << true << -12.5;
+    QTest::newRow("a minus alone") << "-" << QChar('.') << false << 0.0;
     QTest::newRow("letters") << "abc" << QChar('.') << false << 0.0;
     QTest::newRow("digits and a word") << "12 km" << QChar('.') << false << 0.0;
     QTest::newRow("two numbers") << "12 34" << QChar('.') << false << 0.0;

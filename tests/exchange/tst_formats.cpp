@@ -494,6 +494,13 @@ void TestFormats::reads_data()
         << QStringList{"F lubelogger", "V ||",
                        cost(2, ll, "2023-01-01", 15, "Oil change - Synthetic"), "K 2 Service",
                        "N control characters (such as NUL) read away from the file's texts"};
+    QTest::newRow("U+FEFF alone inside a text read away, no control character noted")
+        << QByteArray("Date,Odometer,Description,Notes,Cost\n2023-01-01,100,Oil change,"
+                      "Synth\xEF\xBB\xBF"
+                      "etic,15\n")
+        << "" << any << litre
+        << QStringList{"F lubelogger", "V ||",
+                       cost(2, ll, "2023-01-01", 15, "Oil change - Synthetic")};
     QTest::newRow("a field across the reader's 32 KB chunks")
         << "Date,Odometer,Description,Notes,Cost\n2023-01-01,1," + QByteArray(70000, 'y') + ",,10\n"
         << "" << any << litre

@@ -77,7 +77,7 @@ struct SectionColumns
     }
     const Columns& forRow(const CsvRecord& rec) const
     {
-        return repeats > 0 && rec.fields.size() == full.size() - repeats ? short_ : full;
+        return repeats > 0 && rec.size() == full.size() - repeats ? short_ : full;
     }
 };
 
@@ -94,14 +94,14 @@ void read(FileBuilder& b)
     QHash<QString, double> litresOf; // each vehicle's volume unit
     const QChar dot = QLatin1Char('.');
     const auto headingOf = [](const CsvRecord& rec) -> std::optional<QString> {
-        if (rec.fields.size() != 1 || !Sections.contains(rec.fields.first().trimmed()))
+        if (rec.size() != 1 || !Sections.contains(rec.field(0).trimmed()))
             return std::nullopt;
-        return rec.fields.first().trimmed();
+        return rec.field(0).trimmed().toString();
     };
     WalkSections(
         b, records, headingOf, [&](const QString& name, const CsvRecord& rec, bool header) {
             if (header) {
-                section.set(rec.fields);
+                section.set(rec.fields());
                 return;
             }
             const Columns& cols = section.forRow(rec);

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-Columns::Columns(const QStringList& header, std::span<const ColumnName> table)
-    : header_(header), table_(table)
+Columns::Columns(const QStringList& header, std::span<const ColumnName> table) : header_(header)
 {
     QStringList names;
     for (const QString& h : header)
@@ -23,6 +22,9 @@ Columns::Columns(const QStringList& header, std::span<const ColumnName> table)
                 break;
             }
     }
+    for (const ColumnName& c : table) // missing: named as the table first names it
+        if (Found& found = found_[size_t(c.meaning)]; found.name.isEmpty())
+            found.name = QString::fromUtf8(c.name);
 }
 
 int Columns::at(int meaning) const
@@ -30,14 +32,10 @@ int Columns::at(int meaning) const
     return meaning >= 0 && size_t(meaning) < found_.size() ? found_[size_t(meaning)].column : -1;
 }
 
-QString Columns::name(int meaning) const
+const QString& Columns::name(int meaning) const
 {
-    if (at(meaning) >= 0)
-        return found_[size_t(meaning)].name;
-    for (const ColumnName& c : table_)
-        if (c.meaning == meaning)
-            return QString::fromUtf8(c.name);
-    return {};
+    static const QString none;
+    return meaning >= 0 && size_t(meaning) < found_.size() ? found_[size_t(meaning)].name : none;
 }
 
 QString Columns::header(int meaning) const

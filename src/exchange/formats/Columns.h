@@ -24,8 +24,9 @@ class Columns
 public:
     Columns() = default;
     Columns(const QStringList& header, std::span<const ColumnName> table);
-    int at(int meaning) const;         // -1: the header has no such column
-    QString name(int meaning) const;   // the name it was found by, else the table's first one
+    int at(int meaning) const; // -1: the header has no such column
+    // The name it was found by, else the table's first one.
+    const QString& name(int meaning) const;
     QString header(int meaning) const; // the header's own text of that column
     bool has(int meaning) const { return at(meaning) >= 0; }
     int size() const { return int(header_.size()); }
@@ -37,7 +38,6 @@ private:
         QString name;
     };
     QStringList header_;
-    std::span<const ColumnName> table_;
     // By meaning: asked for every field of every row, so a plain array rather than a map.
     std::vector<Found> found_;
 };

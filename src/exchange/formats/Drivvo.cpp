@@ -38,8 +38,8 @@ void read(FileBuilder& b)
     FileDistance distance = FileDistance::Unknown;
     const QChar dot = QLatin1Char('.');
     const auto headingOf = [](const CsvRecord& rec) -> std::optional<QString> {
-        const QString first = rec.fields.first().trimmed();
-        if (rec.fields.size() != 1 || !first.startsWith(QLatin1String("##")))
+        const QString first = rec.field(0).trimmed().toString();
+        if (rec.size() != 1 || !first.startsWith(QLatin1String("##")))
             return std::nullopt;
         return first;
     };
@@ -55,9 +55,10 @@ void read(FileBuilder& b)
             if (columns == 0)
                 return; // a section Kelmot does not read
             if (header) {
-                headerColumns = int(rec.fields.size());
+                headerColumns = int(rec.size());
                 if (section == QLatin1String(Refuelling.heading))
-                    distance = DistanceWord(rec.fields[Odometer].section(QLatin1Char('('), 1));
+                    distance =
+                        DistanceWord(rec.field(Odometer).toString().section(QLatin1Char('('), 1));
                 return;
             }
             const RowKind kind = section == QLatin1String(Refuelling.heading) ? RowKind::Reading
@@ -72,10 +73,10 @@ void read(FileBuilder& b)
                          kind);
                 return;
             }
-            if (rec.fields.size() != columns && !rec.cutOff) {
+            if (rec.size() != columns && !rec.cutOff) {
                 b.broken(rec.line, key,
                          QStringLiteral("the row has %1 fields where its section has %2")
-                             .arg(rec.fields.size())
+                             .arg(rec.size())
                              .arg(columns),
                          kind);
                 return;

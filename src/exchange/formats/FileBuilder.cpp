@@ -9,7 +9,7 @@
 namespace {
 
 // True when a field holds a line break followed by more than blanks.
-bool swallowsLines(const QString& field)
+bool swallowsLines(QStringView field)
 {
     bool broken = false;
     for (const QChar c : field) {
@@ -36,7 +36,7 @@ bool FileBuilder::next(RecordStream& records, CsvRecord& record)
         return false;
     // A quote never closed runs to the end of the file: when it takes in later lines, those
     // rows cannot be told apart, and storing the rows before them alone would hide them.
-    if (record.cutOff && swallowsLines(record.fields.last()))
+    if (record.cutOff && swallowsLines(record.last()))
         throw ImportError(QStringLiteral("A quoted field of the row that starts on line %1 is "
                                          "never closed, so the lines after it cannot be read "
                                          "as rows; nothing was imported.")
@@ -47,14 +47,14 @@ bool FileBuilder::next(RecordStream& records, CsvRecord& record)
     return true;
 }
 
-ImportedVehicle& FileBuilder::vehicle(const QString& key)
+ImportedVehicle& FileBuilder::vehicle(QStringView key)
 {
     for (auto& v : file_.vehicles)
         if (v.key == key)
             return v;
     ImportedVehicle v;
-    v.key = key;
-    v.name = key;
+    v.key = key.toString();
+    v.name = v.key;
     file_.vehicles.append(v);
     return file_.vehicles.last();
 }
@@ -77,14 +77,13 @@ void FileBuilder::vehicleNote(const QString& key, const QString& text)
         notes << text;
 }
 
-void FileBuilder::fillUp(int line, const QString& key, const RowDate& date, double odometer,
+void FileBuilder::fillUp(int line, QStringView key, const RowDate& date, double odometer,
                          FileDistance distance, double volume, double litresPerUnit,
                          std::optional<double> total, std::optional<double> unitPrice,
                          FillKind fill)
 {
     ImportedReading r;
     r.line = line;
-    r.vehicleKey = key;
     r.date = date.value;
     r.odometer = odometer;
     r.distance = distance;
@@ -96,23 +95,24 @@ void FileBuilder::fillUp(int line, const QString& key, const RowDate& date, doub
     else if (litres > 0)
         r.pricePerLitre = r.amount / litres;
     if (unitPrice && *unitPrice > 0 && litresPerUnit != 1)
-        vehicleNote(key, GallonPriceNote(litresPerUnit));
-    addReading(r, date);
+        vehicleNote(vehicle(key).key, GallonPriceNote(litresPerUnit));
+    addReading(key, r, date);
 }
 
-void FileBuilder::addReading(ImportedReading reading, const RowDate& date)
+void FileBuilder::addReading(QStringView key, ImportedReading reading, const RowDate& date)
 {
-    reading.vehicleKey = vehicle(reading.vehicleKey).key; // one shared string per vehicle
+    reading.vehicleKey = vehicle(key).key; // one shared string per vehicle
     reading.date = date.value;
-    file_.readings.append(reading);
+    file_.readings.append(std::move(reading));
     readingDates_.append(date.pending);
 }
 
-void FileBuilder::addMaintenance(ImportedMaintenance maintenance, const RowDate& date)
+void FileBuilder::addMaintenance(QStringView key, ImportedMaintenance maintenance,
+                                 const RowDate& date)
 {
-    maintenance.vehicleKey = vehicle(maintenance.vehicleKey).key;
+    maintenance.vehicleKey = vehicle(key).key;
     maintenance.date = date.value;
-    file_.maintenance.append(maintenance);
+    file_.maintenance.append(std::move(maintenance));
     maintenanceDates_.append(date.pending);
 }
 
@@ -125,15 +125,14 @@ void FileBuilder::addReminder(ImportedReminder reminder, const std::optional<Row
     reminderDates_.append(due ? due->pending : -1);
 }
 
-void FileBuilder::cost(int line, const QString& key, const RowDate& date, double cost,
+void FileBuilder::cost(int line, QStringView key, const RowDate& date, double cost,
                        const QStringList& descriptionParts, const QString& category)
 {
     QStringList parts;
     for (const QString& p : descriptionParts)
         if (!p.trimmed().isEmpty())
             parts << p.trimmed();
-    addMaintenance({line, key, date.value, cost, parts.join(QStringLiteral(" - ")), category},
-                   date);
+    addMaintenance(key, {line, {}, {}, cost, parts.join(QStringLiteral(" - ")), category}, date);
 }
 
 ImportFile FileBuilder::finish()

@@ -22,7 +22,7 @@ public:
     // The next record of the file, ticking progress; false at the end.
     bool next(RecordStream& records, CsvRecord& record);
 
-    ImportedVehicle& vehicle(const QString& key);
+    ImportedVehicle& vehicle(QStringView key);
     void broken(int line, const QString& key, const QString& reason, RowKind kind = RowKind::Other);
     void note(const QString& text);
     void vehicleNote(const QString& key, const QString& text);
@@ -32,16 +32,16 @@ public:
 
     // A fill-up in Kelmot's terms: the total paid (unit price x volume when there is none)
     // and the price per litre.
-    void fillUp(int line, const QString& key, const RowDate& date, double odometer,
+    void fillUp(int line, QStringView key, const RowDate& date, double odometer,
                 FileDistance distance, double volume, double litresPerUnit,
                 std::optional<double> total, std::optional<double> unitPrice, FillKind fill = {});
     // A cost; the description is the non-empty parts, each trimmed, joined by " - ".
-    void cost(int line, const QString& key, const RowDate& date, double cost,
+    void cost(int line, QStringView key, const RowDate& date, double cost,
               const QStringList& descriptionParts, const QString& category = CostCategory::Other);
 
-    // Rows already in Kelmot's terms; the date is set from date.
-    void addReading(ImportedReading reading, const RowDate& date);
-    void addMaintenance(ImportedMaintenance maintenance, const RowDate& date);
+    // Rows already in Kelmot's terms, filed under the vehicle key; the date is set from date.
+    void addReading(QStringView key, ImportedReading reading, const RowDate& date);
+    void addMaintenance(QStringView key, ImportedMaintenance maintenance, const RowDate& date);
     // A reminder; its due date is set from due, when it has one.
     void addReminder(ImportedReminder reminder, const std::optional<RowDate>& due);
 

@@ -179,7 +179,7 @@ void read(FileBuilder& b)
         return current.key;
     };
     const auto headingOf = [](const CsvRecord& rec) -> std::optional<QString> {
-        const QString first = rec.fields.first().trimmed();
+        const QString first = rec.field(0).trimmed().toString();
         if (!first.startsWith(QLatin1String("## ")))
             return std::nullopt;
         return first.mid(3).trimmed();
@@ -187,7 +187,7 @@ void read(FileBuilder& b)
     WalkSections(
         b, records, headingOf, [&](const QString& section, const CsvRecord& rec, bool header) {
             if (header) {
-                cols = Columns(rec.fields, Header);
+                cols = Columns(rec.fields(), Header);
                 return;
             }
             Row row(b, rec, &cols);
@@ -212,7 +212,7 @@ void read(FileBuilder& b)
                     b.broken(rec.line, current.key, row.problem());
             } else if (section == QLatin1String("Log")) {
                 const QString key = vehicleKey();
-                const auto date = row.date(row.text(Date), cols.name(Date));
+                const auto date = row.date(row.field(Date), cols.name(Date));
                 const auto odo = row.number(Odometer, dot);
                 const auto volume = row.number(Volume, dot);
                 const auto total = row.number(Total, dot, false);
@@ -242,7 +242,7 @@ void read(FileBuilder& b)
             } else if (section == QLatin1String("Costs")) {
                 const QString key = vehicleKey();
                 const QString title = row.text(Title);
-                const auto date = row.date(row.text(Date), cols.name(Date));
+                const auto date = row.date(row.field(Date), cols.name(Date));
                 const QString costText = row.text(Cost).trimmed();
                 const QString notes = row.text(Notes, false);
                 if (row.ok() && isReminder(row)) {

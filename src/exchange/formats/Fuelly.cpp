@@ -70,13 +70,13 @@ void readFuelUps(FileBuilder& b, RecordStream& records, const Columns& cols)
         if (rec.blank())
             continue;
         Row row(b, rec, &cols);
-        const QString key = row.text(Car).trimmed();
-        const auto date = row.date(row.text(FuelDate), cols.name(FuelDate));
+        const QStringView key = row.field(Car).trimmed();
+        const auto date = row.date(row.field(FuelDate), cols.name(FuelDate));
         const auto odo = row.number(Odometer, dot);
         const auto amount = row.number(volume, dot);
         const auto price = row.number(Price, dot);
         if (!row.ok()) {
-            b.broken(rec.line, key, row.problem(), RowKind::Reading);
+            b.broken(rec.line, key.toString(), row.problem(), RowKind::Reading);
             continue;
         }
         ImportedVehicle& v = b.vehicle(key);
@@ -102,7 +102,7 @@ void readServices(FileBuilder& b, RecordStream& records, const Columns& cols)
             continue;
         Row row(b, rec, &cols);
         const QString key = row.text(Car).trimmed();
-        const auto date = row.date(row.text(ServiceDate), cols.name(ServiceDate));
+        const auto date = row.date(row.field(ServiceDate), cols.name(ServiceDate));
         const bool priced = !row.text(Price).trimmed().isEmpty();
         const auto cost = priced ? row.number(Price, dot) : std::optional<double>(0);
         if (!row.ok()) {
@@ -141,7 +141,7 @@ void read(FileBuilder& b)
     CsvRecord rec;
     if (!b.next(records, rec))
         return;
-    const Columns cols(rec.fields, Header);
+    const Columns cols(rec.fields(), Header);
     if (cols.has(ServiceDate) && !cols.has(FuelDate))
         readServices(b, records, cols);
     else

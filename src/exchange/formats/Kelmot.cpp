@@ -48,20 +48,12 @@ constexpr ColumnName Header[] = {{Kind, "Kelmot Record"},
                                  {Fill, "Fill"},
                                  {Category, "Category"}};
 
-FileDistance unitOf(const QString& word)
+FileDistance unitOf(QStringView word)
 {
     const auto unit = UnitNamed(word);
     if (!unit)
         return FileDistance::Unknown;
     return *unit == DistanceUnitKind::Kilometre ? FileDistance::Kilometres : FileDistance::Miles;
-}
-
-// The export guards a text a spreadsheet would run as a formula with a leading apostrophe;
-// only an apostrophe before one of those characters is the guard.
-// Export guards formula-like texts with apostrophes; this takes exactly that guard away.
-QString unguarded(const QString& text)
-{
-    return UnguardFormula(text);
 }
 
 bool detect(const QString& line)
@@ -76,21 +68,24 @@ void read(FileBuilder& b)
     CsvRecord rec;
     if (!b.next(records, rec))
         return;
-    const Columns cols(rec.fields, Header);
+    const Columns cols(rec.fields(), Header);
     const QChar dot = QLatin1Char('.');
+    // The export guards a text a spreadsheet would run as a formula with a leading apostrophe;
+    // UnguardFormula takes exactly that guard away.
     while (b.next(records, rec)) {
         if (rec.blank())
             continue;
         Row row(b, rec, &cols);
-        const QString kind = row.text(Kind);
-        const QString reg = unguarded(row.text(Registration));
-        if (kind == QLatin1String("Vehicle")) {
-            const QString make = unguarded(row.text(Make)), model = unguarded(row.text(Model)),
-                          fuel = unguarded(row.text(Fuel));
+        const QStringView kind = row.field(Kind);
+        const QStringView reg = UnguardFormula(row.field(Registration));
+        if (kind == u"Vehicle") {
+            const QString make = UnguardFormula(row.text(Make)),
+                          model = UnguardFormula(row.text(Model)),
+                          fuel = UnguardFormula(row.text(Fuel));
             const auto capacity = row.number(Capacity, dot);
             // An empty date is one that was not given.
             const auto detailDate = [&row](Column column) {
-                const QString t = row.text(column);
+                const QStringView t = row.field(column);
                 if (t.isEmpty())
                     return std::optional<QDateTime>(QDateTime());
                 const auto value = FileDate(t, DayOrder::YearFirst);
@@ -105,21 +100,21 @@ void read(FileBuilder& b)
             const auto regDate = detailDate(RegistrationDate);
             const auto buyDate = detailDate(PurchaseDate);
             if (!row.ok()) {
-                b.broken(rec.line, reg, row.problem());
+                b.broken(rec.line, reg.toString(), row.problem());
                 continue;
             }
             ImportedVehicle& v = b.vehicle(reg);
-            v.plate = reg;
+            v.plate = v.key;
             v.make = make;
             v.model = model;
             v.fuel = fuel;
             v.engineCapacity = *capacity;
             v.registrationDate = *regDate;
             v.purchaseDate = *buyDate;
-        } else if (kind == QLatin1String("Mileage")) {
-            const auto date = row.date(row.text(Date), cols.name(Date));
+        } else if (kind == u"Mileage") {
+            const auto date = row.date(row.field(Date), cols.name(Date));
             const auto mileage = row.number(Mileage, dot);
-            const QString unit = row.text(Unit);
+            const QStringView unit = row.field(Unit);
             const auto amount = row.number(Amount, dot);
             const auto price = row.number(Price, dot);
             // Files written before the column have none: every reading a full fill.
@@ -128,19 +123,21 @@ void read(FileBuilder& b)
             if (row.ok() && !fill)
                 row.fail(QStringLiteral("\"%1\" is not a fill").arg(fillWord));
             if (row.ok() && unitOf(unit) == FileDistance::Unknown)
-                b.broken(rec.line, reg, QStringLiteral("\"%1\" is not a distance unit").arg(unit),
+                b.broken(rec.line, reg.toString(),
+                         QStringLiteral("\"%1\" is not a distance unit").arg(unit),
                          RowKind::Reading);
             else if (!row.ok())
-                b.broken(rec.line, reg, row.problem(), RowKind::Reading);
+                b.broken(rec.line, reg.toString(), row.problem(), RowKind::Reading);
             else {
-                b.vehicle(reg).plate = reg;
-                b.addReading({rec.line, reg, {}, *mileage, unitOf(unit), *amount, *price, *fill},
-                             *date);
+                ImportedVehicle& v = b.vehicle(reg);
+                v.plate = v.key;
+                b.addReading(
+                    reg, {rec.line, {}, {}, *mileage, unitOf(unit), *amount, *price, *fill}, *date);
             }
-        } else if (kind == QLatin1String("Maintenance")) {
-            const auto date = row.date(row.text(Date), cols.name(Date));
+        } else if (kind == u"Maintenance") {
+            const auto date = row.date(row.field(Date), cols.name(Date));
             const auto cost = row.number(Cost, dot);
-            const QString description = unguarded(row.text(Description));
+            const QString description = UnguardFormula(row.text(Description));
             // Files written before the column have none: every cost of the kind Other.
             QString category = row.text(Category, false).trimmed();
             if (category.isEmpty())
@@ -148,17 +145,19 @@ void read(FileBuilder& b)
             if (row.ok() && !CostCategory::All.contains(category))
                 row.fail(QStringLiteral("\"%1\" is not a kind of cost").arg(category));
             if (!row.ok()) {
-                b.broken(rec.line, reg, row.problem(), RowKind::Maintenance);
+                b.broken(rec.line, reg.toString(), row.problem(), RowKind::Maintenance);
                 continue;
             }
-            b.vehicle(reg).plate = reg;
-            b.addMaintenance({rec.line, reg, {}, *cost, description, category}, *date);
+            ImportedVehicle& v = b.vehicle(reg);
+            v.plate = v.key;
+            b.addMaintenance(reg, {rec.line, {}, {}, *cost, description, category}, *date);
         } else if (kind.startsWith(QLatin1String("Removed "))) {
             ++b.file().skippedRows; // kept in the file for the record, never brought back
         } else if (row.ok()) {
-            b.broken(rec.line, reg, QStringLiteral("\"%1\" is not a kind of record").arg(kind));
+            b.broken(rec.line, reg.toString(),
+                     QStringLiteral("\"%1\" is not a kind of record").arg(kind));
         } else {
-            b.broken(rec.line, reg, row.problem());
+            b.broken(rec.line, reg.toString(), row.problem());
         }
     }
 }

@@ -39,9 +39,9 @@ QChar decimalMark(const QVector<CsvRecord>& rows, std::initializer_list<int> col
 {
     for (const CsvRecord& rec : rows)
         for (const int c : columns) {
-            if (c < 0 || c >= rec.fields.size())
+            if (c < 0 || c >= rec.size())
                 continue;
-            const QString& t = rec.fields[c];
+            const QStringView t = rec.field(c);
             const qsizetype comma = t.lastIndexOf(QLatin1Char(','));
             if (comma < 0 || t.lastIndexOf(QLatin1Char('.')) > comma)
                 continue;
@@ -85,11 +85,11 @@ void read(FileBuilder& b)
     CsvRecord rec;
     if (!b.next(records, rec))
         return;
-    const Columns cols(rec.fields, Header);
+    const Columns cols(rec.fields(), Header);
     QVector<CsvRecord> rows;
     while (b.next(records, rec))
         if (!rec.blank())
-            rows.append(rec);
+            rows.append(std::move(rec)); // read into afresh: it is kept
     const bool fuel = cols.has(FuelConsumed);
     const QChar decimal =
         decimalMark(rows, {cols.at(Odometer), cols.at(FuelConsumed), cols.at(Cost)});
@@ -100,7 +100,7 @@ void read(FileBuilder& b)
                                .arg(unitWords(unit)));
     for (const CsvRecord& r : rows) {
         Row row(b, r, &cols);
-        const auto date = row.date(row.text(Date), cols.name(Date));
+        const auto date = row.date(row.field(Date), cols.name(Date));
         if (fuel) {
             const auto odo = row.number(Odometer, decimal);
             const auto volume = row.number(FuelConsumed, decimal);

@@ -11,25 +11,25 @@ Row::Row(FileBuilder& builder, const CsvRecord& record, const Columns* columns)
         problem_ = QStringLiteral("the line is cut off (a quoted field is not closed)");
 }
 
-QString Row::text(int column, const QString& name, bool required)
+QStringView Row::field(int column, const QString& name, bool required)
 {
-    if (column < 0 || column >= record_.fields.size()) {
+    if (column < 0 || column >= record_.size()) {
         if (required)
             fail(column < 0 ? QStringLiteral("the file has no column %1").arg(name)
                             : QStringLiteral("the column %1 is missing").arg(name));
         return {};
     }
-    return record_.fields[column];
+    return record_.field(column);
 }
 
-QString Row::text(int meaning, bool required)
+QStringView Row::field(int meaning, bool required)
 {
-    return text(columns_->at(meaning), columns_->name(meaning), required);
+    return field(columns_->at(meaning), columns_->name(meaning), required);
 }
 
 std::optional<double> Row::number(int column, const QString& name, QChar decimal, bool required)
 {
-    const QString t = text(column, name, required).trimmed();
+    const QStringView t = field(column, name, required).trimmed();
     if (t.isEmpty()) {
         if (required)
             fail(QStringLiteral("there is no %1").arg(name));
@@ -46,9 +46,9 @@ std::optional<double> Row::number(int meaning, QChar decimal, bool required)
     return number(columns_->at(meaning), columns_->name(meaning), decimal, required);
 }
 
-std::optional<RowDate> Row::date(const QString& text, const QString& name)
+std::optional<RowDate> Row::date(QStringView text, const QString& name)
 {
-    const QString t = text.trimmed();
+    const QStringView t = text.trimmed();
     if (t.isEmpty()) {
         fail(QStringLiteral("there is no %1").arg(name));
         return std::nullopt;
@@ -67,5 +67,5 @@ std::optional<RowDate> Row::date(const QString& text, const QString& name)
     }
     if (dayFirst && monthFirst && *dayFirst == *monthFirst)
         return RowDate{-1, *dayFirst};
-    return RowDate{builder_.addPending(t, line(), dayFirst, monthFirst), {}};
+    return RowDate{builder_.addPending(t.toString(), line(), dayFirst, monthFirst), {}};
 }

@@ -30,15 +30,22 @@ public:
     int line() const { return record_.line; }
     const CsvRecord& record() const { return record_; }
 
-    // The field's text; a missing column breaks the row unless it is optional.
-    QString text(int column, const QString& name, bool required = true);
-    QString text(int meaning, bool required = true);
+    // The field as it stands in the record, valid while the record is; a missing column
+    // breaks the row unless it is optional.
+    QStringView field(int column, const QString& name, bool required = true);
+    QStringView field(int meaning, bool required = true);
+    // The field's text, to keep.
+    QString text(int column, const QString& name, bool required = true)
+    {
+        return field(column, name, required).toString();
+    }
+    QString text(int meaning, bool required = true) { return field(meaning, required).toString(); }
     // A number; an empty field gives nothing (an error only when required).
     std::optional<double> number(int column, const QString& name, QChar decimal,
                                  bool required = true);
     std::optional<double> number(int meaning, QChar decimal, bool required = true);
     // A date of any order; day/month texts wait for the file's decision.
-    std::optional<RowDate> date(const QString& text, const QString& name);
+    std::optional<RowDate> date(QStringView text, const QString& name);
 
 private:
     FileBuilder& builder_;

@@ -2,7 +2,7 @@
 
 #include "StoredValues.h"
 
-QString DateProblem(const std::optional<QDateTime>& value, const QString& text, const QString& name)
+QString DateProblem(const std::optional<QDateTime>& value, QStringView text, const QString& name)
 {
     if (!value)
         return QStringLiteral("\"%1\" in %2 is not a date").arg(text.trimmed(), name);

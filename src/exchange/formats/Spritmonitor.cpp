@@ -28,11 +28,11 @@ constexpr ColumnName Header[] = {
 
 bool isHeader(const CsvRecord& rec)
 {
-    const QString first = rec.fields.first().trimmed();
+    const QStringView first = rec.field(0).trimmed();
     if (first.compare(QLatin1String("Date"), Qt::CaseInsensitive) != 0 &&
         first.compare(QLatin1String("Datum"), Qt::CaseInsensitive) != 0)
         return false;
-    const Columns cols(rec.fields, Header);
+    const Columns cols(rec.fields(), Header);
     return cols.at(Date) == 0 && cols.has(Odometer);
 }
 
@@ -59,12 +59,12 @@ void read(FileBuilder& b)
         if (rec.blank())
             continue;
         if (isHeader(rec)) {
-            cols = Columns(rec.fields, Header);
+            cols = Columns(rec.fields(), Header);
             costs = cols.has(CostType);
             continue;
         }
         Row row(b, rec, &cols);
-        const auto date = row.date(row.text(Date), cols.name(Date));
+        const auto date = row.date(row.field(Date), cols.name(Date));
         if (costs) {
             const auto cost = row.number(Total, comma);
             const QString type = row.text(CostType, false);

@@ -126,6 +126,7 @@ void MileageBinder::bind(SqliteQuery& q, const MileageRow& row)
     q->bind(3, StoredValues::FiniteNumber(row.CurrentMileage, QStringLiteral("Current Mileage")));
     q->bind(4, StoredValues::FiniteNumber(row.Amount, QStringLiteral("Amount")));
     q->bind(5, StoredValues::FiniteNumber(row.PricePer, QStringLiteral("Price Per")));
+    q->bind(6, qint64(FillOf(row)));
 }
 
 void bind(SqliteQuery& q, const StoredMaintenance& row)

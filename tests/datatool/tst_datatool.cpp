@@ -32,7 +32,7 @@ namespace {
 
 QString fixture(const QString& name)
 {
-    return QStringLiteral(KELMOT_FIXTURES "/") + name;
+    return QStringLiteral(KELMOT_FIXTURES) + name;
 }
 
 QString sample(const char* name)

@@ -20,7 +20,7 @@ namespace {
 
 QString fixture(const QString& name)
 {
-    return QStringLiteral(KELMOT_FIXTURES "/") + name;
+    return QStringLiteral(KELMOT_FIXTURES) + name;
 }
 
 QDateTime at(const char* text)

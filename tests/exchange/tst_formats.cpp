@@ -500,7 +500,7 @@ void TestFormats::reads_data()
                       "etic,15\n")
         << "" << any << litre
         << QStringList{"F lubelogger", "V ||",
-                       cost(2, ll, "2023-01-01", 15, "Oil change - Synthetic")};
+                       cost(2, ll, "2023-01-01", 15, "Oil change - Synthetic"), "K 2 Service"};
     QTest::newRow("a field across the reader's 32 KB chunks")
         << "Date,Odometer,Description,Notes,Cost\n2023-01-01,1," + QByteArray(70000, 'y') + ",,10\n"
         << "" << any << litre

@@ -470,21 +470,11 @@ private:
         std::set<std::tuple<const Slot*, qint64, double, QString>> seen;
         for (const ImportedMaintenance& m : file_.maintenance) {
             tick();
-            if (!summaryOf_.contains(m.vehicleKey))
+            const auto [summary, found] = slotOfRow(m.vehicleKey, m.line, "maintenance");
+            if (!found)
                 continue;
-            VehicleImportSummary& s = plan_.vehicles[summaryOf_[m.vehicleKey]];
-            if (s.registration.isEmpty()) {
-                refuse(s, m.line, "maintenance", noRegistration());
-                continue;
-            }
-            Slot& slot = slotFor(s.registration);
-            if (slot.newVehicle && slot.kept == 0) {
-                refuse(s, m.line, "maintenance",
-                       QStringLiteral("the vehicle %1 is not added: none of its readings can be "
-                                      "imported")
-                           .arg(slot.registration));
-                continue;
-            }
+            VehicleImportSummary& s = *summary;
+            Slot& slot = *found;
             const qint64 at = m.date.toMSecsSinceEpoch();
             const double cost = stored(m.cost);
             if (otherProgram_ && !seen.insert({&slot, at, cost, m.description}).second) {
@@ -528,21 +518,11 @@ private:
     {
         for (const ImportedReminder& r : file_.reminders) {
             tick();
-            if (!summaryOf_.contains(r.vehicleKey))
+            const auto [summary, found] = slotOfRow(r.vehicleKey, r.line, "reminder");
+            if (!found)
                 continue;
-            VehicleImportSummary& s = plan_.vehicles[summaryOf_[r.vehicleKey]];
-            if (s.registration.isEmpty()) {
-                refuse(s, r.line, "reminder", noRegistration());
-                continue;
-            }
-            Slot& slot = slotFor(s.registration);
-            if (slot.newVehicle && slot.kept == 0) {
-                refuse(s, r.line, "reminder",
-                       QStringLiteral("the vehicle %1 is not added: none of its readings can be "
-                                      "imported")
-                           .arg(slot.registration));
-                continue;
-            }
+            VehicleImportSummary& s = *summary;
+            Slot& slot = *found;
             if (r.title.isEmpty()) {
                 refuse(s, r.line, "reminder", QStringLiteral("there is no title"));
                 continue;
@@ -569,6 +549,30 @@ private:
             plan_.newReminders.append(row);
             ++s.remindersAdded;
         }
+    }
+
+    // The vehicle a cost or reminder of the file goes with, or no slot: the row is left out
+    // with its vehicle, or refused with its line when that vehicle gets no registration or is
+    // not added at all.
+    std::pair<VehicleImportSummary*, Slot*> slotOfRow(const QString& key, int line,
+                                                      const char* what)
+    {
+        if (!summaryOf_.contains(key))
+            return {nullptr, nullptr};
+        VehicleImportSummary& s = plan_.vehicles[summaryOf_[key]];
+        if (s.registration.isEmpty()) {
+            refuse(s, line, what, noRegistration());
+            return {&s, nullptr};
+        }
+        Slot& slot = slotFor(s.registration);
+        if (slot.newVehicle && slot.kept == 0) {
+            refuse(s, line, what,
+                   QStringLiteral("the vehicle %1 is not added: none of its readings can be "
+                                  "imported")
+                       .arg(slot.registration));
+            return {&s, nullptr};
+        }
+        return {&s, &slot};
     }
 
     static QString noRegistration()
